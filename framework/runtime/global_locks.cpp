@@ -1,0 +1,54 @@
+#include "framework/runtime/global_locks.h"
+
+#include <windows.h>
+
+namespace {
+
+struct GlobalLockTable {
+    CRITICAL_SECTION locks[kGlobalLockCount];
+    LONG initialized[kGlobalLockCount];
+    CRITICAL_SECTION lazyInit;
+    BOOL setUp;
+    BOOL noLocking;
+};
+
+// Zero-initialised before any code runs, so usable during static construction.
+GlobalLockTable lockTable;
+
+void SetUpLocks() {
+    lockTable.setUp = TRUE;
+    DWORD version = GetVersion();
+    // Win32s has no threads worth locking against.
+    if (LOBYTE(LOWORD(version)) < 4 && (version & 0x80000000u) != 0) {
+        lockTable.noLocking = TRUE;
+    } else {
+        lockTable.noLocking = FALSE;
+        InitializeCriticalSection(&lockTable.lazyInit);
+    }
+}
+
+} // namespace
+
+void TakeGlobalLock(int n) {
+    if (!lockTable.setUp) {
+        SetUpLocks();
+    }
+    if (lockTable.noLocking) {
+        return;
+    }
+    if (lockTable.initialized[n] == 0) {
+        EnterCriticalSection(&lockTable.lazyInit);
+        if (lockTable.initialized[n] == 0) {
+            InitializeCriticalSection(&lockTable.locks[n]);
+            lockTable.initialized[n] = 1;
+        }
+        LeaveCriticalSection(&lockTable.lazyInit);
+    }
+    EnterCriticalSection(&lockTable.locks[n]);
+}
+
+void ReleaseGlobalLock(int n) {
+    if (!lockTable.noLocking) {
+        LeaveCriticalSection(&lockTable.locks[n]);
+    }
+}

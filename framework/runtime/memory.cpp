@@ -1,0 +1,70 @@
+#include "framework/runtime/memory.h"
+
+#include <malloc.h>
+#include <cstdlib>
+#include "framework/runtime/exceptions.h"
+#include "framework/runtime/state.h"
+#include "framework/runtime/win_app.h"
+
+void* AllocateObjectMemory(size_t size) {
+    NewHandler handler = nullptr;
+    bool handlerTaken = false;
+    for (;;) {
+        if (void* p = malloc(size)) {
+            return p;
+        }
+        if (!handlerTaken) {
+            handler = GetModuleThreadState()->newHandler;
+            handlerTaken = true;
+        }
+        if (handler == nullptr || handler(size) == 0) {
+            return nullptr;
+        }
+    }
+}
+
+void FreeObjectMemory(void* pointer) { free(pointer); }
+
+NewHandler SwapNewHandler(NewHandler handler) {
+    AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();
+    NewHandler previous = state->newHandler;
+    state->newHandler = handler;
+    return previous;
+}
+
+int ThrowingNewHandler(size_t) { RaiseMemoryException(); }
+
+int SafetyPoolNewHandler(size_t size) {
+    _AFX_THREAD_STATE* state = GetThreadState();
+    if (state->safetyPool == nullptr) {
+        RaiseMemoryException();
+    }
+    size_t old = _msize(state->safetyPool);
+    if (old <= size + 4) {
+        free(state->safetyPool);
+        state->safetyPool = nullptr;
+    } else {
+        _expand(state->safetyPool, old - (size + 4));
+    }
+    return 1;
+}
+
+void RefillSafetyPool() {
+    CWinApp* app = GetApplication();
+    if (app == nullptr || app->safetyPoolSize == 0) {
+        return;
+    }
+    _AFX_THREAD_STATE* state = GetThreadState();
+    if (state->safetyPool != nullptr && _msize(state->safetyPool) >= app->safetyPoolSize) {
+        return;
+    }
+    size_t oldSize = 0;
+    if (state->safetyPool != nullptr) {
+        oldSize = _msize(state->safetyPool);
+        free(state->safetyPool);
+    }
+    state->safetyPool = malloc(app->safetyPoolSize);
+    if (state->safetyPool == nullptr && oldSize != 0) {
+        state->safetyPool = malloc(oldSize);
+    }
+}

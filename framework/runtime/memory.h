@@ -1,0 +1,29 @@
+// The framework's allocator with a per-thread out-of-memory handler and the
+// safety pool that is spent while temporary objects are being made.
+#pragma once
+
+#include <cstddef>
+
+using NewHandler = int (*)(size_t size);
+
+void* AllocateObjectMemory(size_t size);
+void FreeObjectMemory(void* pointer);
+
+NewHandler SwapNewHandler(NewHandler handler);
+int ThrowingNewHandler(size_t size);
+int SafetyPoolNewHandler(size_t size);
+
+// Brings the thread's pool back to the application's ideal size (idle clean-up).
+void RefillSafetyPool();
+
+// Installs the safety-pool handler for a scope and puts the old one back.
+class SafetyPoolScope {
+public:
+    SafetyPoolScope() : previous(SwapNewHandler(&SafetyPoolNewHandler)) {}
+    ~SafetyPoolScope() { SwapNewHandler(previous); }
+    SafetyPoolScope(const SafetyPoolScope&) = delete;
+    SafetyPoolScope& operator=(const SafetyPoolScope&) = delete;
+
+private:
+    NewHandler previous;
+};

@@ -1,0 +1,8 @@
+// The framework's message box, through the application object.
+#pragma once
+
+#include <windows.h>
+
+int MessageBoxText(const char* text, UINT type = MB_OK, UINT helpId = 0);
+// A helpId of (UINT)-1 stands for the string id itself.
+int MessageBoxById(UINT stringId, UINT type = MB_OK, UINT helpId = static_cast<UINT>(-1));

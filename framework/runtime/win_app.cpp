@@ -1,0 +1,416 @@
+#include "framework/runtime/win_app.h"
+
+#include <cstring>
+#include "framework/runtime/exceptions.h"
+#include "framework/runtime/global_locks.h"
+#include "framework/runtime/message_box.h"
+#include "framework/runtime/state.h"
+#include "framework/runtime/string_resource.h"
+#include "framework/windows/window.h"
+
+LUM_IMPLEMENT_CLASS(CWinApp, CWinThread)
+
+namespace {
+
+const MessageMapEntry winAppEntries[] = {LUM_MAP_END};
+
+char* CopyText(const char* text) {
+    size_t n = strlen(text) + 1;
+    auto* copy = static_cast<char*>(malloc(n));
+    if (copy == nullptr) {
+        RaiseMemoryException();
+    }
+    memcpy(copy, text, n);
+    return copy;
+}
+
+// The last of `set`'s characters in `text`, stepping over double-byte
+// characters of the ANSI code page as one.
+char* FindLastOf(char* text, const char* set) {
+    char* last = nullptr;
+    for (char* p = text; *p != '\0'; p = CharNextA(p)) {
+        if (!IsDBCSLeadByte(static_cast<BYTE>(*p)) && strchr(set, *p) != nullptr) {
+            last = p;
+        }
+    }
+    return last;
+}
+
+} // namespace
+
+const MessageMap CWinApp::messageMap = {&CCmdTarget::messageMap, winAppEntries};
+
+const MessageMap* CWinApp::GetClassMessageMap() const { return &messageMap; }
+
+CWinApp::CWinApp(const char* name) {
+    if (name != nullptr) {
+        appName = CopyText(name);
+    }
+    GetModuleThreadState()->currentThread = this;
+    threadHandle = GetCurrentThread();
+    threadId = GetCurrentThreadId();
+    GetModuleState()->currentApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (printerDevMode != nullptr) {
+        GlobalFree(printerDevMode);
+    }
+    if (printerDevNames != nullptr) {
+        GlobalFree(printerDevNames);
+    }
+    if (appAtom != 0) {
+        GlobalDeleteAtom(appAtom);
+    }
+    if (systemTopicAtom != 0) {
+        GlobalDeleteAtom(systemTopicAtom);
+    }
+    AFX_MODULE_STATE* module = GetModuleState();
+    if (module->currentAppName == appName) {
+        module->currentAppName = nullptr;
+    }
+    if (module->currentApp == this) {
+        module->currentApp = nullptr;
+    }
+    free(appName);
+    free(registryKey);
+    free(exeName);
+    free(helpFilePath);
+    free(profileName);
+}
+
+BOOL CWinApp::StartInstance() { return TRUE; }
+
+int CWinApp::RunLoop() {
+    if (mainWindow == nullptr && GetModuleState()->userControl) {
+        PostQuit(0);
+    }
+    return CWinThread::RunLoop();
+}
+
+BOOL CWinApp::IdleStep(LONG count) {
+    if (count <= 0) {
+        CWinThread::IdleStep(count);
+        // Document templates would get their idle call here; there are none.
+    } else if (count == 1) {
+        CWinThread::IdleStep(count);
+    }
+    return count < 1;
+}
+
+int CWinApp::FinishInstance() {
+    if (GetModuleState()->isLibrary == 0) {
+        SaveStandardSettings();
+    }
+    return static_cast<int>(currentMessage.wParam);
+}
+
+LRESULT CWinApp::HandleCallbackException(CException* e, const MSG* message) {
+    if (message->message == WM_CREATE || message->message == WM_PAINT) {
+        return CWinThread::HandleCallbackException(e, message);
+    }
+    UINT promptId = 0xF108;
+    LRESULT result = 0;
+    if (message->message == WM_COMMAND) {
+        result = 1;
+        if (message->lParam == 0) {
+            promptId = 0xF109;
+        }
+    }
+    if (e->IsOfKind(LUM_RUNTIME_CLASS(CMemoryException))) {
+        e->ShowErrorBox(MB_ICONEXCLAMATION | MB_SYSTEMMODAL, promptId);
+    } else if (!e->IsOfKind(LUM_RUNTIME_CLASS(CUserException))) {
+        e->ShowErrorBox(MB_ICONSTOP, promptId);
+    }
+    return result;
+}
+
+void* CWinApp::OpenDocument(const char*) { return nullptr; }
+
+void CWinApp::AddRecentFile(const char*) {}
+
+BOOL CWinApp::StartApplication() { return TRUE; }
+
+BOOL CWinApp::SaveChangedDocuments() { return TRUE; }
+
+int CWinApp::ShowMessageBox(const char* text, UINT type, UINT promptId) {
+    CWnd* owner = GetMainWindow();
+    HWND ownerHandle = owner != nullptr ? owner->windowHandle : nullptr;
+    DWORD oldContext = promptContext;
+    if (promptId != 0) {
+        promptContext = 0x30000 + promptId;
+    }
+    if ((type & MB_ICONMASK) == 0) {
+        switch (type & MB_TYPEMASK) {
+        case MB_OK:
+        case MB_OKCANCEL:
+        case MB_YESNOCANCEL:
+        case MB_YESNO:
+            type |= MB_ICONEXCLAMATION;
+            break;
+        default:
+            break;
+        }
+    }
+    int result = MessageBoxA(ownerHandle, text, appName, type);
+    promptContext = oldContext;
+    return result;
+}
+
+void CWinApp::ShowWaitCursor(int delta) {
+    GlobalLockScope guard(kLockWaitCursor);
+    waitCursorCount += delta;
+    if (waitCursorCount <= 0) {
+        waitCursorCount = 0;
+        SetCursor(savedCursor);
+    } else {
+        HCURSOR previous = SetCursor(GetDisplayData().waitCursor);
+        if (delta > 0 && waitCursorCount == 1) {
+            savedCursor = previous;
+        }
+    }
+}
+
+BOOL CWinApp::HandleDdeCommand(const char*) { return FALSE; }
+
+void CWinApp::ShowHelp(DWORD data, UINT command) {
+    CWnd* main = GetMainWindow();
+    helpMode = FALSE;
+    WinHelpA(main != nullptr ? main->windowHandle : nullptr, helpFilePath, command, data);
+}
+
+void CWinApp::DeriveNamesAndPaths() {
+    AFX_MODULE_STATE* module = GetModuleState();
+    module->instanceHandle = instance;
+    module->resourceHandle = instance;
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(instance, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) {
+        path[n == 0 ? 0 : MAX_PATH - 1] = '\0';
+    }
+    DerivedNames names;
+    DeriveNamesFromPath(path, &names);
+    if (exeName == nullptr) {
+        exeName = CopyText(names.title);
+    }
+    if (appName == nullptr) {
+        char text[256];
+        appName = CopyText(LoadStringResource(0xE000, text, sizeof text) != 0 ? text : exeName);
+    }
+    module->currentAppName = appName;
+    if (helpFilePath == nullptr) {
+        helpFilePath = CopyText(names.helpFile);
+    }
+    if (profileName == nullptr) {
+        profileName = CopyText(names.profile);
+    }
+}
+
+void DeriveNamesFromPath(const char* modulePath, DerivedNames* out) {
+    // Room for the extensions: a path of the full 259 bytes must not overflow.
+    char stem[MAX_PATH + 8];
+    lstrcpynA(stem, modulePath, MAX_PATH);
+    if (char* dot = FindLastOf(stem, ".")) {
+        *dot = '\0';
+    }
+    GetFileNamePart(stem, out->title, MAX_PATH);
+    lstrcpynA(out->helpFile, stem, MAX_PATH);
+    lstrcatA(out->helpFile, ".HLP");
+    lstrcpynA(out->profile, out->title, MAX_PATH);
+    lstrcatA(out->profile, ".INI");
+}
+
+int GetFileNamePart(const char* path, char* out, int max) {
+    char* copy = const_cast<char*>(path);
+    char* sep = FindLastOf(copy, "/\\:");
+    const char* name = sep != nullptr ? sep + 1 : path;
+    if (out == nullptr) {
+        return lstrlenA(name) + 1;
+    }
+    lstrcpynA(out, name, max);
+    return 0;
+}
+
+HKEY CWinApp::OpenApplicationKey() {
+    HKEY software = nullptr;
+    HKEY company = nullptr;
+    HKEY application = nullptr;
+    DWORD disposition;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ | KEY_WRITE, &software) ==
+            ERROR_SUCCESS &&
+        RegCreateKeyExA(software, registryKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_WRITE, nullptr, &company, &disposition) == ERROR_SUCCESS) {
+        if (RegCreateKeyExA(company, profileName, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_READ | KEY_WRITE, nullptr, &application,
+                            &disposition) != ERROR_SUCCESS) {
+            application = nullptr;
+        }
+    }
+    if (software != nullptr) {
+        RegCloseKey(software);
+    }
+    if (company != nullptr) {
+        RegCloseKey(company);
+    }
+    return application;
+}
+
+HKEY CWinApp::OpenSectionKey(const char* section) {
+    HKEY application = OpenApplicationKey();
+    if (application == nullptr) {
+        return nullptr;
+    }
+    HKEY sectionKey = nullptr;
+    DWORD disposition;
+    if (RegCreateKeyExA(application, section, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_WRITE, nullptr, &sectionKey,
+                        &disposition) != ERROR_SUCCESS) {
+        sectionKey = nullptr;
+    }
+    RegCloseKey(application);
+    return sectionKey;
+}
+
+BOOL CWinApp::StoreProfileInteger(const char* section, const char* entry, int value) {
+    if (registryKey != nullptr) {
+        HKEY key = OpenSectionKey(section);
+        if (key == nullptr) {
+            return FALSE;
+        }
+        LONG status = RegSetValueExA(key, entry, 0, REG_DWORD,
+                                     reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS;
+    }
+    char text[16];
+    wsprintfA(text, "%d", value);
+    return WritePrivateProfileStringA(section, entry, text, profileName);
+}
+
+void CWinApp::SaveStandardSettings() {
+    CWinApp* app = GetApplication();
+    if (app != nullptr && app->previewPages != 0) {
+        StoreProfileInteger("Settings", "PreviewPages", static_cast<int>(app->previewPages));
+    }
+}
+
+CWinApp* GetApplication() { return GetModuleState()->currentApp; }
+
+int MessageBoxText(const char* text, UINT type, UINT helpId) {
+    CWinApp* app = GetApplication();
+    if (app == nullptr) {
+        return MessageBoxA(nullptr, text, nullptr, type);
+    }
+    return app->ShowMessageBox(text, type, helpId);
+}
+
+int MessageBoxById(UINT stringId, UINT type, UINT helpId) {
+    char text[512];
+    LoadStringResource(stringId, text, sizeof text);
+    return MessageBoxText(text, type, helpId == static_cast<UINT>(-1) ? stringId : helpId);
+}
+
+int FrameworkMain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show) {
+    int result = -1;
+    CWinThread* thread = GetCurrentThreadObject();
+    CWinApp* app = GetApplication();
+    if (thread != nullptr && InitializeFramework(instance, previous, tail, show) &&
+        (app == nullptr || app->StartApplication())) {
+        if (thread->StartInstance()) {
+            result = thread->RunLoop();
+        } else {
+            if (thread->mainWindow != nullptr) {
+                thread->mainWindow->DestroyHandle();
+            }
+            result = thread->FinishInstance();
+        }
+    }
+    TerminateFramework();
+    return result;
+}
+
+BOOL InitializeFramework(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show) {
+    SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    AFX_MODULE_STATE* module = GetModuleState();
+    module->instanceHandle = instance;
+    module->resourceHandle = instance;
+    if (CWinApp* app = GetApplication()) {
+        app->instance = instance;
+        app->previousInstance = previous;
+        app->commandLine = tail;
+        app->showCommand = show;
+        app->DeriveNamesAndPaths();
+    }
+    if (module->isLibrary == 0) {
+        InitializeThread();
+    }
+    return TRUE;
+}
+
+void InitializeThread() {
+    if (GetModuleState()->isLibrary != 0) {
+        return;
+    }
+    _AFX_THREAD_STATE* state = GetThreadState();
+    if (state->messageFilterHook == nullptr) {
+        state->messageFilterHook =
+            SetWindowsHookExA(WH_MSGFILTER, &MessageFilterHook, nullptr, GetCurrentThreadId());
+    }
+}
+
+void TerminateFramework() {
+    AFX_MODULE_STATE* module = GetModuleState();
+    {
+        GlobalLockScope guard(kLockWindowClasses);
+        char* name = module->unregisterList;
+        while (*name != '\0') {
+            char* end = strchr(name, '\n');
+            if (end == nullptr) {
+                break;
+            }
+            *end = '\0';
+            UnregisterClassA(name, module->instanceHandle);
+            name = end + 1;
+        }
+        module->unregisterList[0] = '\0';
+    }
+    _AFX_THREAD_STATE* state = GetThreadState();
+    if (state->toolTip != nullptr) {
+        if (state->toolTip->windowHandle != nullptr) {
+            DestroyWindow(state->toolTip->windowHandle);
+        }
+        delete state->toolTip;
+        state->toolTip = nullptr;
+    }
+    if (module->isLibrary == 0) {
+        if (state->messageFilterHook != nullptr) {
+            UnhookWindowsHookEx(state->messageFilterHook);
+            state->messageFilterHook = nullptr;
+        }
+        if (state->cbtHook != nullptr) {
+            UnhookWindowsHookEx(state->cbtHook);
+            state->cbtHook = nullptr;
+        }
+    }
+}
+
+const char* CommandTail(const char* commandLine) {
+    const char* p = commandLine;
+    if (*p == '"') {
+        ++p;
+        while (*p != '\0' && *p != '"') {
+            p = CharNextA(p);
+        }
+        if (*p == '"') {
+            ++p;
+        }
+    } else {
+        while (static_cast<BYTE>(*p) > ' ') {
+            p = CharNextA(p);
+        }
+    }
+    while (*p != '\0' && static_cast<BYTE>(*p) <= ' ') {
+        ++p;
+    }
+    return p;
+}

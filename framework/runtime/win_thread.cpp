@@ -1,0 +1,302 @@
+#include "framework/runtime/win_thread.h"
+
+#include "framework/runtime/exceptions.h"
+#include "framework/runtime/state.h"
+#include "framework/runtime/win_app.h"
+#include "framework/windows/handle_table.h"
+#include "framework/windows/window.h"
+
+LUM_IMPLEMENT_CLASS(CWinThread, CCmdTarget)
+
+CWinThread::CWinThread() { GetCursorPos(&lastCursorPos); }
+
+CWinThread::~CWinThread() {
+    if (threadHandle != nullptr) {
+        CloseHandle(threadHandle);
+    }
+    AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();
+    if (state->currentThread == this) {
+        state->currentThread = nullptr;
+    }
+}
+
+BOOL CWinThread::StartInstance() { return FALSE; }
+
+int CWinThread::RunLoop() {
+    BOOL idle = TRUE;
+    LONG count = 0;
+    for (;;) {
+        while (idle && !PeekMessageA(&currentMessage, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!IdleStep(count++)) {
+                idle = FALSE;
+            }
+        }
+        do {
+            if (!PumpOneMessage()) {
+                return FinishInstance();
+            }
+            if (RestartsIdle(&currentMessage)) {
+                idle = TRUE;
+                count = 0;
+            }
+        } while (PeekMessageA(&currentMessage, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+BOOL CWinThread::PumpOneMessage() {
+    if (!GetMessageA(&currentMessage, nullptr, 0, 0)) {
+        return FALSE;
+    }
+    // The idle kick only wakes the loop; nobody handles it.
+    if (currentMessage.message != WM_LUM_KICKIDLE && !FilterMessage(&currentMessage)) {
+        TranslateMessage(&currentMessage);
+        DispatchMessageA(&currentMessage);
+    }
+    return TRUE;
+}
+
+BOOL CWinThread::RestartsIdle(const MSG* message) {
+    switch (message->message) {
+    case WM_PAINT:
+    case 0x0118: // the system's caret-blink timer
+        return FALSE;
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+        if (message->pt.x == lastCursorPos.x && message->pt.y == lastCursorPos.y &&
+            message->message == lastMouseMessage) {
+            return FALSE;
+        }
+        lastCursorPos = message->pt;
+        lastMouseMessage = message->message;
+        return TRUE;
+    default:
+        return TRUE;
+    }
+}
+
+BOOL CWinThread::IdleStep(LONG count) {
+    if (count <= 0) {
+        if (mainWindow != nullptr && mainWindow->windowHandle != nullptr &&
+            IsWindowVisible(mainWindow->windowHandle)) {
+            DeliverDirect(mainWindow, WM_LUM_IDLEUPDATECMDUI, TRUE, 0);
+            mainWindow->SendToDescendants(WM_LUM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+        }
+        // Frame windows would be refreshed here; this program has none.
+    } else if (GetModuleThreadState()->temporaryHoldCount == 0) {
+        LockTemporaryMaps();
+        UnlockTemporaryMaps(TRUE);
+    }
+    return count < 0;
+}
+
+int CWinThread::FinishInstance() { return static_cast<int>(currentMessage.wParam); }
+
+LRESULT CWinThread::HandleCallbackException(CException*, const MSG* message) {
+    if (message->message == WM_CREATE) {
+        return -1;
+    }
+    if (message->message == WM_PAINT) {
+        ValidateRect(message->hwnd, nullptr);
+    }
+    return 0;
+}
+
+namespace {
+
+void CancelToolTips(BOOL keys) {
+    _AFX_THREAD_STATE* state = GetThreadState();
+    if (state->toolTip != nullptr && state->toolTip->windowHandle != nullptr) {
+        SendMessageA(state->toolTip->windowHandle, 0x0401, 0, 0);
+    }
+    // The fly-by status bar belongs to frame windows, which this framework
+    // never creates; `keys` only matters there.
+    (void)keys;
+}
+
+} // namespace
+
+BOOL CWinThread::FilterMessage(MSG* message) {
+    if (message->hwnd == nullptr && DispatchThreadMessage(message)) {
+        return TRUE;
+    }
+    switch (message->message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_DEADCHAR:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+    case WM_SYSDEADCHAR:
+    case 0x0108:
+        CancelToolTips(TRUE);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONDBLCLK:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMBUTTONDBLCLK:
+        CancelToolTips(FALSE);
+        break;
+    default:
+        break;
+    }
+    CWnd* main = GetMainWindow();
+    HWND stop = main != nullptr ? main->windowHandle : nullptr;
+    for (HWND h = message->hwnd; h != nullptr; h = GetParent(h)) {
+        if (CWnd* w = CWnd::PermanentObjectFor(h)) {
+            if (w->PreviewMessage(message)) {
+                return TRUE;
+            }
+        }
+        if (h == stop) {
+            break;
+        }
+    }
+    if (main != nullptr) {
+        CWnd* target = CWnd::ObjectFor(message->hwnd);
+        CWnd* top = target != nullptr ? target->TopLevelParent() : nullptr;
+        if (top != main) {
+            return main->PreviewMessage(message);
+        }
+    }
+    return FALSE;
+}
+
+BOOL CWinThread::DispatchThreadMessage(const MSG* message) {
+    for (const MessageMap* map = GetClassMessageMap(); map != nullptr; map = map->base) {
+        const MessageMapEntry* entry = nullptr;
+        if (message->message >= 0xC000) {
+            for (const MessageMapEntry* e = map->entries; e->signature != 0; ++e) {
+                if (e->message == 0xC000 &&
+                    *reinterpret_cast<const UINT*>(e->signature) == message->message) {
+                    entry = e;
+                    break;
+                }
+            }
+        } else {
+            entry = LookUpMapEntry(map->entries, message->message, 0, 0);
+            if (entry != nullptr && entry->signature != kSigVoidWParamLParam) {
+                entry = nullptr; // not a thread-message handler
+            }
+        }
+        if (entry != nullptr) {
+            reinterpret_cast<ThreadMessageHandler>(entry->handler)(this, message->wParam,
+                                                                   message->lParam);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+BOOL CWinThread::FilterHookMessage(int code, MSG* message) {
+    if (message == nullptr) {
+        return FALSE;
+    }
+    if (code != MSGF_DIALOGBOX && code != MSGF_MENU) {
+        return FALSE;
+    }
+    // A frame window in help mode would take the menu's Enter or click here;
+    // this framework creates no frame windows.
+    if (GetDisplayData().windowsVersion < 0x0333 && mainWindow != nullptr && IsHelpKey(message)) {
+        if (CWnd* main = GetMainWindow()) {
+            SendMessageA(main->windowHandle, WM_COMMAND, ID_HELP_COMMAND, 0);
+        }
+        return TRUE;
+    }
+    if (code == MSGF_DIALOGBOX && activeWindow != nullptr && message->message >= WM_KEYFIRST &&
+        message->message <= 0x0108) {
+        _AFX_THREAD_STATE* state = GetThreadState();
+        if (state->inMessageFilter) {
+            return FALSE;
+        }
+        state->inMessageFilter = TRUE;
+        MSG copy = *message;
+        BOOL handled = FALSE;
+        try {
+            handled = IsWindowEnabled(activeWindow->windowHandle) && FilterMessage(&copy);
+        } catch (...) {
+            state->inMessageFilter = FALSE;
+            throw;
+        }
+        state->inMessageFilter = FALSE;
+        if (handled) {
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+CWnd* CWinThread::MainWindowForUi() {
+    if (activeWindow != nullptr) {
+        return activeWindow;
+    }
+    if (mainWindow != nullptr) {
+        return mainWindow;
+    }
+    return CWnd::ObjectFor(GetActiveWindow());
+}
+
+void CWinThread::DeleteIfAutomatic() {
+    if (autoDelete) {
+        delete this;
+    }
+}
+
+CWinThread* GetCurrentThreadObject() {
+    CWinThread* thread = GetModuleThreadState()->currentThread;
+    return thread != nullptr ? thread : GetApplication();
+}
+
+CWnd* GetMainWindow() {
+    CWinThread* thread = GetCurrentThreadObject();
+    return thread != nullptr ? thread->MainWindowForUi() : nullptr;
+}
+
+void PostQuit(int exitCode) { PostQuitMessage(exitCode); }
+
+BOOL IsHelpKey(const MSG* message) {
+    return message->message == WM_KEYDOWN && message->wParam == VK_F1 &&
+           (message->lParam & (1L << 30)) == 0 && GetKeyState(VK_SHIFT) >= 0 &&
+           GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+}
+
+LRESULT CALLBACK MessageFilterHook(int code, WPARAM wParam, LPARAM lParam) {
+    CWinThread* thread = GetCurrentThreadObject();
+    if (GetModuleState()->isLibrary == 0 && (code >= 0 || code == MSGF_DDEMGR) &&
+        thread != nullptr) {
+        // The hook runs inside the system's modal loops: nothing may unwind
+        // through them.
+        try {
+            return thread->FilterHookMessage(code, reinterpret_cast<MSG*>(lParam));
+        } catch (CException* e) {
+            e->Discard();
+            return FALSE;
+        }
+    }
+    return CallNextHookEx(GetThreadState()->messageFilterHook, code, wParam, lParam);
+}
+
+void LockTemporaryMaps() { ++GetModuleThreadState()->temporaryHoldCount; }
+
+BOOL UnlockTemporaryMaps(BOOL deleteTemporaries) {
+    AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();
+    if (state->temporaryHoldCount == 0) {
+        return FALSE;
+    }
+    if (--state->temporaryHoldCount > 0) {
+        return TRUE;
+    }
+    if (deleteTemporaries) {
+        DeleteAllTemporaries();
+    }
+    RefillSafetyPool();
+    return FALSE;
+}

@@ -1,0 +1,61 @@
+# Sourced by the run and test scripts: a private Wine prefix inside the build
+# tree, an Xvfb display and a persistent wineserver, and how to stop them.
+
+testbed_env() {
+  local build=$1
+  export WINEPREFIX="$build/wineprefix"
+  export WINEARCH=win32
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Code page 932: the program's text is Shift-JIS, as on a Japanese Windows.
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  export QEMU_RESERVED_VA=0x7fff0000
+}
+
+# The prefix's settings: no window manager wait on every closed window, and
+# Japanese faces for the dialog font and the caption font.
+testbed_prefix_settings() {
+  local reg="$WINEPREFIX/lum-settings.reg"
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n'
+    printf '"MS UI Gothic"="IPAPGothic"\r\n"Tahoma"="IPAPGothic"\r\n'
+    printf '"MS Shell Dlg"="IPAPGothic"\r\n"MS Sans Serif"="IPAPGothic"\r\n\r\n'
+  } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
+  wine regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1
+}
+
+testbed_start() {
+  local build=$1
+  testbed_env "$build"
+  mkdir -p "$build"
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
+  TESTBED_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  if [ ! -f "$WINEPREFIX/.lum-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    wineboot -i </dev/null >"$build/wineboot.log" 2>&1 || true
+    wineserver -w
+    testbed_prefix_settings
+    wineserver -w
+    touch "$WINEPREFIX/.lum-ready"
+  fi
+  wineserver -p
+  # A throwaway process starts Wine's helper processes with their output
+  # detached, so that they never hold a test runner's pipes open.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+testbed_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${TESTBED_XVFB_PID:-}" ]; then
+    kill "$TESTBED_XVFB_PID" 2>/dev/null || true
+    wait "$TESTBED_XVFB_PID" 2>/dev/null || true
+    TESTBED_XVFB_PID=
+  fi
+}

@@ -1,0 +1,10 @@
+#include <gtest/gtest.h>
+#include "framework/runtime/state.h"
+
+int main(int argc, char** argv) {
+    // Strings come from this test program's own string table.
+    GetModuleState()->resourceHandle = GetModuleHandleA(nullptr);
+    GetModuleState()->instanceHandle = GetModuleHandleA(nullptr);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
