@@ -2,7 +2,9 @@
 # tree, an Xvfb display and a persistent wineserver, and how to stop them.
 
 testbed_env() {
-  local build=$1
+  mkdir -p "$1"
+  local build
+  build=$(cd "$1" && pwd)
   export WINEPREFIX="$build/wineprefix"
   export WINEARCH=win32
   export WINEDEBUG=-all
@@ -19,6 +21,8 @@ testbed_prefix_settings() {
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+    # A crashing test prints its backtrace and ends instead of waiting on a dialog.
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n'
     printf '"MS UI Gothic"="IPAPGothic"\r\n"Tahoma"="IPAPGothic"\r\n'
@@ -28,9 +32,10 @@ testbed_prefix_settings() {
 }
 
 testbed_start() {
-  local build=$1
+  mkdir -p "$1"
+  local build
+  build=$(cd "$1" && pwd)
   testbed_env "$build"
-  mkdir -p "$build"
   local n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
@@ -41,9 +46,13 @@ testbed_start() {
     rm -rf "$WINEPREFIX"
     wineboot -i </dev/null >"$build/wineboot.log" 2>&1 || true
     wineserver -w
+    touch "$WINEPREFIX/.lum-ready"
+  fi
+  # Bump the number when the settings change, so existing prefixes get them.
+  if [ ! -f "$WINEPREFIX/.lum-settings-2" ]; then
     testbed_prefix_settings
     wineserver -w
-    touch "$WINEPREFIX/.lum-ready"
+    touch "$WINEPREFIX/.lum-settings-2"
   fi
   wineserver -p
   # A throwaway process starts Wine's helper processes with their output

@@ -210,7 +210,10 @@ void DeriveNamesFromPath(const char* modulePath, DerivedNames* out) {
     // Room for the extensions: a path of the full 259 bytes must not overflow.
     char stem[MAX_PATH + 8];
     lstrcpynA(stem, modulePath, MAX_PATH);
-    if (char* dot = FindLastOf(stem, ".")) {
+    // Only a dot in the file name starts the extension; one in a directory
+    // name would put the help file beside the directory.
+    char* name = FindLastOf(stem, "/\\:");
+    if (char* dot = FindLastOf(name != nullptr ? name + 1 : stem, ".")) {
         *dot = '\0';
     }
     GetFileNamePart(stem, out->title, MAX_PATH);
