@@ -54,7 +54,7 @@ testbed_start() {
     wineserver -w
     touch "$WINEPREFIX/.lum-settings-2"
   fi
-  wineserver -p
+  wineserver -p </dev/null >/dev/null 2>&1
   # A throwaway process starts Wine's helper processes with their output
   # detached, so that they never hold a test runner's pipes open.
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
