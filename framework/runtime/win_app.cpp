@@ -12,7 +12,7 @@ LUM_IMPLEMENT_CLASS(CWinApp, CWinThread)
 
 namespace {
 
-const MessageMapEntry winAppEntries[] = {LUM_MAP_END};
+const MessageMapEntry winAppEntries[] = {{0, 0, 0, 0, 0, nullptr}};
 
 char* CopyText(const char* text) {
     size_t n = strlen(text) + 1;

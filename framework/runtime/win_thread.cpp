@@ -172,25 +172,23 @@ BOOL CWinThread::FilterMessage(MSG* message) {
 
 BOOL CWinThread::DispatchThreadMessage(const MSG* message) {
     for (const MessageMap* map = GetClassMessageMap(); map != nullptr; map = map->base) {
-        const MessageMapEntry* entry = nullptr;
         if (message->message >= 0xC000) {
             for (const MessageMapEntry* e = map->entries; e->signature != 0; ++e) {
                 if (e->message == 0xC000 &&
                     *reinterpret_cast<const UINT*>(e->signature) == message->message) {
-                    entry = e;
-                    break;
+                    reinterpret_cast<mapform::Window<10>::Thunk>(e->handler)(
+                        this, message->wParam, message->lParam);
+                    return TRUE;
                 }
             }
-        } else {
-            entry = LookUpMapEntry(map->entries, message->message, 0, 0);
-            if (entry != nullptr && entry->signature != kSigVoidWParamLParam) {
-                entry = nullptr; // not a thread-message handler
+        } else if (const MessageMapEntry* e =
+                       LookUpMapEntry(map->entries, message->message, 0, 0)) {
+            // Thread messages take (wParam, lParam) and give no result.
+            if (e->signature == 14) {
+                reinterpret_cast<mapform::Window<14>::Thunk>(e->handler)(this, message->wParam,
+                                                                         message->lParam);
+                return TRUE;
             }
-        }
-        if (entry != nullptr) {
-            reinterpret_cast<ThreadMessageHandler>(entry->handler)(this, message->wParam,
-                                                                   message->lParam);
-            return TRUE;
         }
     }
     return FALSE;

@@ -1,36 +1,29 @@
-// Command targets and their message maps: a static table per class, linked
-// to the base class's table.
+// Command targets: objects that receive messages and commands through their
+// class's message map, and the command-UI objects of update handlers.
 #pragma once
 
 #include <windows.h>
-#include <cstddef>
 #include "framework/runtime/object.h"
+#include "framework/windows/message_map.h"
 
 class CCmdTarget;
 
-// The handler field holds a per-handler thunk, a plain function whose first
-// parameter is the target; its real type is fixed by the signature code.
-using MapHandler = void (*)();
-
-struct MessageMapEntry {
-    UINT message;
-    UINT code;
-    UINT firstId;
-    UINT lastId;
-    UINT_PTR signature;
+// Filled by routing instead of calling, to ask whether a handler exists.
+struct CommandHandlerInfo {
+    CCmdTarget* target;
     MapHandler handler;
 };
-static_assert(sizeof(MessageMapEntry) == 24, "six 32-bit fields");
-static_assert(offsetof(MessageMapEntry, signature) == 16);
-static_assert(offsetof(MessageMapEntry, handler) == 20);
 
-struct MessageMap {
-    const MessageMap* base;
-    const MessageMapEntry* entries;
+// The extra argument of notification routing.
+struct NotifyPacket {
+    LRESULT* result;
+    NMHDR* header;
 };
 
-const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UINT message, UINT code,
-                                      UINT id);
+// Routing codes that are not packed (message << 16 | notification code).
+constexpr int kRouteUpdateUi = -1;
+constexpr int kRouteControlEvent = -2;
+constexpr int kRouteTranslate = -3;
 
 class CCmdTarget : public CObject {
     LUM_DECLARE_CLASS(CCmdTarget)
@@ -38,6 +31,7 @@ public:
     CCmdTarget() = default;
     ~CCmdTarget() override = default;
 
+    virtual BOOL RouteCommand(UINT id, int code, void* extra, CommandHandlerInfo* info);
     virtual const MessageMap* GetClassMessageMap() const;
 
     DWORD referenceCount = 1;
@@ -50,24 +44,44 @@ public:
     static const MessageMap messageMap;
 };
 
-// Thunks: each turns the plain entry call back into a member call. A member
-// whose type does not match the thunk's form fails to compile.
-template <auto Member> struct MapThunk;
+BOOL InvokeCommandHandler(CCmdTarget* target, UINT id, int code, MapHandler handler, void* extra,
+                          UINT signature, CommandHandlerInfo* info);
 
-template <class C, void (C::*Member)(WPARAM, LPARAM)> struct MapThunk<Member> {
-    static void Call(CCmdTarget* target, WPARAM w, LPARAM l) {
-        (static_cast<C*>(target)->*Member)(w, l);
-    }
+// What an update handler may change about a menu item or a control.
+class CCmdUI {
+public:
+    CCmdUI() = default;
+    virtual ~CCmdUI() = default;
+    CCmdUI(const CCmdUI&) = delete;
+    CCmdUI& operator=(const CCmdUI&) = delete;
+
+    virtual void SetEnabled(BOOL on);
+    virtual void SetChecked(int state);
+    virtual void SetRadioMark(BOOL on);
+    virtual void SetItemText(const char* text);
+
+    BOOL UpdateFrom(CCmdTarget* target, BOOL disableWithoutHandler);
+
+    UINT id = 0;
+    UINT index = 0;
+    CMenu* menu = nullptr;
+    CMenu* subMenu = nullptr;
+    CWnd* otherWindow = nullptr;
+    BOOL enableChanged = FALSE;
+    BOOL continueRouting = FALSE;
+    UINT indexLimit = 0;
+    CMenu* parentMenu = nullptr;
 };
 
-using ThreadMessageHandler = void (*)(CCmdTarget*, WPARAM, LPARAM);
+// A probe: routes an update request and tells whether the command is enabled.
+class CTestCmdUI : public CCmdUI {
+public:
+    void SetEnabled(BOOL on) override;
+    void SetChecked(int) override {}
+    void SetRadioMark(BOOL) override {}
+    void SetItemText(const char*) override {}
 
-// Signature code of a handler taking (wParam, lParam) with no result.
-constexpr UINT kSigVoidWParamLParam = 14;
+    BOOL enabled = TRUE;
+};
 
-#define LUM_MAP_END {0, 0, 0, 0, 0, nullptr}
-
-// A thread message handled by member `fn` of class `cls`: void fn(WPARAM, LPARAM).
-#define LUM_ON_THREAD_MESSAGE(msg, cls, fn)                                                        \
-    {msg, 0, 0, 0, kSigVoidWParamLParam,                                                           \
-     reinterpret_cast<MapHandler>(static_cast<ThreadMessageHandler>(&MapThunk<&cls::fn>::Call))}
+HBITMAP GetRadioDotBitmap();

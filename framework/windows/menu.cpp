@@ -1,0 +1,3 @@
+#include "framework/windows/menu.h"
+
+LUM_IMPLEMENT_CREATABLE(CMenu, CObject)

@@ -1,0 +1,12 @@
+// Must not compile: a command handler (code 12) takes no arguments.
+#include "framework/windows/cmd_target.h"
+
+class Target : public CCmdTarget {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    void OnCommand(UINT) {}
+};
+
+LUM_BEGIN_MESSAGE_MAP(Target, CCmdTarget)
+LUM_ON_COMMAND(1, Target, OnCommand)
+LUM_END_MESSAGE_MAP(Target, CCmdTarget)

@@ -1,0 +1,12 @@
+// Must not compile: a paint handler (code 12) gives no result.
+#include "framework/windows/cmd_target.h"
+
+class Target : public CCmdTarget {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    LRESULT OnPaint() { return 0; }
+};
+
+LUM_BEGIN_MESSAGE_MAP(Target, CCmdTarget)
+LUM_ON_MESSAGE(WM_PAINT, 12, Target, OnPaint)
+LUM_END_MESSAGE_MAP(Target, CCmdTarget)

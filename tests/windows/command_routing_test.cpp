@@ -1,0 +1,184 @@
+// Command routing through message-map chains.
+#include <gtest/gtest.h>
+#include <vector>
+#include "framework/windows/cmd_target.h"
+#include "framework/windows/menu.h"
+
+namespace {
+
+class BaseTarget : public CCmdTarget {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    void OnBaseCommand() { calls.push_back(1); }
+    void OnShared() { calls.push_back(2); }
+    std::vector<int> calls;
+};
+
+class DerivedTarget : public BaseTarget {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    void OnShared() { calls.push_back(3); }
+    BOOL OnRange(UINT id) {
+        calls.push_back(static_cast<int>(id));
+        return rangeResult;
+    }
+    void OnUpdate(CCmdUI* ui) {
+        calls.push_back(4);
+        ui->SetEnabled(updateEnables);
+        ui->continueRouting = askToContinue;
+    }
+    void OnNotify(NMHDR* header, LRESULT* result) {
+        calls.push_back(static_cast<int>(header->idFrom));
+        *result = 77;
+    }
+    void OnFirstOfTwo() { calls.push_back(5); }
+    void OnSecondOfTwo() { calls.push_back(6); }
+
+    BOOL rangeResult = TRUE;
+    BOOL updateEnables = FALSE;
+    BOOL askToContinue = FALSE;
+};
+
+LUM_BEGIN_MESSAGE_MAP(BaseTarget, CCmdTarget)
+LUM_ON_COMMAND(100, BaseTarget, OnBaseCommand)
+LUM_ON_COMMAND(200, BaseTarget, OnShared)
+LUM_END_MESSAGE_MAP(BaseTarget, CCmdTarget)
+
+LUM_BEGIN_MESSAGE_MAP(DerivedTarget, BaseTarget)
+LUM_ON_COMMAND(200, DerivedTarget, OnShared)
+LUM_ON_COMMAND_RANGE(0xE110, 0xE11F, DerivedTarget, OnRange)
+LUM_ON_UPDATE_COMMAND_UI(300, DerivedTarget, OnUpdate)
+LUM_ON_NOTIFY(0xFFFFFDF8, 400, DerivedTarget, OnNotify)
+LUM_ON_COMMAND(500, DerivedTarget, OnFirstOfTwo)
+LUM_ON_COMMAND(500, DerivedTarget, OnSecondOfTwo)
+LUM_END_MESSAGE_MAP(DerivedTarget, BaseTarget)
+
+} // namespace
+
+TEST(MessageMapEntry, HandlersAreThunksInSixFields) {
+    const MessageMapEntry* e = DerivedTarget::messageMap.entries;
+    EXPECT_EQ(e[0].message, static_cast<UINT>(WM_COMMAND));
+    EXPECT_EQ(e[0].firstId, 200u);
+    EXPECT_EQ(e[0].signature, 12u);
+    EXPECT_EQ(e[2].code, 0xFFFFFFFFu) << "update entries carry code -1";
+    EXPECT_EQ(e[3].code, 0xFDF8u) << "notify entries keep the low word only";
+    EXPECT_EQ(DerivedTarget::messageMap.base, &BaseTarget::messageMap);
+}
+
+TEST(RouteCommand, DerivedMapFirstAndFirstEntryWins) {
+    DerivedTarget t;
+    EXPECT_TRUE(t.RouteCommand(200, 0, nullptr, nullptr));
+    EXPECT_TRUE(t.RouteCommand(100, 0, nullptr, nullptr));
+    EXPECT_TRUE(t.RouteCommand(500, 0, nullptr, nullptr));
+    EXPECT_EQ(t.calls, (std::vector<int>{3, 1, 5}));
+    EXPECT_FALSE(t.RouteCommand(999, 0, nullptr, nullptr));
+}
+
+TEST(RouteCommand, RangeHandlerGetsTheIdAndDecides) {
+    DerivedTarget t;
+    EXPECT_TRUE(t.RouteCommand(0xE115, 0, nullptr, nullptr));
+    t.rangeResult = FALSE;
+    EXPECT_FALSE(t.RouteCommand(0xE11F, 0, nullptr, nullptr));
+    EXPECT_FALSE(t.RouteCommand(0xE120, 0, nullptr, nullptr));
+    EXPECT_EQ(t.calls, (std::vector<int>{0xE115, 0xE11F}));
+}
+
+TEST(RouteCommand, UpdateAndCommandEntriesNeverAnswerEachOther) {
+    DerivedTarget t;
+    EXPECT_FALSE(t.RouteCommand(300, 0, nullptr, nullptr)) << "only an update entry for 300";
+    CTestCmdUI probe;
+    probe.id = 100;
+    EXPECT_FALSE(t.RouteCommand(100, kRouteUpdateUi, &probe, nullptr));
+    EXPECT_TRUE(probe.enabled) << "no update handler answered";
+    EXPECT_TRUE(t.calls.empty());
+}
+
+TEST(RouteCommand, UpdateHandlerDisablesAndMayAskToContinue) {
+    DerivedTarget t;
+    CTestCmdUI probe;
+    probe.id = 300;
+    EXPECT_TRUE(t.RouteCommand(300, kRouteUpdateUi, &probe, nullptr));
+    EXPECT_FALSE(probe.enabled);
+    EXPECT_TRUE(probe.enableChanged);
+    t.askToContinue = TRUE;
+    EXPECT_FALSE(t.RouteCommand(300, kRouteUpdateUi, &probe, nullptr));
+    EXPECT_FALSE(probe.continueRouting) << "cleared after the handler";
+}
+
+TEST(RouteCommand, NotifyCodeIsPackedWithTheMessage) {
+    DerivedTarget t;
+    NMHDR header = {nullptr, 42, static_cast<UINT>(0xFFFFFDF8)};
+    LRESULT result = 0;
+    NotifyPacket packet = {&result, &header};
+    EXPECT_TRUE(t.RouteCommand(400, static_cast<int>((0x004Eu << 16) | 0xFDF8u), &packet, nullptr));
+    EXPECT_EQ(result, 77);
+    EXPECT_EQ(t.calls, (std::vector<int>{42}));
+}
+
+TEST(RouteCommand, InfoIsFilledAndNothingIsCalled) {
+    DerivedTarget t;
+    CommandHandlerInfo info = {nullptr, nullptr};
+    EXPECT_TRUE(t.RouteCommand(200, 0, nullptr, &info));
+    EXPECT_EQ(info.target, &t);
+    EXPECT_NE(info.handler, nullptr);
+    EXPECT_TRUE(t.calls.empty());
+}
+
+TEST(CmdUi, UpdateFromSkipsIdZeroAndDisablesWithoutHandler) {
+    DerivedTarget t;
+    CTestCmdUI probe;
+    probe.id = 0;
+    EXPECT_TRUE(probe.UpdateFrom(&t, TRUE));
+    probe.id = 0xFFFF;
+    EXPECT_TRUE(probe.UpdateFrom(&t, TRUE));
+    EXPECT_FALSE(probe.enableChanged);
+    probe.id = 999; // neither update nor command handler
+    probe.UpdateFrom(&t, TRUE);
+    EXPECT_FALSE(probe.enabled);
+    probe.id = 100; // a command handler but no update handler
+    probe.UpdateFrom(&t, TRUE);
+    EXPECT_TRUE(probe.enabled);
+    EXPECT_TRUE(t.calls.empty()) << "asking for a handler never runs it";
+}
+
+TEST(CmdUi, MenuItemsFollowEnableAndCheck) {
+    HMENU handle = CreatePopupMenu();
+    AppendMenuA(handle, MF_STRING, 10, "Item");
+    HMENU sub = CreatePopupMenu();
+    AppendMenuA(handle, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "Sub");
+    CMenu menu;
+    menu.menuHandle = handle;
+    CCmdUI ui;
+    ui.menu = &menu;
+    ui.id = 10;
+    ui.index = 0;
+    ui.SetEnabled(FALSE);
+    EXPECT_TRUE(GetMenuState(handle, 0, MF_BYPOSITION) & MF_GRAYED);
+    ui.SetChecked(2);
+    EXPECT_TRUE(GetMenuState(handle, 0, MF_BYPOSITION) & MF_CHECKED);
+    ui.SetItemText("Renamed");
+    char text[32];
+    GetMenuStringA(handle, 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "Renamed");
+    CMenu subMenu;
+    subMenu.menuHandle = sub;
+    CCmdUI popup;
+    popup.menu = &menu;
+    popup.subMenu = &subMenu;
+    popup.index = 1;
+    popup.SetEnabled(FALSE);
+    EXPECT_FALSE(popup.enableChanged);
+    EXPECT_FALSE(GetMenuState(handle, 1, MF_BYPOSITION) & MF_GRAYED);
+    menu.menuHandle = nullptr;
+    subMenu.menuHandle = nullptr;
+    DestroyMenu(handle);
+}
+
+TEST(CmdUi, RadioDotIsMadeOnce) {
+    HBITMAP first = GetRadioDotBitmap();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetRadioDotBitmap(), first);
+    BITMAP info;
+    ASSERT_TRUE(GetObjectA(first, sizeof info, &info));
+    EXPECT_EQ(info.bmBitsPixel, 1);
+}
