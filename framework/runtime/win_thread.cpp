@@ -79,7 +79,8 @@ BOOL CWinThread::IdleStep(LONG count) {
         if (mainWindow != nullptr && mainWindow->windowHandle != nullptr &&
             IsWindowVisible(mainWindow->windowHandle)) {
             DeliverDirect(mainWindow, WM_LUM_IDLEUPDATECMDUI, TRUE, 0);
-            mainWindow->SendToDescendants(WM_LUM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+            CWnd::SendToDescendants(mainWindow->windowHandle, WM_LUM_IDLEUPDATECMDUI, TRUE, 0,
+                                    TRUE, TRUE);
         }
         // Frame windows would be refreshed here; this program has none.
     } else if (GetModuleThreadState()->temporaryHoldCount == 0) {

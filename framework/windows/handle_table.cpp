@@ -1,15 +1,132 @@
 #include "framework/windows/handle_table.h"
 
 #include <initializer_list>
+#include "framework/runtime/exceptions.h"
+#include "framework/runtime/memory.h"
 #include "framework/runtime/state.h"
+#include "framework/windows/menu.h"
+#include "framework/windows/window.h"
 
-CHandleTable::~CHandleTable() = default;
+CHandleTable::CHandleTable(const RuntimeClassInfo* wrapperClass, HandleField handleField,
+                           int handleCount)
+    : wrapperClass(wrapperClass), handleField(handleField), handleCount(handleCount) {
+    temporaryObjects.SetTableSize(7, FALSE);
+}
 
-CObject* CHandleTable::LookupPermanent(HANDLE) { return nullptr; }
+CHandleTable::~CHandleTable() { DeleteTemporaries(); }
 
-void CHandleTable::DeleteTemporaries() {}
+void* CHandleTable::operator new(size_t size) {
+    void* p = AllocateObjectMemory(size);
+    if (p == nullptr) {
+        RaiseMemoryException();
+    }
+    return p;
+}
 
-CHandleTable* ExistingWindowTable() { return GetModuleThreadState()->windowTable; }
+void CHandleTable::operator delete(void* p) noexcept { FreeObjectMemory(p); }
+
+void CHandleTable::WriteHandle(CObject* wrapper, HANDLE handle) const {
+    HANDLE* field = handleField(wrapper);
+    field[0] = handle;
+    if (handleCount == 2) {
+        field[1] = handle;
+    }
+}
+
+CObject* CHandleTable::FindPermanent(HANDLE handle) const {
+    return static_cast<CObject*>(permanentObjects.FindValue(handle));
+}
+
+CObject* CHandleTable::FindTemporary(HANDLE handle) const {
+    return static_cast<CObject*>(temporaryObjects.FindValue(handle));
+}
+
+CObject* CHandleTable::ObjectFor(HANDLE handle) {
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    if (CObject* permanent = FindPermanent(handle)) {
+        return permanent;
+    }
+    CObject* wrapper = FindTemporary(handle);
+    if (wrapper == nullptr) {
+        // Temporaries may spend the safety pool: running out here must not
+        // fail a message that only wanted to look at a handle.
+        SafetyPoolScope pool;
+        wrapper = wrapperClass->creationFunction != nullptr ? wrapperClass->creationFunction()
+                                                            : nullptr;
+        if (wrapper == nullptr) {
+            RaiseMemoryException();
+        }
+        try {
+            temporaryObjects.ValueSlot(handle) = wrapper;
+        } catch (...) {
+            delete wrapper;
+            throw;
+        }
+    }
+    WriteHandle(wrapper, handle);
+    return wrapper;
+}
+
+void CHandleTable::BindPermanent(HANDLE handle, CObject* wrapper) {
+    permanentObjects.ValueSlot(handle) = wrapper;
+}
+
+void CHandleTable::UnbindPermanent(HANDLE handle) { permanentObjects.Erase(handle); }
+
+void CHandleTable::DeleteTemporaries() {
+    POSITION position = temporaryObjects.FirstPosition();
+    while (position != nullptr) {
+        void* key;
+        void* value;
+        temporaryObjects.NextPair(position, key, value);
+        if (auto* wrapper = static_cast<CObject*>(value)) {
+            // Cleared first: deleting a temporary never touches what it wraps.
+            WriteHandle(wrapper, nullptr);
+            delete wrapper;
+        }
+    }
+    temporaryObjects.Clear();
+    temporaryObjects.SetTableSize(7, FALSE);
+}
+
+namespace {
+
+HANDLE* WindowHandleField(CObject* o) {
+    return reinterpret_cast<HANDLE*>(&static_cast<CWnd*>(o)->windowHandle);
+}
+
+HANDLE* MenuHandleField(CObject* o) {
+    return reinterpret_cast<HANDLE*>(&static_cast<CMenu*>(o)->menuHandle);
+}
+
+CHandleTable* GetTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo* wrapperClass,
+                       HandleField field, int handleCount) {
+    if (slot == nullptr && create) {
+        SafetyPoolScope pool;
+        slot = new CHandleTable(wrapperClass, field, handleCount);
+    }
+    return slot;
+}
+
+} // namespace
+
+CHandleTable* GetWindowTable(BOOL create) {
+    return GetTable(GetModuleThreadState()->windowTable, create, LUM_RUNTIME_CLASS(CWnd),
+                    &WindowHandleField, 1);
+}
+
+CHandleTable* GetMenuTable(BOOL create) {
+    return GetTable(GetModuleThreadState()->menuTable, create, LUM_RUNTIME_CLASS(CMenu),
+                    &MenuHandleField, 1);
+}
+
+// Device contexts, GDI objects and image lists get their wrappers with the
+// drawing layer; until then their tables are never asked to create.
+CHandleTable* GetDcTable(BOOL) { return GetModuleThreadState()->dcTable; }
+CHandleTable* GetGdiObjectTable(BOOL) { return GetModuleThreadState()->gdiObjectTable; }
+CHandleTable* GetImageListTable(BOOL) { return GetModuleThreadState()->imageListTable; }
 
 void DeleteAllTemporaries() {
     AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();

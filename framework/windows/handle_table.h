@@ -1,24 +1,50 @@
-// Per-thread tables from system handles to wrapper objects.
+// Per-thread tables from system handles to wrapper objects: permanent
+// wrappers that the program bound, and temporaries made on demand and
+// deleted in idle time.
 #pragma once
 
 #include <windows.h>
+#include "framework/runtime/collections.h"
 #include "framework/runtime/object.h"
+
+// Where a wrapper keeps its handle (the first of two when handleCount is 2).
+using HandleField = HANDLE* (*)(CObject* wrapper);
 
 class CHandleTable {
 public:
-    CHandleTable() = default;
-    virtual ~CHandleTable();
+    CHandleTable(const RuntimeClassInfo* wrapperClass, HandleField handleField, int handleCount);
+    ~CHandleTable();
     CHandleTable(const CHandleTable&) = delete;
     CHandleTable& operator=(const CHandleTable&) = delete;
 
-    // The wrapper bound to `handle` for good, or null.
-    virtual CObject* LookupPermanent(HANDLE handle);
-    // Frees every temporary wrapper made since the last clean-up.
-    virtual void DeleteTemporaries();
+    static void* operator new(size_t size);
+    static void operator delete(void* p) noexcept;
+
+    // Null only for a null handle; a handle nobody bound gets a temporary.
+    CObject* ObjectFor(HANDLE handle);
+    CObject* FindPermanent(HANDLE handle) const;
+    CObject* FindTemporary(HANDLE handle) const;
+    void BindPermanent(HANDLE handle, CObject* wrapper);
+    void UnbindPermanent(HANDLE handle);
+    void DeleteTemporaries();
+
+    CMapPtrToPtr permanentObjects{10};
+    CMapPtrToPtr temporaryObjects{4};
+    const RuntimeClassInfo* wrapperClass;
+    HandleField handleField;
+    int handleCount;
+
+private:
+    void WriteHandle(CObject* wrapper, HANDLE handle) const;
 };
 
-// The thread's window table, or null when none was ever needed.
-CHandleTable* ExistingWindowTable();
+// This thread's tables; with `create` clear an absent table stays absent.
+CHandleTable* GetWindowTable(BOOL create);
+CHandleTable* GetMenuTable(BOOL create);
+CHandleTable* GetDcTable(BOOL create);
+CHandleTable* GetGdiObjectTable(BOOL create);
+CHandleTable* GetImageListTable(BOOL create);
 
-// Temporary wrappers are deleted at the idle clean-up, in this order.
+// Deletes the temporaries of every table: GDI objects, device contexts,
+// menus, windows, image lists.
 void DeleteAllTemporaries();
