@@ -64,6 +64,7 @@ public:
     BOOL inMessageFilter = FALSE;
     void* routingFrame = nullptr;
     CWnd* toolTip = nullptr;
+    char classNameBuffer[64] = {};
     int lastHitCode = -1;
     int lastStatus = -1;
     void* lastStatusBar = nullptr;

@@ -5,6 +5,7 @@
 #include "framework/runtime/win_app.h"
 #include "framework/windows/handle_table.h"
 #include "framework/windows/window.h"
+#include "framework/windows/window_proc.h"
 
 LUM_IMPLEMENT_CLASS(CWinThread, CCmdTarget)
 
@@ -78,7 +79,7 @@ BOOL CWinThread::IdleStep(LONG count) {
     if (count <= 0) {
         if (mainWindow != nullptr && mainWindow->windowHandle != nullptr &&
             IsWindowVisible(mainWindow->windowHandle)) {
-            DeliverDirect(mainWindow, WM_LUM_IDLEUPDATECMDUI, TRUE, 0);
+            DeliverToObject(mainWindow, mainWindow->windowHandle, WM_LUM_IDLEUPDATECMDUI, TRUE, 0);
             CWnd::SendToDescendants(mainWindow->windowHandle, WM_LUM_IDLEUPDATECMDUI, TRUE, 0,
                                     TRUE, TRUE);
         }

@@ -4,6 +4,7 @@
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/memory.h"
 #include "framework/runtime/state.h"
+#include "framework/windows/dc.h"
 #include "framework/windows/menu.h"
 #include "framework/windows/window.h"
 
@@ -97,6 +98,12 @@ HANDLE* WindowHandleField(CObject* o) {
     return reinterpret_cast<HANDLE*>(&static_cast<CWnd*>(o)->windowHandle);
 }
 
+HANDLE* DcHandleFields(CObject* o) {
+    // The output handle, with the attribute handle right behind it.
+    static_assert(sizeof(HDC) == sizeof(HANDLE));
+    return reinterpret_cast<HANDLE*>(&static_cast<CDC*>(o)->outputHandle);
+}
+
 HANDLE* MenuHandleField(CObject* o) {
     return reinterpret_cast<HANDLE*>(&static_cast<CMenu*>(o)->menuHandle);
 }
@@ -122,9 +129,13 @@ CHandleTable* GetMenuTable(BOOL create) {
                     &MenuHandleField, 1);
 }
 
-// Device contexts, GDI objects and image lists get their wrappers with the
-// drawing layer; until then their tables are never asked to create.
-CHandleTable* GetDcTable(BOOL) { return GetModuleThreadState()->dcTable; }
+CHandleTable* GetDcTable(BOOL create) {
+    return GetTable(GetModuleThreadState()->dcTable, create, LUM_RUNTIME_CLASS(CDC),
+                    &DcHandleFields, 2);
+}
+
+// GDI objects and image lists get their wrappers with the drawing layer;
+// until then their tables are never asked to create.
 CHandleTable* GetGdiObjectTable(BOOL) { return GetModuleThreadState()->gdiObjectTable; }
 CHandleTable* GetImageListTable(BOOL) { return GetModuleThreadState()->imageListTable; }
 

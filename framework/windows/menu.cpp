@@ -1,3 +1,14 @@
 #include "framework/windows/menu.h"
 
+#include "framework/windows/handle_table.h"
+
 LUM_IMPLEMENT_CREATABLE(CMenu, CObject)
+
+CMenu* CMenu::ObjectFor(HMENU handle) {
+    return static_cast<CMenu*>(GetMenuTable(TRUE)->ObjectFor(handle));
+}
+
+CMenu* CMenu::PermanentObjectFor(HMENU handle) {
+    CHandleTable* table = GetMenuTable(FALSE);
+    return table != nullptr ? static_cast<CMenu*>(table->FindPermanent(handle)) : nullptr;
+}

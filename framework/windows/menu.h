@@ -10,5 +10,8 @@ public:
     CMenu() = default;
     ~CMenu() override = default;
 
+    static CMenu* ObjectFor(HMENU handle);
+    static CMenu* PermanentObjectFor(HMENU handle);
+
     HMENU menuHandle = nullptr;
 };

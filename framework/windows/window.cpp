@@ -2,6 +2,8 @@
 
 #include "framework/runtime/state.h"
 #include "framework/windows/handle_table.h"
+#include "framework/windows/window_class.h"
+#include "framework/windows/window_proc.h"
 
 LUM_IMPLEMENT_CREATABLE(CWnd, CCmdTarget)
 
@@ -177,7 +179,7 @@ void CWnd::SendToDescendants(HWND parent, UINT message, WPARAM wParam, LPARAM lP
         if (!permanentOnly) {
             SendMessageA(child, message, wParam, lParam);
         } else if (CWnd* object = PermanentObjectFor(child)) {
-            DeliverDirect(object, message, wParam, lParam);
+            DeliverToObject(object, child, message, wParam, lParam);
         }
         if (deep && GetTopWindow(child) != nullptr) {
             SendToDescendants(child, message, wParam, lParam, deep, permanentOnly);
@@ -185,7 +187,66 @@ void CWnd::SendToDescendants(HWND parent, UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
-LRESULT DeliverDirect(CWnd* window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto proc = reinterpret_cast<WNDPROC>(GetWindowLongA(window->windowHandle, GWL_WNDPROC));
-    return CallWindowProcA(proc, window->windowHandle, message, wParam, lParam);
+BOOL CWnd::CreateWithStyles(DWORD exStyle, const char* className, const char* windowName,
+                            DWORD style, int x, int y, int width, int height, HWND parent,
+                            HMENU idOrMenu, void* context) {
+    CREATESTRUCTA cs = {};
+    cs.dwExStyle = exStyle;
+    cs.lpszClass = className;
+    cs.lpszName = windowName;
+    cs.style = static_cast<LONG>(style);
+    cs.x = x;
+    cs.y = y;
+    cs.cx = width;
+    cs.cy = height;
+    cs.hwndParent = parent;
+    cs.hMenu = idOrMenu;
+    cs.hInstance = GetModuleState()->instanceHandle;
+    cs.lpCreateParams = context;
+    if (!AdjustCreateParams(cs)) {
+        AfterFinalMessage();
+        return FALSE;
+    }
+    ArmCreationHook(this);
+    HWND window = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName,
+                                  static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx, cs.cy,
+                                  cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    if (!DisarmCreationHook()) {
+        AfterFinalMessage();
+    }
+    return window != nullptr;
+}
+
+BOOL CWnd::CreateChild(const char* className, const char* windowName, DWORD style,
+                       const RECT* rect, CWnd* parent, UINT id, void* context) {
+    return CreateWithStyles(0, className, windowName, style | WS_CHILD, rect->left, rect->top,
+                            rect->right - rect->left, rect->bottom - rect->top,
+                            parent != nullptr ? parent->windowHandle : nullptr,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), context);
+}
+
+BOOL CWnd::AdjustCreateParams(CREATESTRUCTA& cs) {
+    if (cs.lpszClass != nullptr) {
+        return TRUE;
+    }
+    AFX_MODULE_STATE* module = GetModuleState();
+    if ((module->registeredClasses & kClassWnd) == 0 && !RegisterStandardClasses(kClassWnd)) {
+        return FALSE;
+    }
+    cs.lpszClass = "AfxWnd42s";
+    return TRUE;
+}
+
+void CWnd::ComputeWindowRect(RECT* rect, UINT adjustType) {
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongA(windowHandle, GWL_EXSTYLE));
+    if (adjustType == 0) {
+        exStyle &= ~WS_EX_CLIENTEDGE;
+    }
+    AdjustWindowRectEx(rect, static_cast<DWORD>(GetWindowLongA(windowHandle, GWL_STYLE)), FALSE,
+                       exStyle);
+}
+
+void CWnd::EndModalWith(int result) {
+    modalResult = result;
+    stateFlags &= ~0x10u;
 }

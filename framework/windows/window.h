@@ -5,8 +5,11 @@
 #include <windows.h>
 #include "framework/windows/cmd_target.h"
 
+class CDC;
+
 class CWnd : public CCmdTarget {
     LUM_DECLARE_CREATABLE(CWnd)
+    LUM_DECLARE_MESSAGE_MAP()
 public:
     CWnd() = default;
     // Wraps a handle without binding it (placement values, stack objects).
@@ -15,10 +18,18 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
+    // Virtual operations, in their fixed order.
     virtual void BeforeSubclass() {}
+    virtual BOOL CreateChild(const char* className, const char* windowName, DWORD style,
+                             const RECT* rect, CWnd* parent, UINT id, void* context = nullptr);
     virtual BOOL DestroyHandle();
+    virtual BOOL AdjustCreateParams(CREATESTRUCTA& cs);
+    virtual void ComputeWindowRect(RECT* rect, UINT adjustType = 1);
     virtual CWnd* GetScrollBarObject(int) const { return nullptr; }
     virtual BOOL IsModalContinuing() const { return (stateFlags & 0x10) != 0; }
+    virtual void EndModalWith(int result);
+    virtual BOOL HandleCommandMessage(WPARAM wParam, LPARAM lParam);
+    virtual BOOL HandleNotifyMessage(WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual WNDPROC* SuperProcSlot() { return &superProc; }
     virtual void ExchangeDialogData(void*) {}
     virtual BOOL BeginModalDisable() { return EnableWindow(windowHandle, FALSE); }
@@ -26,11 +37,24 @@ public:
     // A look at a message before it is translated and dispatched; TRUE when
     // the window handled it.
     virtual BOOL PreviewMessage(MSG* message);
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual BOOL DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam,
+                                    LRESULT* result);
     virtual LRESULT CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void AfterFinalMessage() {}
+    virtual BOOL HandleReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                        LRESULT* result);
     virtual BOOL WantsAutoCenter() const { return TRUE; }
     virtual BOOL IsFrameWindow() const { return FALSE; }
     virtual BOOL SetControlSiteDialogInfo(void*) { return FALSE; }
+
+    BOOL CreateWithStyles(DWORD exStyle, const char* className, const char* windowName,
+                          DWORD style, int x, int y, int width, int height, HWND parent,
+                          HMENU idOrMenu, void* context);
+
+    BOOL ReflectToSelf(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    BOOL NotifyWithCurrentMessage(LRESULT* result);
+    static BOOL ReflectCurrentMessage(HWND child, LRESULT* result);
 
     BOOL Bind(HWND handle);
     HWND Unbind();
@@ -50,6 +74,21 @@ public:
     static void SendToDescendants(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
                                   BOOL deep, BOOL permanentOnly);
 
+    // Handlers of CWnd's own map.
+    LRESULT HandleControlColorMessage(WPARAM wParam, LPARAM lParam);
+    void HandleDrawItem(WPARAM wParam, LPARAM lParam);
+    void HandleMeasureItem(WPARAM wParam, LPARAM lParam);
+    HBRUSH HandleControlColor(CDC* dc, CWnd* control, UINT type);
+    LRESULT HandleCompareItem(WPARAM wParam, LPARAM lParam);
+    void HandleScroll(int code, int position, CWnd* scrollBar);
+    void HandleDeleteItem(WPARAM wParam, LPARAM lParam);
+    LRESULT HandleListBoxKey(UINT key, CWnd* listBox, UINT caret);
+    void HandleFinalMessage();
+    void HandleParentNotify(WPARAM wParam, LPARAM lParam);
+    void HandleDestroy();
+    LRESULT HandleTopLevelActivation(WPARAM wParam, LPARAM lParam);
+    LRESULT HandleDragListMessage(WPARAM wParam, LPARAM lParam);
+
     HWND windowHandle = nullptr;
     HWND ownerHandle = nullptr;
     DWORD stateFlags = 0;
@@ -66,5 +105,3 @@ CWnd& PlaceBottom();
 CWnd& PlaceTopMost();
 CWnd& PlaceNoTopMost();
 
-// Delivers a message straight to a bound object's window procedure.
-LRESULT DeliverDirect(CWnd* window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,22 @@
+// From a window object's HandleMessage to the handler in its message map.
+#pragma once
+
+#include <windows.h>
+
+class CMenu;
+class CWnd;
+
+// What the private colour message carries by address.
+struct ControlColorRecord {
+    HWND window;
+    HDC dc;
+    UINT type; // message number minus WM_CTLCOLORMSGBOX
+};
+static_assert(sizeof(ControlColorRecord) == 12);
+
+constexpr UINT WM_LUM_CTLCOLOR = 0x0019;
+constexpr UINT kReflectBase = 0xBC00;
+
+void NotifyTopLevelActivation(CWnd* window, WPARAM state, CWnd* other);
+BOOL BringPopupForward(CWnd* window, int hitTest, UINT mouseMessage);
+CMenu* FindPopupMenu(CMenu* menu, UINT itemId);

@@ -1,0 +1,172 @@
+// CWnd's own message map: control colours, owner draw and scroll messages
+// reflected to the controls that sent them, and the end of a window's life.
+#include "framework/runtime/state.h"
+#include "framework/runtime/win_app.h"
+#include "framework/windows/dc.h"
+#include "framework/windows/dispatch.h"
+#include "framework/windows/handle_table.h"
+#include "framework/windows/menu.h"
+#include "framework/windows/window.h"
+
+#include <commctrl.h>
+#include "framework/windows/window_proc.h"
+
+namespace {
+
+// Registered at start-up; the map entry points at it.
+UINT dragListMessage = RegisterWindowMessageA("commctrl_DragListMsg");
+
+} // namespace
+
+// clang-format off
+LUM_BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+LUM_ON_MESSAGE(WM_CTLCOLORSTATIC, 10, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLOREDIT, 10, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORBTN, 10, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORLISTBOX, 10, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORDLG, 10, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORMSGBOX, 10, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORSCROLLBAR, 10, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_DRAWITEM, 32, CWnd, HandleDrawItem)
+LUM_ON_MESSAGE(WM_MEASUREITEM, 32, CWnd, HandleMeasureItem)
+LUM_ON_MESSAGE(WM_LUM_CTLCOLOR, 4, CWnd, HandleControlColor)
+LUM_ON_MESSAGE(WM_COMPAREITEM, 33, CWnd, HandleCompareItem)
+LUM_ON_MESSAGE(WM_HSCROLL, 29, CWnd, HandleScroll)
+LUM_ON_MESSAGE(WM_VSCROLL, 29, CWnd, HandleScroll)
+LUM_ON_MESSAGE(WM_DELETEITEM, 32, CWnd, HandleDeleteItem)
+LUM_ON_MESSAGE(WM_CHARTOITEM, 6, CWnd, HandleListBoxKey)
+LUM_ON_MESSAGE(WM_VKEYTOITEM, 6, CWnd, HandleListBoxKey)
+LUM_ON_MESSAGE(WM_NCDESTROY, 12, CWnd, HandleFinalMessage)
+LUM_ON_MESSAGE(WM_PARENTNOTIFY, 18, CWnd, HandleParentNotify)
+LUM_ON_MESSAGE(WM_DESTROY, 12, CWnd, HandleDestroy)
+LUM_ON_MESSAGE(WM_LUM_ACTIVATE_TOPLEVEL, 10, CWnd, HandleTopLevelActivation)
+LUM_ON_REGISTERED_MESSAGE(dragListMessage, CWnd, HandleDragListMessage)
+LUM_END_MESSAGE_MAP(CWnd, CCmdTarget)
+// clang-format on
+
+LRESULT CWnd::HandleControlColorMessage(WPARAM wParam, LPARAM lParam) {
+    // One handler of the private colour message serves all seven.
+    ControlColorRecord record = {reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam),
+                                 CurrentMessage()->message - WM_CTLCOLORMSGBOX};
+    return HandleMessage(WM_LUM_CTLCOLOR, 0, reinterpret_cast<LPARAM>(&record));
+}
+
+HBRUSH CWnd::HandleControlColor(CDC*, CWnd* control, UINT) {
+    LRESULT value = 0;
+    if (control != nullptr && control->NotifyWithCurrentMessage(&value)) {
+        return reinterpret_cast<HBRUSH>(value);
+    }
+    return reinterpret_cast<HBRUSH>(DefaultForCurrentMessage());
+}
+
+void CWnd::HandleDrawItem(WPARAM, LPARAM lParam) {
+    auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    if (item->CtlType == ODT_MENU) {
+        // Menus with drawing of their own come with the drawing layer.
+        DefaultForCurrentMessage();
+        return;
+    }
+    if (!ReflectCurrentMessage(item->hwndItem, nullptr)) {
+        DefaultForCurrentMessage();
+    }
+}
+
+void CWnd::HandleMeasureItem(WPARAM, LPARAM lParam) {
+    auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (item->CtlType == ODT_MENU) {
+        DefaultForCurrentMessage();
+        return;
+    }
+    CWnd* control = FindDescendant(windowHandle, static_cast<int>(item->CtlID), TRUE);
+    if (control == nullptr || !control->NotifyWithCurrentMessage(nullptr)) {
+        DefaultForCurrentMessage();
+    }
+}
+
+LRESULT CWnd::HandleCompareItem(WPARAM, LPARAM lParam) {
+    auto* item = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam);
+    LRESULT value = 0;
+    if (ReflectCurrentMessage(item->hwndItem, &value)) {
+        return value;
+    }
+    return DefaultForCurrentMessage();
+}
+
+void CWnd::HandleScroll(int, int, CWnd* scrollBar) {
+    if (scrollBar == nullptr || !scrollBar->NotifyWithCurrentMessage(nullptr)) {
+        DefaultForCurrentMessage();
+    }
+}
+
+void CWnd::HandleDeleteItem(WPARAM, LPARAM lParam) {
+    auto* item = reinterpret_cast<DELETEITEMSTRUCT*>(lParam);
+    if (!ReflectCurrentMessage(item->hwndItem, nullptr)) {
+        DefaultForCurrentMessage();
+    }
+}
+
+LRESULT CWnd::HandleListBoxKey(UINT, CWnd* listBox, UINT) {
+    LRESULT value = 0;
+    if (listBox != nullptr && listBox->NotifyWithCurrentMessage(&value)) {
+        return value;
+    }
+    return DefaultForCurrentMessage();
+}
+
+void CWnd::HandleParentNotify(WPARAM wParam, LPARAM lParam) {
+    UINT event = LOWORD(wParam);
+    if ((event == WM_CREATE || event == WM_DESTROY) &&
+        ReflectCurrentMessage(reinterpret_cast<HWND>(lParam), nullptr)) {
+        return;
+    }
+    DefaultForCurrentMessage();
+}
+
+void CWnd::HandleDestroy() { DefaultForCurrentMessage(); }
+
+LRESULT CWnd::HandleTopLevelActivation(WPARAM, LPARAM) {
+    // Tool tips would be hidden here on deactivation; this framework has none.
+    return 0;
+}
+
+LRESULT CWnd::HandleDragListMessage(WPARAM, LPARAM lParam) {
+    auto* info = reinterpret_cast<DRAGLISTINFO*>(lParam);
+    LRESULT value = 0;
+    if (info != nullptr && ReflectCurrentMessage(info->hWnd, &value)) {
+        return value;
+    }
+    return DefaultForCurrentMessage();
+}
+
+void CWnd::HandleFinalMessage() {
+    if (CWinThread* thread = GetCurrentThreadObject()) {
+        if (thread->mainWindow == this) {
+            if (GetModuleState()->isLibrary == 0) {
+                PostQuit(0);
+            }
+            thread->mainWindow = nullptr;
+        }
+        if (thread->activeWindow == this) {
+            thread->activeWindow = nullptr;
+        }
+    }
+    _AFX_THREAD_STATE* state = GetThreadState();
+    if ((stateFlags & 0x01) != 0 && state->toolTip != nullptr &&
+        state->toolTip->windowHandle != nullptr) {
+        TOOLINFOA tool = {};
+        tool.cbSize = 44;
+        tool.uFlags = TTF_IDISHWND;
+        tool.hwnd = windowHandle;
+        tool.uId = reinterpret_cast<UINT_PTR>(windowHandle);
+        SendMessageA(state->toolTip->windowHandle, TTM_DELTOOLA, 0,
+                     reinterpret_cast<LPARAM>(&tool));
+    }
+    LONG procedure = GetWindowLongA(windowHandle, GWL_WNDPROC);
+    DefaultForCurrentMessage();
+    WNDPROC* slot = SuperProcSlot();
+    if (GetWindowLongA(windowHandle, GWL_WNDPROC) == procedure && *slot != nullptr) {
+        SetWindowLongA(windowHandle, GWL_WNDPROC, reinterpret_cast<LONG>(*slot));
+    }
+    Unbind();
+    AfterFinalMessage();
+}

@@ -1,0 +1,193 @@
+#include "framework/windows/window_proc.h"
+
+#include "framework/runtime/exceptions.h"
+#include "framework/runtime/state.h"
+#include "framework/runtime/win_app.h"
+#include "framework/windows/dispatch.h"
+#include "framework/windows/handle_table.h"
+#include "framework/windows/window.h"
+
+namespace {
+
+const char kOldProcProperty[] = "AfxOldWndProc";
+
+LRESULT ReportCallbackException(CException* e, const MSG* message) {
+    LRESULT result = 0;
+    if (CWinThread* thread = GetCurrentThreadObject()) {
+        result = thread->HandleCallbackException(e, message);
+    }
+    e->Discard();
+    return result;
+}
+
+} // namespace
+
+LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LUM_WNDPROC_PROBE) {
+        return 1;
+    }
+    CWnd* object = CWnd::PermanentObjectFor(window);
+    if (object == nullptr) {
+        // Only reachable when someone else installed this procedure.
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return DeliverToObject(object, window, message, wParam, lParam);
+}
+
+WNDPROC GetCommonWindowProc() { return &CommonWindowProc; }
+
+LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    _AFX_THREAD_STATE* state = GetThreadState();
+    MSG saved = state->lastSentMessage;
+    state->lastSentMessage.hwnd = window;
+    state->lastSentMessage.message = message;
+    state->lastSentMessage.wParam = wParam;
+    state->lastSentMessage.lParam = lParam;
+    LRESULT result;
+    // No exception may unwind through the system's frames.
+    try {
+        result = object->HandleMessage(message, wParam, lParam);
+    } catch (CException* e) {
+        result = ReportCallbackException(e, &state->lastSentMessage);
+    }
+    state->lastSentMessage = saved;
+    return result;
+}
+
+void ArmCreationHook(CWnd* object) {
+    _AFX_THREAD_STATE* state = GetThreadState();
+    if (state->windowBeingCreated == object) {
+        return;
+    }
+    if (state->cbtHook == nullptr) {
+        state->cbtHook =
+            SetWindowsHookExA(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId());
+        if (state->cbtHook == nullptr) {
+            RaiseMemoryException();
+        }
+    }
+    state->windowBeingCreated = object;
+}
+
+BOOL DisarmCreationHook() {
+    _AFX_THREAD_STATE* state = GetThreadState();
+    if (GetModuleState()->isLibrary != 0 && state->cbtHook != nullptr) {
+        UnhookWindowsHookEx(state->cbtHook);
+        state->cbtHook = nullptr;
+    }
+    if (state->windowBeingCreated != nullptr) {
+        state->windowBeingCreated = nullptr;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
+    _AFX_THREAD_STATE* state = GetThreadState();
+    if (code != HCBT_CREATEWND) {
+        return CallNextHookEx(state->cbtHook, code, wParam, lParam);
+    }
+    auto window = reinterpret_cast<HWND>(wParam);
+    auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+    CWnd* object = state->windowBeingCreated;
+    AFX_MODULE_STATE* module = GetModuleState();
+    bool child = (create->lpcs->style & WS_CHILD) != 0;
+    // The hook runs inside the system's window creation: nothing may unwind.
+    try {
+        if (object != nullptr) {
+            object->Bind(window);
+            object->BeforeSubclass();
+            WNDPROC* slot = object->SuperProcSlot();
+            auto previous = reinterpret_cast<WNDPROC>(SetWindowLongA(
+                window, GWL_WNDPROC, reinterpret_cast<LONG>(GetCommonWindowProc())));
+            if (previous != GetCommonWindowProc()) {
+                *slot = previous;
+            }
+            state->windowBeingCreated = nullptr;
+        } else if (!child && module->isLibrary == 0) {
+            // A top-level window made by someone else on this thread (a
+            // message box, a system dialog): watch its activation.
+            auto proc = reinterpret_cast<HANDLE>(GetWindowLongA(window, GWL_WNDPROC));
+            if (proc != nullptr) {
+                SetPropA(window, kOldProcProperty, proc);
+                if (GetPropA(window, kOldProcProperty) == proc) {
+                    SetWindowLongA(window, GWL_WNDPROC,
+                                   reinterpret_cast<LONG>(&ActivationWindowProc));
+                }
+            }
+        }
+    } catch (CException* e) {
+        // Binding ran out of memory: the window goes on unbound, and the
+        // creator learns it from DisarmCreationHook.
+        e->Discard();
+    }
+    LRESULT result = CallNextHookEx(state->cbtHook, HCBT_CREATEWND, wParam, lParam);
+    if (module->isLibrary != 0 && state->cbtHook != nullptr) {
+        UnhookWindowsHookEx(state->cbtHook);
+        state->cbtHook = nullptr;
+    }
+    return result;
+}
+
+LRESULT CALLBACK ActivationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcProperty));
+    LRESULT result = 0;
+    bool callPrevious = true;
+    try {
+        switch (message) {
+        case WM_ACTIVATE:
+            NotifyTopLevelActivation(CWnd::ObjectFor(window), wParam,
+                                     CWnd::ObjectFor(reinterpret_cast<HWND>(lParam)));
+            break;
+        case WM_SETCURSOR:
+            callPrevious = !BringPopupForward(CWnd::ObjectFor(window),
+                                              static_cast<SHORT>(LOWORD(lParam)), HIWORD(lParam));
+            break;
+        case WM_NCDESTROY:
+            SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(previous));
+            RemovePropA(window, kOldProcProperty);
+            break;
+        default:
+            break;
+        }
+        if (callPrevious && previous != nullptr) {
+            result = CallWindowProcA(previous, window, message, wParam, lParam);
+        }
+    } catch (CException* e) {
+        MSG record = {window, message, wParam, lParam, 0, {0, 0}};
+        result = ReportCallbackException(e, &record);
+    }
+    return result;
+}
+
+LRESULT DefaultForCurrentMessage() {
+    const MSG& m = GetThreadState()->lastSentMessage;
+    CWnd* object = CWnd::ObjectFor(m.hwnd);
+    if (object == nullptr) {
+        return 0;
+    }
+    return object->CallDefaultProc(m.message, m.wParam, m.lParam);
+}
+
+const MSG* CurrentMessage() {
+    MSG& m = GetThreadState()->lastSentMessage;
+    m.time = static_cast<DWORD>(GetMessageTime());
+    DWORD pos = GetMessagePos();
+    m.pt.x = static_cast<SHORT>(LOWORD(pos));
+    m.pt.y = static_cast<SHORT>(HIWORD(pos));
+    return &m;
+}
+
+BOOL ChangeStyleBits(HWND window, int index, DWORD remove, DWORD add, UINT positioning) {
+    DWORD old = static_cast<DWORD>(GetWindowLongA(window, index));
+    DWORD now = (old & ~remove) | add;
+    if (now == old) {
+        return FALSE;
+    }
+    SetWindowLongA(window, index, static_cast<LONG>(now));
+    if (positioning != 0) {
+        SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     positioning | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return TRUE;
+}

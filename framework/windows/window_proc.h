@@ -1,0 +1,28 @@
+// The common window procedure of framework windows, the delivery step every
+// message takes to its object, and the creation hook that binds a new window
+// to its object before its first message.
+#pragma once
+
+#include <windows.h>
+
+class CWnd;
+
+// Private messages of the window layer.
+constexpr UINT WM_LUM_WNDPROC_PROBE = 0x0360;
+constexpr UINT WM_LUM_ACTIVATE_TOPLEVEL = 0x036E;
+constexpr UINT WM_LUM_QUERY3DCONTROLS = 0x036F;
+
+LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+WNDPROC GetCommonWindowProc();
+LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+void ArmCreationHook(CWnd* object);
+BOOL DisarmCreationHook();
+LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ActivationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Default processing of the message being handled.
+LRESULT DefaultForCurrentMessage();
+const MSG* CurrentMessage();
+
+BOOL ChangeStyleBits(HWND window, int index, DWORD remove, DWORD add, UINT positioning);
