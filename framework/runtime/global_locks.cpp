@@ -1,6 +1,7 @@
 #include "framework/runtime/global_locks.h"
 
 #include <windows.h>
+#include <atomic>
 
 namespace {
 
@@ -36,11 +37,13 @@ void TakeGlobalLock(int n) {
     if (lockTable.noLocking) {
         return;
     }
-    if (lockTable.initialized[n] == 0) {
+    // The unlocked check must not see the word set before the section is.
+    std::atomic_ref<LONG> initialized(lockTable.initialized[n]);
+    if (initialized.load(std::memory_order_acquire) == 0) {
         EnterCriticalSection(&lockTable.lazyInit);
-        if (lockTable.initialized[n] == 0) {
+        if (initialized.load(std::memory_order_relaxed) == 0) {
             InitializeCriticalSection(&lockTable.locks[n]);
-            lockTable.initialized[n] = 1;
+            initialized.store(1, std::memory_order_release);
         }
         LeaveCriticalSection(&lockTable.lazyInit);
     }

@@ -43,8 +43,10 @@ int SafetyPoolNewHandler(size_t size) {
     if (old <= size + 4) {
         free(state->safetyPool);
         state->safetyPool = nullptr;
-    } else {
-        _expand(state->safetyPool, old - (size + 4));
+    } else if (_expand(state->safetyPool, old - (size + 4)) == nullptr) {
+        // A pool that cannot shrink would be offered again on every retry.
+        free(state->safetyPool);
+        state->safetyPool = nullptr;
     }
     return 1;
 }

@@ -12,7 +12,15 @@ BOOL CObject::IsOfKind(const RuntimeClassInfo* record) const {
     return GetRuntimeClassInfo()->DescendsFrom(record);
 }
 
-void* CObject::operator new(size_t size) { return AllocateObjectMemory(size); }
+void* CObject::operator new(size_t size) {
+    // A throwing operator new must not return null: the constructor would
+    // run on it. A handler that gives up still ends in the memory exception.
+    void* p = AllocateObjectMemory(size);
+    if (p == nullptr) {
+        RaiseMemoryException();
+    }
+    return p;
+}
 
 void CObject::operator delete(void* p) noexcept { FreeObjectMemory(p); }
 

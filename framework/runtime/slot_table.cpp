@@ -1,5 +1,6 @@
 #include "framework/runtime/slot_table.h"
 
+#include <atomic>
 #include <new>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/global_locks.h"
@@ -207,13 +208,19 @@ void CThreadLocalHolder::Release() {
 }
 
 CNoTrackObject* CProcessLocalHolder::GetRecord(RecordFactory factory) {
-    if (record == nullptr) {
+    // The unlocked first check must not see the pointer before the record
+    // it points to is complete.
+    std::atomic_ref<CNoTrackObject*> published(record);
+    CNoTrackObject* value = published.load(std::memory_order_acquire);
+    if (value == nullptr) {
         GlobalLockScope guard(kLockProcessRecords);
-        if (record == nullptr) {
-            record = factory();
+        value = published.load(std::memory_order_relaxed);
+        if (value == nullptr) {
+            value = factory();
+            published.store(value, std::memory_order_release);
         }
     }
-    return record;
+    return value;
 }
 
 void CProcessLocalHolder::Release() {
