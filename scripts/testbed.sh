@@ -28,7 +28,30 @@ testbed_prefix_settings() {
     printf '"MS UI Gothic"="IPAPGothic"\r\n"Tahoma"="IPAPGothic"\r\n'
     printf '"MS Shell Dlg"="IPAPGothic"\r\n"MS Sans Serif"="IPAPGothic"\r\n\r\n'
   } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
-  wine regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1
+  timeout 120 wine regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1
+}
+
+# Under the i386 emulator a Wine helper now and then crashes during the
+# first start and leaves wineboot waiting for ever: bound each attempt and
+# start again from an empty prefix.
+testbed_make_prefix() {
+  local build=$1 attempt
+  for attempt in 1 2 3 4; do
+    rm -rf "$WINEPREFIX"
+    if timeout 180 wineboot -i </dev/null >"$build/wineboot.log" 2>&1 &&
+       timeout 120 wineserver -w &&
+       [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] &&
+       timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1; then
+      timeout 60 wineserver -w || true
+      touch "$WINEPREFIX/.lum-ready"
+      return 0
+    fi
+    echo "testbed: Wine prefix attempt $attempt failed; starting again" >&2
+    wineserver -k >/dev/null 2>&1 || true
+    sleep 1
+  done
+  echo "testbed: could not create the Wine prefix" >&2
+  return 1
 }
 
 testbed_start() {
@@ -43,21 +66,18 @@ testbed_start() {
   export DISPLAY=":$n"
   for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   if [ ! -f "$WINEPREFIX/.lum-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    wineboot -i </dev/null >"$build/wineboot.log" 2>&1 || true
-    wineserver -w
-    touch "$WINEPREFIX/.lum-ready"
+    testbed_make_prefix "$build"
   fi
   # Bump the number when the settings change, so existing prefixes get them.
   if [ ! -f "$WINEPREFIX/.lum-settings-2" ]; then
     testbed_prefix_settings
-    wineserver -w
+    timeout 120 wineserver -w || true
     touch "$WINEPREFIX/.lum-settings-2"
   fi
   wineserver -p </dev/null >/dev/null 2>&1
   # A throwaway process starts Wine's helper processes with their output
   # detached, so that they never hold a test runner's pipes open.
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 testbed_stop() {
