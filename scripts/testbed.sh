@@ -31,14 +31,26 @@ testbed_prefix_settings() {
   timeout 120 wine regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1
 }
 
+# Every process that runs in this prefix, the wineserver included.
+testbed_kill_prefix() {
+  wineserver -k >/dev/null 2>&1 || true
+  local pid
+  for pid in $(pgrep -f 'wine' 2>/dev/null); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+      kill -9 "$pid" 2>/dev/null || true
+    fi
+  done
+}
+
 # Under the i386 emulator a Wine helper now and then crashes during the
 # first start and leaves wineboot waiting for ever: bound each attempt and
 # start again from an empty prefix.
 testbed_make_prefix() {
   local build=$1 attempt
-  for attempt in 1 2 3 4; do
+  for attempt in 1 2 3; do
+    testbed_kill_prefix
     rm -rf "$WINEPREFIX"
-    if timeout 180 wineboot -i </dev/null >"$build/wineboot.log" 2>&1 &&
+    if timeout 300 wineboot -i </dev/null >"$build/wineboot.log" 2>&1 &&
        timeout 120 wineserver -w &&
        [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] &&
        timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1; then
@@ -47,8 +59,6 @@ testbed_make_prefix() {
       return 0
     fi
     echo "testbed: Wine prefix attempt $attempt failed; starting again" >&2
-    wineserver -k >/dev/null 2>&1 || true
-    sleep 1
   done
   echo "testbed: could not create the Wine prefix" >&2
   return 1
@@ -81,7 +91,7 @@ testbed_start() {
 }
 
 testbed_stop() {
-  wineserver -k >/dev/null 2>&1 || true
+  testbed_kill_prefix
   if [ -n "${TESTBED_XVFB_PID:-}" ]; then
     kill "$TESTBED_XVFB_PID" 2>/dev/null || true
     wait "$TESTBED_XVFB_PID" 2>/dev/null || true
