@@ -36,7 +36,7 @@ testbed_kill_prefix() {
   wineserver -k >/dev/null 2>&1 || true
   local pid
   for pid in $(pgrep -f 'wine' 2>/dev/null); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+    if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX"; then
       kill -9 "$pid" 2>/dev/null || true
     fi
   done
