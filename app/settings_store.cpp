@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -30,6 +31,8 @@ public:
 };
 
 } // namespace
+
+settings_store_internal::SetValueCall settings_store_internal::setValue = RegSetValueExA;
 
 int ParseSettingText(const char* text) {
     const char* p = text;
@@ -94,8 +97,9 @@ BOOL WriteSetting(const char* name, int value) {
             return FALSE;
         }
     }
-    if (RegSetValueExA(key.key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                       static_cast<DWORD>(strlen(text) + 1)) != ERROR_SUCCESS) {
+    if (settings_store_internal::setValue(key.key, nullptr, 0, REG_SZ,
+                                          reinterpret_cast<const BYTE*>(text),
+                                          static_cast<DWORD>(strlen(text) + 1)) != ERROR_SUCCESS) {
         ShowSettingsError(nullptr, kCannotWrite);
         return FALSE;
     }

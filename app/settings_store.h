@@ -11,3 +11,12 @@ int ShowSettingsError(HWND owner, const char* text);
 // Decimal text to a 32-bit integer: leading white space, optional sign,
 // digits up to the first non-digit; saturates at the 32-bit range.
 int ParseSettingText(const char* text);
+
+namespace settings_store_internal {
+
+// The call that stores a setting's text. No registry refuses a value on a key it
+// has just opened for writing, so tests stand in a refusing call here.
+using SetValueCall = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
+extern SetValueCall setValue;
+
+} // namespace settings_store_internal

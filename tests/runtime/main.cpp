@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "common/stdout_printer.h"
 #include "framework/runtime/state.h"
 
 int main(int argc, char** argv) {
@@ -6,5 +7,6 @@ int main(int argc, char** argv) {
     GetModuleState()->resourceHandle = GetModuleHandleA(nullptr);
     GetModuleState()->instanceHandle = GetModuleHandleA(nullptr);
     testing::InitGoogleTest(&argc, argv);
+    testsupport::InstallStdoutPrinter();
     return RUN_ALL_TESTS();
 }

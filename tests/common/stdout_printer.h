@@ -1,0 +1,64 @@
+// A result printer for test programs run under Wine on an emulated CPU.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace testsupport {
+
+// gtest's own printer also hands every failure to OutputDebugStringA, and the
+// exception that call raises ends a Wine process run under an emulator: later
+// failures and the summary would be lost. This one writes to stdout only.
+class StdoutPrinter : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo& test) override {
+        std::printf("[ RUN      ] %s.%s\n", test.test_suite_name(), test.name());
+        std::fflush(stdout);
+    }
+    void OnTestPartResult(const testing::TestPartResult& part) override {
+        if (part.failed()) {
+            std::printf("%s:%d: Failure\n%s\n", part.file_name() ? part.file_name() : "?",
+                        part.line_number(), part.message());
+            std::fflush(stdout);
+        }
+    }
+    void OnTestEnd(const testing::TestInfo& test) override {
+        std::printf("[ %s ] %s.%s (%lld ms)\n", test.result()->Failed() ? " FAILED " : "      OK",
+                    test.test_suite_name(), test.name(),
+                    static_cast<long long>(test.result()->elapsed_time()));
+        std::fflush(stdout);
+    }
+    void OnTestProgramEnd(const testing::UnitTest& unit) override {
+        std::printf("[==========] %d tests from %d test suites ran. (%lld ms total)\n",
+                    unit.test_to_run_count(), unit.test_suite_to_run_count(),
+                    static_cast<long long>(unit.elapsed_time()));
+        std::printf("[  PASSED  ] %d tests.\n", unit.successful_test_count());
+        if (unit.failed_test_count() > 0) {
+            std::printf("[  FAILED  ] %d tests, listed below:\n", unit.failed_test_count());
+            for (int s = 0; s < unit.total_test_suite_count(); ++s) {
+                const testing::TestSuite& suite = *unit.GetTestSuite(s);
+                for (int t = 0; t < suite.total_test_count(); ++t) {
+                    const testing::TestInfo& test = *suite.GetTestInfo(t);
+                    if (test.result()->Failed()) {
+                        std::printf("[  FAILED  ] %s.%s\n", suite.name(), test.name());
+                    }
+                }
+            }
+        }
+        std::fflush(stdout);
+    }
+};
+
+} // namespace testsupport
+
+
+namespace testsupport {
+
+// Replaces gtest's default printer with the stdout-only one.
+inline void InstallStdoutPrinter() {
+    testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
+    delete listeners.Release(listeners.default_result_printer());
+    listeners.Append(new StdoutPrinter);
+}
+
+} // namespace testsupport
