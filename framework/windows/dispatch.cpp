@@ -66,6 +66,16 @@ BOOL CallBySignature(CWnd* self, const MessageMapEntry* e, WPARAM w, LPARAM l, L
         CDC dc;
         dc.outputHandle = record->dc;
         CWnd stackWindow(record->window);
+        // Also when the handler throws: a stack window object that still
+        // held the handle would destroy the control's window.
+        struct ClearHandles {
+            CDC& dc;
+            CWnd& window;
+            ~ClearHandles() {
+                dc.outputHandle = nullptr;
+                window.windowHandle = nullptr;
+            }
+        } clearHandles{dc, stackWindow};
         CWnd* control = CWnd::PermanentObjectFor(record->window);
         if (e->signature == 4) {
             value = As<4>(h)(self, &dc, control != nullptr ? control : &stackWindow,
@@ -73,8 +83,6 @@ BOOL CallBySignature(CWnd* self, const MessageMapEntry* e, WPARAM w, LPARAM l, L
         } else {
             value = As<5>(h)(self, &dc, record->type);
         }
-        dc.outputHandle = nullptr;
-        stackWindow.windowHandle = nullptr;
         break;
     }
     case 6: value = As<6>(h)(self, LOWORD(w), WindowOf(l), HIWORD(w)); break;

@@ -202,6 +202,11 @@ public:                                                                         
 #define LUM_ON_CONTROL_REFLECT(code, cls, fn)                                                      \
     {0xBD11, code, 0, 0, 12, mapform::HandlerOf<mapform::Command<12>, &cls::fn>()},
 
+// A control's own WM_NOTIFY notification, reflected back to it:
+// void fn(NMHDR*, LRESULT*).
+#define LUM_ON_NOTIFY_REFLECT(code, cls, fn)                                                       \
+    {0xBC4E, (code) & 0xFFFFu, 0, 0, 38, mapform::HandlerOf<mapform::Command<38>, &cls::fn>()},
+
 // A window message reflected back to the control that caused it.
 #define LUM_ON_MESSAGE_REFLECT(msg, sig, cls, fn)                                                  \
     {0xBC00 + (msg), 0, 0, 0, sig, mapform::HandlerOf<mapform::Window<sig>, &cls::fn>()},

@@ -1,0 +1,489 @@
+// Cost of one message through a framework window's map dispatch against a
+// plain window procedure that handles the same message with a switch. All
+// variants run in one process, interleaved round by round, so that machine
+// noise (an emulator, other load) falls on each of them alike; the ratios are
+// medians of per-round ratios.
+#include <windows.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+#include "framework/runtime/state.h"
+#include "framework/windows/window.h"
+
+namespace {
+
+constexpr UINT kPing = WM_APP + 1;     // in the most derived map
+constexpr UINT kDeepPing = WM_APP + 2; // only in the map four bases up
+constexpr UINT kUnhandled = WM_APP + 3;
+constexpr UINT kFiller = WM_APP + 20;
+constexpr WORD kButtonId = 1002;     // command in the most derived map
+constexpr WORD kDeepButtonId = 1003; // command only four bases up
+
+// Every handler, framework or plain, bumps it: each timed block checks that
+// its messages reached a handler (or, for the unhandled case, did not).
+unsigned long handledCount = 0;
+
+// The depth chain: BenchWnd -> Level3 -> Level2 -> Level1 -> BenchBase -> CWnd.
+// Intermediate maps carry unrelated entries so that a walk has work to do.
+class BenchBase : public CWnd {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    LRESULT OnDeepPing(WPARAM w, LPARAM l) {
+        ++handledCount;
+        return static_cast<LRESULT>(w) + l;
+    }
+    void OnDeepButton() { ++handledCount; }
+    void OnFiller() {}
+};
+
+class Level1 : public BenchBase {
+    LUM_DECLARE_MESSAGE_MAP()
+};
+class Level2 : public Level1 {
+    LUM_DECLARE_MESSAGE_MAP()
+};
+class Level3 : public Level2 {
+    LUM_DECLARE_MESSAGE_MAP()
+};
+
+class BenchWnd : public Level3 {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    LRESULT OnPing(WPARAM w, LPARAM l) {
+        ++handledCount;
+        return static_cast<LRESULT>(w) + l;
+    }
+    void OnButton() { ++handledCount; }
+};
+
+// clang-format off
+LUM_BEGIN_MESSAGE_MAP(BenchBase, CWnd)
+LUM_ON_MESSAGE(kDeepPing, 10, BenchBase, OnDeepPing)
+LUM_ON_COMMAND(kDeepButtonId, BenchBase, OnDeepButton)
+LUM_END_MESSAGE_MAP(BenchBase, CWnd)
+
+LUM_BEGIN_MESSAGE_MAP(Level1, BenchBase)
+LUM_ON_MESSAGE(kFiller + 1, 12, Level1, OnFiller)
+LUM_ON_MESSAGE(kFiller + 2, 12, Level1, OnFiller)
+LUM_ON_COMMAND(2001, Level1, OnFiller)
+LUM_END_MESSAGE_MAP(Level1, BenchBase)
+
+LUM_BEGIN_MESSAGE_MAP(Level2, Level1)
+LUM_ON_MESSAGE(kFiller + 3, 12, Level2, OnFiller)
+LUM_ON_MESSAGE(kFiller + 4, 12, Level2, OnFiller)
+LUM_ON_COMMAND(2002, Level2, OnFiller)
+LUM_END_MESSAGE_MAP(Level2, Level1)
+
+LUM_BEGIN_MESSAGE_MAP(Level3, Level2)
+LUM_ON_MESSAGE(kFiller + 5, 12, Level3, OnFiller)
+LUM_ON_MESSAGE(kFiller + 6, 12, Level3, OnFiller)
+LUM_ON_COMMAND(2003, Level3, OnFiller)
+LUM_END_MESSAGE_MAP(Level3, Level2)
+
+LUM_BEGIN_MESSAGE_MAP(BenchWnd, Level3)
+LUM_ON_MESSAGE(kPing, 10, BenchWnd, OnPing)
+LUM_ON_COMMAND(kButtonId, BenchWnd, OnButton)
+LUM_END_MESSAGE_MAP(BenchWnd, Level3)
+// clang-format on
+
+// Distinct classes, one map each, for the scaling runs. The map macros paste
+// the class name into identifiers, so a template spells its map out.
+template <int K> class ScaledWnd : public CWnd {
+public:
+    static const MessageMapEntry entries[];
+    static const MessageMap messageMap;
+    const MessageMap* GetClassMessageMap() const override { return &messageMap; }
+    LRESULT OnPing(WPARAM w, LPARAM l) {
+        ++handledCount;
+        return static_cast<LRESULT>(w) + l;
+    }
+};
+
+template <int K>
+const MessageMapEntry ScaledWnd<K>::entries[] = {
+    LUM_ON_MESSAGE(kPing, 10, ScaledWnd<K>, OnPing){0, 0, 0, 0, 0, nullptr}};
+template <int K>
+const MessageMap ScaledWnd<K>::messageMap = {&CWnd::messageMap, ScaledWnd<K>::entries};
+
+constexpr int kMaxScaled = 100;
+
+struct Scaled {
+    std::unique_ptr<CWnd> window;
+    const MessageMap* map;
+};
+
+template <std::size_t... K> std::vector<Scaled> MakeScaled(std::index_sequence<K...>) {
+    std::vector<Scaled> out;
+    (out.push_back({std::make_unique<ScaledWnd<static_cast<int>(K)>>(),
+                    &ScaledWnd<static_cast<int>(K)>::messageMap}),
+     ...);
+    return out;
+}
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kPing:
+    case kDeepPing:
+        ++handledCount;
+        return static_cast<LRESULT>(wParam) + lParam;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED &&
+            (LOWORD(wParam) == kButtonId || LOWORD(wParam) == kDeepButtonId)) {
+            ++handledCount;
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "dispatch_bench: %s (error %lu)\n", what, GetLastError());
+    std::fflush(stderr);
+    std::exit(1);
+}
+
+// The plain windows get a class of their own per index, like the framework
+// windows of the scaling runs, and the framework class's styles.
+const char* PlainClassName(int index) {
+    static char names[kMaxScaled][24];
+    static bool registered[kMaxScaled];
+    if (!registered[index]) {
+        std::snprintf(names[index], sizeof names[index], "LumBenchPlain%d", index);
+        WNDCLASSA wc = {};
+        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+        wc.lpfnWndProc = &PlainProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.lpszClassName = names[index];
+        if (RegisterClassA(&wc) == 0) {
+            Fail("cannot register a plain window class");
+        }
+        registered[index] = true;
+    }
+    return names[index];
+}
+
+HWND MakePlain(int index) {
+    HWND w = CreateWindowExA(0, PlainClassName(index), "plain", WS_POPUP, 0, 0, 100, 100, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (w == nullptr) {
+        Fail("cannot create a plain window");
+    }
+    return w;
+}
+
+// Once the framework's creation hook exists, every other top-level window the
+// thread makes gets the activation subclass; a baseline window must not.
+HWND MakeUntouchedPlain(int index) {
+    HWND w = MakePlain(index);
+    if (GetWindowLongA(w, GWL_WNDPROC) != reinterpret_cast<LONG>(&PlainProc)) {
+        Fail("a plain window was subclassed; make the baselines before any framework window");
+    }
+    return w;
+}
+
+// The process's first top-level window starts Wine's desktop process, which
+// under the emulator sometimes fails once; the benchmark's windows come after.
+void WaitForDesktop() {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        HWND w = CreateWindowExA(0, "STATIC", "probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        if (w != nullptr) {
+            DestroyWindow(w);
+            return;
+        }
+        Sleep(500);
+    }
+    Fail("cannot create a top-level window");
+}
+
+struct PlainWindows {
+    HWND main;
+    HWND twin;
+    HWND button;
+    std::vector<HWND> scaled;
+};
+
+void MakeFramework(CWnd& w) {
+    if (!w.CreateWithStyles(0, nullptr, "framework", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                            nullptr)) {
+        Fail("cannot create a framework window");
+    }
+}
+
+HWND MakeButton(HWND parent, WORD id) {
+    HWND b = CreateWindowExA(0, "BUTTON", "b", WS_CHILD | BS_PUSHBUTTON, 0, 0, 20, 20, parent,
+                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                             GetModuleHandleA(nullptr), nullptr);
+    if (b == nullptr) {
+        Fail("cannot create a button");
+    }
+    return b;
+}
+
+struct Send {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// One thing timed: a list of sends taken round-robin, N at a time.
+struct Variant {
+    Variant(std::vector<Send> s, bool h) : sends(std::move(s)), handled(h) {}
+    std::vector<Send> sends;
+    bool handled;
+    long n = 0;
+    std::vector<double> ns; // per round, ns per message
+};
+
+double Frequency() {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+}
+
+double TimeBlock(const Variant& v, long n) {
+    static const double frequency = Frequency();
+    const Send* sends = v.sends.data();
+    const std::size_t count = v.sends.size();
+    unsigned long before = handledCount;
+    LARGE_INTEGER t0, t1;
+    QueryPerformanceCounter(&t0);
+    std::size_t k = 0;
+    for (long i = 0; i < n; ++i) {
+        const Send& s = sends[k];
+        SendMessageA(s.window, s.message, s.wParam, s.lParam);
+        if (++k == count) {
+            k = 0;
+        }
+    }
+    QueryPerformanceCounter(&t1);
+    unsigned long reached = handledCount - before;
+    if (reached != (v.handled ? static_cast<unsigned long>(n) : 0ul)) {
+        Fail("a message did not reach the expected handler");
+    }
+    return static_cast<double>(t1.QuadPart - t0.QuadPart) / frequency * 1e9;
+}
+
+// Smallest power-of-two count (at least one full round-robin) that takes
+// minMs; every variant of a group is then timed with the largest of them.
+long Calibrate(const Variant& v, double minMs) {
+    long n = 256;
+    while (n < static_cast<long>(v.sends.size())) {
+        n *= 2;
+    }
+    while (TimeBlock(v, n) < minMs * 1e6 && n < (1L << 28)) {
+        n *= 2;
+    }
+    return n;
+}
+
+void RunRounds(std::vector<Variant>& variants, int rounds, double minMs) {
+    long n = 0;
+    for (Variant& v : variants) {
+        TimeBlock(v, static_cast<long>(v.sends.size())); // first lookups, emulator warm-up
+        n = std::max(n, Calibrate(v, minMs));
+    }
+    const std::size_t count = variants.size();
+    for (int r = 0; r < rounds; ++r) {
+        // A rotating start keeps any "first after the previous variant"
+        // effect from landing on one variant only.
+        for (std::size_t i = 0; i < count; ++i) {
+            Variant& v = variants[(i + static_cast<std::size_t>(r)) % count];
+            v.n = n;
+            v.ns.push_back(TimeBlock(v, n) / static_cast<double>(n));
+        }
+    }
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    std::size_t m = values.size() / 2;
+    return values.size() % 2 != 0 ? values[m] : (values[m - 1] + values[m]) / 2;
+}
+
+struct Ratio {
+    double median, low, high;
+};
+
+Ratio RatioOf(const Variant& a, const Variant& b) {
+    std::vector<double> r;
+    for (std::size_t i = 0; i < a.ns.size(); ++i) {
+        r.push_back(a.ns[i] / b.ns[i]);
+    }
+    return {Median(r), *std::min_element(r.begin(), r.end()),
+            *std::max_element(r.begin(), r.end())};
+}
+
+void PrintRule() {
+    std::printf("%s\n", std::string(110, '-').c_str());
+}
+
+void PrintRow(const char* name, long n, double a, double b, Ratio r, const char* target,
+              const char* verdict) {
+    std::printf("%-42s %9ld %10.0f %10.0f %7.3f  %5.3f-%5.3f  %-22s %s\n", name, n, a, b, r.median,
+                r.low, r.high, target, verdict);
+}
+
+void PrintHeader(const char* first, const char* second) {
+    std::printf("%-42s %9s %10s %10s %7s  %-11s  %-22s %s\n", "case", "N/block", first, second,
+                "ratio", "round range", "target", "");
+    PrintRule();
+}
+
+// No measurable difference: the median ratio lies within the spread that two
+// identical variants show in the same run, and within 3 % in any case.
+const char* Indistinguishable(Ratio r, Ratio noise) {
+    double allowed = std::max(0.03, std::max(noise.high - 1.0, 1.0 - noise.low));
+    return std::fabs(r.median - 1.0) <= allowed ? "met" : "NOT met";
+}
+
+void RunMain(const PlainWindows& plains, int rounds, double minMs) {
+    BenchWnd framework;
+    MakeFramework(framework);
+    HWND plain = plains.main;
+    HWND plainTwin = plains.twin;
+    HWND plainButton = plains.button;
+    HWND fwButton = MakeButton(framework.windowHandle, kButtonId);
+    HWND fwDeepButton = MakeButton(framework.windowHandle, kDeepButtonId);
+    HWND fw = framework.windowHandle;
+    HWND late = MakePlain(0);
+    auto click = [](WORD id, HWND button) {
+        return Send{GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(button)};
+    };
+
+    enum {
+        FwOwn,
+        FwDeep,
+        PlainPing,
+        PlainTwin,
+        FwMiss,
+        PlainMiss,
+        FwCmd,
+        FwDeepCmd,
+        PlainCmd,
+        PlainLate
+    };
+    std::vector<Variant> v = {
+        {{{fw, kPing, 3, 4}}, true},
+        {{{fw, kDeepPing, 3, 4}}, true},
+        {{{plain, kPing, 3, 4}}, true},
+        {{{plainTwin, kPing, 3, 4}}, true},
+        {{{fw, kUnhandled, 3, 4}}, false},
+        {{{plain, kUnhandled, 3, 4}}, false},
+        {{click(kButtonId, fwButton)}, true},
+        {{click(kDeepButtonId, fwDeepButton)}, true},
+        {{click(kButtonId, plainButton)}, true},
+        {{{late, kPing, 3, 4}}, true},
+    };
+    RunRounds(v, rounds, minMs);
+
+    auto med = [&](int i) { return Median(v[static_cast<std::size_t>(i)].ns); };
+    auto ratio = [&](int a, int b) {
+        return RatioOf(v[static_cast<std::size_t>(a)], v[static_cast<std::size_t>(b)]);
+    };
+    const long n = v[0].n;
+    Ratio noise = ratio(PlainTwin, PlainPing);
+    Ratio handled = ratio(FwOwn, PlainPing);
+    Ratio depth = ratio(FwDeep, FwOwn);
+
+    std::printf(
+        "\nDispatch through SendMessageA, ns per message: median of %d interleaved rounds\n",
+        rounds);
+    PrintHeader("framework", "plain");
+    PrintRow("handled message, most derived map", n, med(FwOwn), med(PlainPing), handled,
+             "ratio <= 1.10", handled.median <= 1.10 ? "met" : "NOT met");
+    PrintRow("handled message, map 4 bases up", n, med(FwDeep), med(PlainPing),
+             ratio(FwDeep, PlainPing), "", "");
+    PrintRow("unhandled message -> default procedure", n, med(FwMiss), med(PlainMiss),
+             ratio(FwMiss, PlainMiss), "", "");
+    PrintRow("command from button (sig 12), own map", n, med(FwCmd), med(PlainCmd),
+             ratio(FwCmd, PlainCmd), "", "");
+    PrintRow("command from button (sig 12), 4 bases up", n, med(FwDeepCmd), med(PlainCmd),
+             ratio(FwDeepCmd, PlainCmd), "", "");
+    PrintRule();
+    std::printf("%-42s %9s %10s %10s\n", "", "", "4 up", "own map");
+    PrintRow("depth: message 4 bases up / own map", n, med(FwDeep), med(FwOwn), depth,
+             "no difference (cached)", Indistinguishable(depth, noise));
+    PrintRow("depth: command 4 bases up / own map", n, med(FwDeepCmd), med(FwCmd),
+             ratio(FwDeepCmd, FwCmd), "(commands: no cache)", "");
+    std::printf("%-42s %9s %10s %10s\n", "", "", "plain #2", "plain #1");
+    PrintRow("noise floor: two identical plain windows", n, med(PlainTwin), med(PlainPing), noise,
+             "", "");
+    std::printf("%-42s %9s %10s %10s\n", "", "", "late", "plain #1");
+    PrintRow("plain window made after a framework window", n, med(PlainLate), med(PlainPing),
+             ratio(PlainLate, PlainPing), "(activation subclass)", "");
+    DestroyWindow(late);
+}
+
+void RunScaling(const PlainWindows& plains, int rounds, double minMs) {
+    std::vector<Scaled> all = MakeScaled(std::make_index_sequence<kMaxScaled>());
+    std::printf(
+        "\nScaling: median ns per message, round-robin over that many framework windows of\n"
+        "distinct classes (made for the run, destroyed after) and as many plain windows\n"
+        "(all %d live throughout: made before the framework's creation hook)\n",
+        kMaxScaled);
+    std::printf("%-42s %9s %10s %10s %7s  %-11s  %s\n", "windows in round-robin (each kind)",
+                "N/block", "framework", "plain", "ratio", "round range", "cache slots in use");
+    PrintRule();
+    for (int live : {1, 10, 100}) {
+        std::vector<Send> fwSends, plainSends;
+        std::set<UINT> slots;
+        for (int i = 0; i < live; ++i) {
+            CWnd& w = *all[static_cast<std::size_t>(i)].window;
+            MakeFramework(w);
+            fwSends.push_back({w.windowHandle, kPing, 3, 4});
+            plainSends.push_back({plains.scaled[static_cast<std::size_t>(i)], kPing, 3, 4});
+            slots.insert(
+                (kPing ^ reinterpret_cast<UINT_PTR>(all[static_cast<std::size_t>(i)].map)) & 0x1FF);
+        }
+        std::vector<Variant> v = {{fwSends, true}, {plainSends, true}};
+        RunRounds(v, rounds, minMs);
+        char name[64];
+        std::snprintf(name, sizeof name, "%d", live);
+        char slotText[64];
+        std::snprintf(slotText, sizeof slotText, "%zu for %d maps", slots.size(), live);
+        PrintRow(name, v[0].n, Median(v[0].ns), Median(v[1].ns), RatioOf(v[0], v[1]), slotText, "");
+        for (int i = 0; i < live; ++i) {
+            all[static_cast<std::size_t>(i)].window->DestroyHandle();
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int rounds = argc > 1 ? std::atoi(argv[1]) : 15;
+    double minMs = argc > 2 ? std::atof(argv[2]) : 100.0;
+    if (rounds < 1 || minMs <= 0) {
+        std::fprintf(stderr, "usage: dispatch_bench [rounds (15)] [ms per block (100)]\n");
+        return 2;
+    }
+    GetModuleState()->resourceHandle = GetModuleHandleA(nullptr);
+    GetModuleState()->instanceHandle = GetModuleHandleA(nullptr);
+    WaitForDesktop();
+    PlainWindows plains;
+    plains.main = MakeUntouchedPlain(0);
+    plains.twin = MakeUntouchedPlain(0);
+    plains.button = MakeButton(plains.main, kButtonId);
+    for (int i = 0; i < kMaxScaled; ++i) {
+        plains.scaled.push_back(MakeUntouchedPlain(i));
+    }
+    RunMain(plains, rounds, minMs);
+    RunScaling(plains, rounds, minMs);
+    std::printf(
+        "\nTimes come from QueryPerformanceCounter around blocks of SendMessageA calls;\n"
+        "each ratio is the median of per-round ratios, its range the lowest and highest.\n");
+    std::fflush(stdout);
+    return 0;
+}
