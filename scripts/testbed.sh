@@ -84,7 +84,8 @@ testbed_start() {
     timeout 120 wineserver -w || true
     touch "$WINEPREFIX/.lum-settings-2"
   fi
-  wineserver -p </dev/null >/dev/null 2>&1
+  # Already running after a fresh prefix: then it simply stays.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
   # A throwaway process starts Wine's helper processes with their output
   # detached, so that they never hold a test runner's pipes open.
   timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
