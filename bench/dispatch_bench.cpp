@@ -13,8 +13,10 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "framework/runtime/global_locks.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/window.h"
+#include "framework/windows/window_proc.h"
 
 namespace {
 
@@ -105,9 +107,11 @@ public:
     }
 };
 
-template <int K>
-const MessageMapEntry ScaledWnd<K>::entries[] = {
-    LUM_ON_MESSAGE(kPing, 10, ScaledWnd<K>, OnPing){0, 0, 0, 0, 0, nullptr}};
+// clang-format off
+template <int K> const MessageMapEntry ScaledWnd<K>::entries[] = {
+    LUM_ON_MESSAGE(kPing, 10, ScaledWnd<K>, OnPing)
+    {0, 0, 0, 0, 0, nullptr}};
+// clang-format on
 template <int K>
 const MessageMap ScaledWnd<K>::messageMap = {&CWnd::messageMap, ScaledWnd<K>::entries};
 
@@ -236,11 +240,20 @@ struct Send {
     LPARAM lParam;
 };
 
-// One thing timed: a list of sends taken round-robin, N at a time.
+using Caller = LRESULT (*)(const Send&);
+
+LRESULT BySendMessage(const Send& s) {
+    return SendMessageA(s.window, s.message, s.wParam, s.lParam);
+}
+
+// One thing timed: a list of sends taken round-robin, N per round.
 struct Variant {
-    Variant(std::vector<Send> s, bool h) : sends(std::move(s)), handled(h) {}
+    Variant(std::vector<Send> s, bool h, Caller c = &BySendMessage)
+        : sends(std::move(s)), handled(h), call(c) {}
     std::vector<Send> sends;
     bool handled;
+    Caller call;
+    std::size_t next = 0; // round-robin position, kept across slices
     long n = 0;
     std::vector<double> ns; // per round, ns per message
 };
@@ -251,22 +264,22 @@ double Frequency() {
     return static_cast<double>(f.QuadPart);
 }
 
-double TimeBlock(const Variant& v, long n) {
+double TimeBlock(Variant& v, long n) {
     static const double frequency = Frequency();
     const Send* sends = v.sends.data();
     const std::size_t count = v.sends.size();
     unsigned long before = handledCount;
     LARGE_INTEGER t0, t1;
     QueryPerformanceCounter(&t0);
-    std::size_t k = 0;
+    std::size_t k = v.next;
     for (long i = 0; i < n; ++i) {
-        const Send& s = sends[k];
-        SendMessageA(s.window, s.message, s.wParam, s.lParam);
+        v.call(sends[k]);
         if (++k == count) {
             k = 0;
         }
     }
     QueryPerformanceCounter(&t1);
+    v.next = k;
     unsigned long reached = handledCount - before;
     if (reached != (v.handled ? static_cast<unsigned long>(n) : 0ul)) {
         Fail("a message did not reach the expected handler");
@@ -276,7 +289,7 @@ double TimeBlock(const Variant& v, long n) {
 
 // Smallest power-of-two count (at least one full round-robin) that takes
 // minMs; every variant of a group is then timed with the largest of them.
-long Calibrate(const Variant& v, double minMs) {
+long Calibrate(Variant& v, double minMs) {
     long n = 256;
     while (n < static_cast<long>(v.sends.size())) {
         n *= 2;
@@ -287,20 +300,33 @@ long Calibrate(const Variant& v, double minMs) {
     return n;
 }
 
+// Bursts of load from other processes last longer than a block of 100 ms,
+// so a round interleaves the variants in slices of N / kSlices messages and
+// each variant's measurement is the sum of its slices.
+constexpr long kSlices = 16;
+
 void RunRounds(std::vector<Variant>& variants, int rounds, double minMs) {
     long n = 0;
     for (Variant& v : variants) {
         TimeBlock(v, static_cast<long>(v.sends.size())); // first lookups, emulator warm-up
         n = std::max(n, Calibrate(v, minMs));
     }
+    n = std::max(n, kSlices);
     const std::size_t count = variants.size();
+    std::vector<double> total(count);
     for (int r = 0; r < rounds; ++r) {
-        // A rotating start keeps any "first after the previous variant"
-        // effect from landing on one variant only.
+        std::fill(total.begin(), total.end(), 0.0);
+        for (long slice = 0; slice < kSlices; ++slice) {
+            // A rotating start keeps any "first after the previous variant"
+            // effect from landing on one variant only.
+            for (std::size_t i = 0; i < count; ++i) {
+                std::size_t which = (i + static_cast<std::size_t>(slice + r)) % count;
+                total[which] += TimeBlock(variants[which], n / kSlices);
+            }
+        }
         for (std::size_t i = 0; i < count; ++i) {
-            Variant& v = variants[(i + static_cast<std::size_t>(r)) % count];
-            v.n = n;
-            v.ns.push_back(TimeBlock(v, n) / static_cast<double>(n));
+            variants[i].n = n;
+            variants[i].ns.push_back(total[i] / static_cast<double>(n));
         }
     }
 }
@@ -426,6 +452,80 @@ void RunMain(const PlainWindows& plains, int rounds, double minMs) {
     DestroyWindow(late);
 }
 
+// The framework's layers called directly, each one without the layers above
+// it, to show where its share of a message goes.
+LRESULT ByPlainProc(const Send& s) {
+    return PlainProc(s.window, s.message, s.wParam, s.lParam);
+}
+LRESULT ByCommonProc(const Send& s) {
+    return CommonWindowProc(s.window, s.message, s.wParam, s.lParam);
+}
+LRESULT ByDeliver(const Send& s) {
+    return DeliverToObject(CWnd::PermanentObjectFor(s.window), s.window, s.message, s.wParam,
+                           s.lParam);
+}
+LRESULT ByHandleMessage(const Send& s) {
+    return CWnd::PermanentObjectFor(s.window)->HandleMessage(s.message, s.wParam, s.lParam);
+}
+LRESULT ByDispatch(const Send& s) {
+    LRESULT result = 0;
+    CWnd::PermanentObjectFor(s.window)->DispatchThroughMap(s.message, s.wParam, s.lParam, &result);
+    return result;
+}
+LRESULT ByObjectLookup(const Send& s) {
+    return reinterpret_cast<LRESULT>(CWnd::PermanentObjectFor(s.window));
+}
+LRESULT ByThreadState(const Send&) {
+    return reinterpret_cast<LRESULT>(GetThreadState());
+}
+LRESULT ByCacheLock(const Send&) {
+    TakeGlobalLock(kLockMessageMapCache);
+    ReleaseGlobalLock(kLockMessageMapCache);
+    return 0;
+}
+
+void RunBreakdown(const PlainWindows& plains, int rounds, double minMs) {
+    BenchWnd framework;
+    MakeFramework(framework);
+    const Send fw = {framework.windowHandle, kPing, 3, 4};
+    const Send plain = {plains.main, kPing, 3, 4};
+    struct Row {
+        const char* name;
+        Send send;
+        bool handled;
+        Caller call;
+    };
+    const Row rows[] = {
+        {"plain window procedure", plain, true, &ByPlainProc},
+        {"CommonWindowProc", fw, true, &ByCommonProc},
+        {"PermanentObjectFor + DeliverToObject", fw, true, &ByDeliver},
+        {"PermanentObjectFor + HandleMessage", fw, true, &ByHandleMessage},
+        {"PermanentObjectFor + DispatchThroughMap", fw, true, &ByDispatch},
+        {"  part: PermanentObjectFor alone", fw, false, &ByObjectLookup},
+        {"  part: GetThreadState alone", fw, false, &ByThreadState},
+        {"  part: cache lock taken and released", fw, false, &ByCacheLock},
+    };
+    std::vector<Variant> v;
+    for (const Row& row : rows) {
+        v.emplace_back(std::vector<Send>{row.send}, row.handled, row.call);
+    }
+    RunRounds(v, rounds, minMs);
+    std::printf("\nWhere the framework's share goes: the handled message of the first table,\n"
+                "layers called directly (no SendMessageA), median ns per call; every figure\n"
+                "includes the benchmark's loop and indirect call, as the plain row does\n");
+    std::printf("%-42s %9s %10s %10s\n", "call", "N/block", "ns", "- plain");
+    PrintRule();
+    double base = Median(v[0].ns);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        double ns = Median(v[i].ns);
+        if (rows[i].handled) {
+            std::printf("%-42s %9ld %10.0f %10.0f\n", rows[i].name, v[i].n, ns, ns - base);
+        } else {
+            std::printf("%-42s %9ld %10.0f\n", rows[i].name, v[i].n, ns);
+        }
+    }
+}
+
 void RunScaling(const PlainWindows& plains, int rounds, double minMs) {
     std::vector<Scaled> all = MakeScaled(std::make_index_sequence<kMaxScaled>());
     std::printf(
@@ -480,6 +580,7 @@ int main(int argc, char** argv) {
         plains.scaled.push_back(MakeUntouchedPlain(i));
     }
     RunMain(plains, rounds, minMs);
+    RunBreakdown(plains, rounds, minMs);
     RunScaling(plains, rounds, minMs);
     std::printf(
         "\nTimes come from QueryPerformanceCounter around blocks of SendMessageA calls;\n"
