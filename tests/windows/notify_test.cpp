@@ -24,6 +24,7 @@ constexpr LPARAM kDoubleClick = static_cast<LPARAM>(NM_DBLCLK);
 class NotifyParent : public wintest::ObservingWnd {
     LUM_DECLARE_MESSAGE_MAP()
 public:
+    void OnNoIdClick(NMHDR* h, LRESULT* r) { Hit(0, h, r, 54); }
     void OnListClick(NMHDR* h, LRESULT* r) { Hit(kListId, h, r, 55); }
     void OnOtherClick(NMHDR* h, LRESULT* r) { Hit(kOtherId, h, r, 56); }
     void OnSelfClick(NMHDR* h, LRESULT* r) { Hit(kSelfId, h, r, 57); }
@@ -37,6 +38,8 @@ public:
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(NotifyParent, wintest::ObservingWnd)
+// Where a header without a sender would be routed, were it routed at all.
+LUM_ON_NOTIFY(NM_CLICK, 0, NotifyParent, OnNoIdClick)
 LUM_ON_NOTIFY(NM_CLICK, kListId, NotifyParent, OnListClick)
 LUM_ON_NOTIFY(NM_CLICK, kOtherId, NotifyParent, OnOtherClick)
 LUM_ON_NOTIFY(NM_CLICK, kSelfId, NotifyParent, OnSelfClick)
