@@ -4,5 +4,5 @@
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     testsupport::InstallStdoutPrinter();
-    return RUN_ALL_TESTS();
+    testsupport::ExitWith(RUN_ALL_TESTS());
 }

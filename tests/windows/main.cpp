@@ -7,5 +7,5 @@ int main(int argc, char** argv) {
     GetModuleState()->instanceHandle = GetModuleHandleA(nullptr);
     testing::InitGoogleTest(&argc, argv);
     testsupport::InstallStdoutPrinter();
-    return RUN_ALL_TESTS();
+    testsupport::ExitWith(RUN_ALL_TESTS());
 }
