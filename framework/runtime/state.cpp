@@ -73,6 +73,8 @@ DisplayData::DisplayData() {
     isVersion4 = major >= 4;
     markedVersion4 = isVersion4 && GetProcessVersion(0) >= 0x40000;
     RefreshMetrics();
+    RefreshColours();
+    RefreshScreenMetrics();
     waitCursor = LoadCursorA(nullptr, IDC_WAIT);
     arrowCursor = LoadCursorA(nullptr, IDC_ARROW);
 }
@@ -80,6 +82,26 @@ DisplayData::DisplayData() {
 DisplayData::~DisplayData() {
     if (radioDotBitmap != nullptr) {
         DeleteObject(radioDotBitmap);
+    }
+}
+
+void DisplayData::RefreshColours() {
+    buttonFaceColour = GetSysColor(COLOR_BTNFACE);
+    buttonShadowColour = GetSysColor(COLOR_BTNSHADOW);
+    buttonHighlightColour = GetSysColor(COLOR_BTNHIGHLIGHT);
+    buttonTextColour = GetSysColor(COLOR_BTNTEXT);
+    windowFrameColour = GetSysColor(COLOR_WINDOWFRAME);
+    buttonFaceBrush = GetSysColorBrush(COLOR_BTNFACE);
+    windowFrameBrush = GetSysColorBrush(COLOR_WINDOWFRAME);
+}
+
+void DisplayData::RefreshScreenMetrics() {
+    iconWidth = GetSystemMetrics(SM_CXICON);
+    iconHeight = GetSystemMetrics(SM_CYICON);
+    if (HDC screen = GetDC(nullptr)) {
+        logPixelsX = GetDeviceCaps(screen, LOGPIXELSX);
+        logPixelsY = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
     }
 }
 

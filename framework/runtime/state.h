@@ -85,6 +85,10 @@ struct DisplayData {
     DisplayData& operator=(const DisplayData&) = delete;
 
     void RefreshMetrics();
+    // After a system colour change; and, with RefreshMetrics, after a
+    // display change.
+    void RefreshColours();
+    void RefreshScreenMetrics();
 
     int vScrollWidth = 0;
     int hScrollHeight = 0;
@@ -95,6 +99,17 @@ struct DisplayData {
     WORD windowsVersion = 0; // major * 256 + minor
     BOOL isVersion4 = FALSE;
     BOOL markedVersion4 = FALSE;
+    COLORREF buttonFaceColour = 0;
+    COLORREF buttonShadowColour = 0;
+    COLORREF buttonHighlightColour = 0;
+    COLORREF buttonTextColour = 0;
+    COLORREF windowFrameColour = 0;
+    HBRUSH buttonFaceBrush = nullptr; // system brushes: never deleted
+    HBRUSH windowFrameBrush = nullptr;
+    int iconWidth = 0;
+    int iconHeight = 0;
+    int logPixelsX = 0;
+    int logPixelsY = 0;
 };
 
 AFX_MODULE_STATE* GetModuleState();

@@ -29,6 +29,9 @@ public:
     virtual void ShowWaitCursor(int delta);
     virtual BOOL HandleDdeCommand(const char* command);
     virtual void ShowHelp(DWORD data, UINT command);
+    // A modal state begins (FALSE) or ends (TRUE). Only frame windows that
+    // host in-place items would be told; this framework makes none.
+    void SetModelessEnabled(BOOL) {}
 
     void DeriveNamesAndPaths();
     HKEY OpenApplicationKey();

@@ -5,6 +5,7 @@
 #include "framework/runtime/memory.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/dc.h"
+#include "framework/windows/gdi_object.h"
 #include "framework/windows/menu.h"
 #include "framework/windows/window.h"
 
@@ -104,6 +105,10 @@ HANDLE* DcHandleFields(CObject* o) {
     return reinterpret_cast<HANDLE*>(&static_cast<CDC*>(o)->outputHandle);
 }
 
+HANDLE* GdiObjectHandleField(CObject* o) {
+    return reinterpret_cast<HANDLE*>(&static_cast<CGdiObject*>(o)->objectHandle);
+}
+
 HANDLE* MenuHandleField(CObject* o) {
     return reinterpret_cast<HANDLE*>(&static_cast<CMenu*>(o)->menuHandle);
 }
@@ -134,9 +139,13 @@ CHandleTable* GetDcTable(BOOL create) {
                     &DcHandleFields, 2);
 }
 
-// GDI objects and image lists get their wrappers with the drawing layer;
-// until then their tables are never asked to create.
-CHandleTable* GetGdiObjectTable(BOOL) { return GetModuleThreadState()->gdiObjectTable; }
+CHandleTable* GetGdiObjectTable(BOOL create) {
+    return GetTable(GetModuleThreadState()->gdiObjectTable, create,
+                    LUM_RUNTIME_CLASS(CGdiObject), &GdiObjectHandleField, 1);
+}
+
+// Image lists get their wrappers with the drawing layer; until then their
+// table is never asked to create.
 CHandleTable* GetImageListTable(BOOL) { return GetModuleThreadState()->imageListTable; }
 
 void DeleteAllTemporaries() {

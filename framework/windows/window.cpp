@@ -152,7 +152,7 @@ CWnd* CWnd::TopLevelFrame() const {
 }
 
 CWnd* CWnd::FindDescendant(HWND parent, int id, BOOL permanentOnly) {
-    if (HWND child = GetDlgItem(parent, id)) {
+    if (HWND child = ::GetDlgItem(parent, id)) {
         if (GetTopWindow(child) != nullptr) {
             if (CWnd* hit = FindDescendant(child, id, permanentOnly)) {
                 return hit;
@@ -248,5 +248,9 @@ void CWnd::ComputeWindowRect(RECT* rect, UINT adjustType) {
 
 void CWnd::EndModalWith(int result) {
     modalResult = result;
-    stateFlags &= ~0x10u;
+    if ((stateFlags & 0x10u) != 0) {
+        stateFlags &= ~0x10u;
+        // Wakes the modal loop so that it sees the flag.
+        PostMessageA(windowHandle, WM_NULL, 0, 0);
+    }
 }

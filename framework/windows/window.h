@@ -32,8 +32,8 @@ public:
     virtual BOOL HandleNotifyMessage(WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual WNDPROC* SuperProcSlot() { return &superProc; }
     virtual void ExchangeDialogData(void*) {}
-    virtual BOOL BeginModalDisable() { return EnableWindow(windowHandle, FALSE); }
-    virtual void EndModalDisable() { EnableWindow(windowHandle, TRUE); }
+    virtual BOOL BeginModalDisable() { return ::EnableWindow(windowHandle, FALSE); }
+    virtual void EndModalDisable() { ::EnableWindow(windowHandle, TRUE); }
     // A look at a message before it is translated and dispatched; TRUE when
     // the window handled it.
     virtual BOOL PreviewMessage(MSG* message);
@@ -73,6 +73,50 @@ public:
     // sibling); permanentOnly delivers only to children with bound objects.
     static void SendToDescendants(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
                                   BOOL deep, BOOL permanentOnly);
+
+    // Control and window wrappers.
+    void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(windowHandle, id, check); }
+    void CheckRadioButton(int first, int last, int id) {
+        ::CheckRadioButton(windowHandle, first, last, id);
+    }
+    CWnd* GetDlgItem(int id) const { return ObjectFor(::GetDlgItem(windowHandle, id)); }
+    UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(windowHandle, id); }
+    BOOL ProcessDialogKeys(MSG* message) { return IsDialogMessageA(windowHandle, message); }
+    DWORD ReadStyle() const { return static_cast<DWORD>(GetWindowLongA(windowHandle, GWL_STYLE)); }
+    DWORD ReadExStyle() const {
+        return static_cast<DWORD>(GetWindowLongA(windowHandle, GWL_EXSTYLE));
+    }
+    BOOL ChangeExStyle(DWORD remove, DWORD add, UINT positioning = 0);
+    void SetWindowText(const char* text) { ::SetWindowTextA(windowHandle, text); }
+    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
+        return ::SetWindowPos(windowHandle, insertAfter != nullptr ? insertAfter->windowHandle : nullptr,
+                              x, y, cx, cy, flags);
+    }
+    BOOL ShowWindow(int command) { return ::ShowWindow(windowHandle, command); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(windowHandle); }
+    BOOL EnableWindow(BOOL enable) { return ::EnableWindow(windowHandle, enable); }
+    CWnd* SetFocus() { return ObjectFor(::SetFocus(windowHandle)); }
+
+    // Scroll bars: this window's own, or a sibling control standing in.
+    int SetScrollPos(int bar, int position, BOOL redraw = TRUE);
+    int GetScrollPos(int bar) const;
+    void SetScrollRange(int bar, int minimum, int maximum, BOOL redraw = TRUE);
+    void ShowScrollBar(UINT bar, BOOL show = TRUE);
+    BOOL SetScrollInfo(int bar, SCROLLINFO* info, BOOL redraw = TRUE);
+    void ScrollWindow(int dx, int dy, const RECT* scroll = nullptr, const RECT* clip = nullptr);
+
+    void CenterOverOwner(CWnd* alternate = nullptr);
+    BOOL ApplyDialogInitData(const char* resourceName);
+    BOOL ApplyDialogInitData(const void* block);
+    void LayOutBars(UINT first, UINT last, UINT leftOver, UINT mode = 0, RECT* rect = nullptr,
+                    const RECT* client = nullptr, BOOL stretch = TRUE);
+
+    // System-wide changes every window follows.
+    void HandleSysColorChange();
+    void HandleSettingChange(WPARAM flags, LPARAM section);
+    LRESULT HandleDisplayChange(WPARAM wParam, LPARAM lParam);
+    void HandleDevModeChange(LPARAM deviceName);
+    void HandleEnterIdle(WPARAM reason, CWnd* window);
 
     // Handlers of CWnd's own map.
     LRESULT HandleControlColorMessage(WPARAM wParam, LPARAM lParam);

@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 #include "framework/windows/window_proc.h"
+#include "framework/windows/window_utilities.h"
 
 namespace {
 
@@ -41,6 +42,11 @@ LUM_ON_MESSAGE(WM_PARENTNOTIFY, 18, CWnd, HandleParentNotify)
 LUM_ON_MESSAGE(WM_DESTROY, 12, CWnd, HandleDestroy)
 LUM_ON_MESSAGE(WM_LUM_ACTIVATE_TOPLEVEL, 10, CWnd, HandleTopLevelActivation)
 LUM_ON_REGISTERED_MESSAGE(dragListMessage, CWnd, HandleDragListMessage)
+LUM_ON_MESSAGE(WM_SYSCOLORCHANGE, 12, CWnd, HandleSysColorChange)
+LUM_ON_MESSAGE(WM_SETTINGCHANGE, 47, CWnd, HandleSettingChange)
+LUM_ON_MESSAGE(WM_DISPLAYCHANGE, 10, CWnd, HandleDisplayChange)
+LUM_ON_MESSAGE(WM_DEVMODECHANGE, 31, CWnd, HandleDevModeChange)
+LUM_ON_MESSAGE(WM_ENTERIDLE, 27, CWnd, HandleEnterIdle)
 LUM_END_MESSAGE_MAP(CWnd, CCmdTarget)
 // clang-format on
 
@@ -169,4 +175,60 @@ void CWnd::HandleFinalMessage() {
     }
     Unbind();
     AfterFinalMessage();
+}
+
+namespace {
+
+bool IsApplicationMainWindow(const CWnd* w) {
+    CWinApp* app = GetApplication();
+    return app != nullptr && app->mainWindow == w;
+}
+
+void ForwardCurrentMessage(HWND window) {
+    const MSG* m = CurrentMessage();
+    CWnd::SendToDescendants(window, m->message, m->wParam, m->lParam, TRUE, TRUE);
+}
+
+} // namespace
+
+void CWnd::HandleSysColorChange() {
+    if (IsApplicationMainWindow(this)) {
+        RefreshSystemColours();
+    }
+    if ((ReadStyle() & WS_CHILD) == 0) {
+        SendToDescendants(windowHandle, WM_SYSCOLORCHANGE, 0, 0, TRUE, TRUE);
+    }
+    DefaultForCurrentMessage();
+}
+
+void CWnd::HandleSettingChange(WPARAM, LPARAM) {
+    // The look's settings entry and the wheel line count belong to layers
+    // this framework does not build yet; metrics and descendants follow.
+    HandleDisplayChange(0, 0);
+}
+
+LRESULT CWnd::HandleDisplayChange(WPARAM, LPARAM) {
+    if (IsApplicationMainWindow(this)) {
+        RefreshSystemMetrics();
+    }
+    if ((ReadStyle() & WS_CHILD) == 0) {
+        ForwardCurrentMessage(windowHandle);
+    }
+    return DefaultForCurrentMessage();
+}
+
+void CWnd::HandleDevModeChange(LPARAM) {
+    // The application holds no printer names, so there is no printer
+    // settings block to read again.
+    if ((ReadStyle() & WS_CHILD) == 0) {
+        ForwardCurrentMessage(windowHandle);
+    }
+}
+
+void CWnd::HandleEnterIdle(WPARAM, CWnd*) {
+    MSG queued;
+    while (PeekMessageA(&queued, nullptr, WM_ENTERIDLE, WM_ENTERIDLE, PM_REMOVE)) {
+        DispatchMessageA(&queued);
+    }
+    DefaultForCurrentMessage();
 }

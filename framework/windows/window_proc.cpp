@@ -3,6 +3,7 @@
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
 #include "framework/runtime/win_app.h"
+#include "framework/windows/dialog.h"
 #include "framework/windows/dispatch.h"
 #include "framework/windows/handle_table.h"
 #include "framework/windows/window.h"
@@ -46,7 +47,13 @@ LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, 
     LRESULT result;
     // No exception may unwind through the system's frames.
     try {
-        result = object->HandleMessage(message, wParam, lParam);
+        if (message == WM_INITDIALOG) {
+            InitPlacement before = RememberInitPlacement(window);
+            result = object->HandleMessage(message, wParam, lParam);
+            AutoCentreAfterInit(object, before);
+        } else {
+            result = object->HandleMessage(message, wParam, lParam);
+        }
     } catch (CException* e) {
         result = ReportCallbackException(e, &state->lastSentMessage);
     }
@@ -147,6 +154,15 @@ LRESULT CALLBACK ActivationWindowProc(HWND window, UINT message, WPARAM wParam, 
             SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(previous));
             RemovePropA(window, kOldProcProperty);
             break;
+        case WM_INITDIALOG: {
+            InitPlacement before = RememberInitPlacement(window);
+            if (previous != nullptr) {
+                result = CallWindowProcA(previous, window, message, wParam, lParam);
+            }
+            AutoCentreAfterInit(CWnd::ObjectFor(window), before);
+            callPrevious = false;
+            break;
+        }
         default:
             break;
         }

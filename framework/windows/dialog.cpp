@@ -1,0 +1,489 @@
+#include "framework/windows/dialog.h"
+
+#include "framework/runtime/exceptions.h"
+#include "framework/runtime/state.h"
+#include "framework/runtime/win_app.h"
+#include "framework/windows/dc.h"
+#include "framework/windows/dialog_template.h"
+#include "framework/windows/dispatch.h"
+#include "framework/windows/gdi_object.h"
+#include "framework/windows/window_class.h"
+#include "framework/windows/window_proc.h"
+#include "framework/windows/window_utilities.h"
+
+LUM_IMPLEMENT_CLASS(CDialog, CWnd)
+
+namespace {
+
+constexpr UINT kHelpCommand = 0xE146;
+
+const WORD* Words(const DLGTEMPLATE* t) { return reinterpret_cast<const WORD*>(t); }
+
+bool IsExtended(const DLGTEMPLATE* t) { return Words(t)[1] == 0xFFFF; }
+
+// Style, x and y sit at different offsets in the two template layouts.
+DWORD TemplateStyle(const DLGTEMPLATE* t) {
+    const BYTE* b = reinterpret_cast<const BYTE*>(t);
+    DWORD style;
+    CopyMemory(&style, b + (IsExtended(t) ? 12 : 0), sizeof style);
+    return style;
+}
+
+SHORT TemplateWord(const DLGTEMPLATE* t, int classicOffset, int extendedOffset) {
+    const BYTE* b = reinterpret_cast<const BYTE*>(t);
+    SHORT value;
+    CopyMemory(&value, b + (IsExtended(t) ? extendedOffset : classicOffset), sizeof value);
+    return value;
+}
+
+HGLOBAL LoadTemplateResource(HINSTANCE instance, const char* name) {
+    HRSRC found = FindResourceA(instance, name, reinterpret_cast<LPCSTR>(RT_DIALOG));
+    return found != nullptr ? LoadResource(instance, found) : nullptr;
+}
+
+bool HasHelpHandler(CCmdTarget* target) {
+    CommandHandlerInfo info = {};
+    return target != nullptr && target->RouteCommand(kHelpCommand, 0, nullptr, &info);
+}
+
+} // namespace
+
+LUM_BEGIN_MESSAGE_MAP(CDialog, CWnd)
+LUM_ON_MESSAGE(WM_LUM_CTLCOLOR, 4, CDialog, HandleDialogColor)
+LUM_ON_COMMAND(IDOK, CDialog, HandleOkCommand)
+LUM_ON_COMMAND(IDCANCEL, CDialog, HandleCancelCommand)
+LUM_ON_MESSAGE(WM_LUM_COMMAND_HELP, 10, CDialog, HandleCommandHelp)
+LUM_ON_MESSAGE(WM_LUM_HELP_HIT_TEST, 10, CDialog, HandleHelpHitTest)
+LUM_ON_MESSAGE(WM_LUM_QUERY3DCONTROLS, 10, CDialog, HandleQuery3dControls)
+LUM_ON_MESSAGE(WM_INITDIALOG, 10, CDialog, HandleInitDialog)
+LUM_ON_MESSAGE(WM_SETFONT, 10, CDialog, HandleSetFont)
+LUM_END_MESSAGE_MAP(CDialog, CWnd)
+
+CDialog::CDialog(UINT templateId, CWnd* parent)
+    : helpId(templateId), templateName(MAKEINTRESOURCEA(LOWORD(templateId))), parent(parent) {}
+
+CDialog::~CDialog() {
+    if (windowHandle != nullptr) {
+        CWnd::DestroyHandle();
+    }
+}
+
+const DLGTEMPLATE* CDialog::LocateTemplate(HGLOBAL* handle) const {
+    *handle = templateHandle;
+    if (templateName != nullptr) {
+        *handle = LoadTemplateResource(GetModuleState()->resourceHandle, templateName);
+    }
+    if (*handle != nullptr) {
+        return static_cast<const DLGTEMPLATE*>(LockResource(*handle));
+    }
+    return templatePointer;
+}
+
+int CDialog::RunModal() {
+    const DLGTEMPLATE* dialogTemplate = LocateTemplate(&templateHandle);
+    if (dialogTemplate == nullptr) {
+        return -1;
+    }
+    HINSTANCE instance = GetModuleState()->resourceHandle;
+    HWND owner = PrepareModal();
+    bool ownerDisabled = false;
+    if (owner != nullptr && ::IsWindowEnabled(owner)) {
+        ::EnableWindow(owner, FALSE);
+        ownerDisabled = true;
+    }
+    try {
+        ArmCreationHook(this);
+        if (CreateFromTemplate(dialogTemplate, ObjectFor(owner), instance) &&
+            (stateFlags & WND_CONTINUE_MODAL) != 0) {
+            UINT flags = MODAL_SHOW_WHEN_IDLE;
+            if ((ReadStyle() & DS_NOIDLEMSG) != 0) {
+                flags |= MODAL_QUIET_OWNER;
+            }
+            ModalLoop(flags);
+        }
+        if (windowHandle != nullptr) {
+            ::SetWindowPos(windowHandle, nullptr, 0, 0, 0, 0,
+                           SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE |
+                               SWP_NOSIZE);
+        }
+    } catch (CException* e) {
+        e->Discard();
+        modalResult = -1;
+    }
+    // The owner takes activation back before the dialog goes, so that it
+    // does not pass to another application.
+    if (ownerDisabled) {
+        ::EnableWindow(owner, TRUE);
+    }
+    if (owner != nullptr && windowHandle != nullptr && GetActiveWindow() == windowHandle) {
+        SetActiveWindow(owner);
+    }
+    DestroyHandle();
+    FinishModal();
+    return modalResult;
+}
+
+HWND CDialog::PrepareModal() {
+    if (CWinApp* app = GetApplication()) {
+        app->SetModelessEnabled(FALSE);
+    }
+    CWnd* owner = ChooseModalOwner(parent, &disabledTopLevel);
+    ArmCreationHook(this);
+    return owner != nullptr ? owner->windowHandle : nullptr;
+}
+
+void CDialog::FinishModal() {
+    DisarmCreationHook();
+    Unbind();
+    if (disabledTopLevel != nullptr && IsWindow(disabledTopLevel)) {
+        ::EnableWindow(disabledTopLevel, TRUE);
+    }
+    disabledTopLevel = nullptr;
+    if (CWinApp* app = GetApplication()) {
+        app->SetModelessEnabled(TRUE);
+    }
+}
+
+CWnd* ChooseModalOwner(CWnd* parent, HWND* disabledTopLevel) {
+    HWND h = parent != nullptr ? parent->windowHandle : nullptr;
+    if (h == nullptr) {
+        if (CWnd* main = GetMainWindow()) {
+            h = main->windowHandle;
+        }
+    }
+    while (h != nullptr && (GetWindowLongA(h, GWL_STYLE) & WS_CHILD) != 0) {
+        h = GetParent(h);
+    }
+    HWND top = h;
+    for (HWND up = top != nullptr ? GetParent(top) : nullptr; up != nullptr; up = GetParent(up)) {
+        top = up;
+    }
+    if (parent == nullptr && h != nullptr) {
+        h = GetLastActivePopup(h);
+    }
+    if (disabledTopLevel != nullptr) {
+        if (top != nullptr && ::IsWindowEnabled(top) && top != h) {
+            *disabledTopLevel = top;
+            ::EnableWindow(top, FALSE);
+        } else {
+            *disabledTopLevel = nullptr;
+        }
+    }
+    return CWnd::ObjectFor(h);
+}
+
+BOOL CDialog::CreateFromTemplate(const DLGTEMPLATE* dialogTemplate, CWnd* parentWindow,
+                                 HINSTANCE instance) {
+    AFX_MODULE_STATE* module = GetModuleState();
+    if (instance == nullptr) {
+        instance = module->instanceHandle;
+    }
+    if ((module->registeredClasses & 0x10) == 0) {
+        RegisterStandardClasses(0x10);
+    }
+    if (dialogTemplate == nullptr) {
+        return FALSE;
+    }
+    HGLOBAL copyBlock = nullptr;
+    HWND window = nullptr;
+    try {
+        WORD pointSize = 0;
+        if (NeedsSystemFont(dialogTemplate, &pointSize)) {
+            CTemplateCopy copy(dialogTemplate);
+            copy.UseSystemFont(pointSize);
+            copyBlock = copy.ReleaseHandle();
+            if (copyBlock != nullptr) {
+                dialogTemplate = static_cast<const DLGTEMPLATE*>(GlobalLock(copyBlock));
+            }
+        }
+        modalResult = -1;
+        stateFlags |= WND_CONTINUE_MODAL;
+        ArmCreationHook(this);
+        window = CreateDialogIndirectParamA(
+            instance, dialogTemplate, parentWindow != nullptr ? parentWindow->windowHandle : nullptr,
+            &FrameworkDlgProc, 0);
+    } catch (CException* e) {
+        e->Discard();
+        modalResult = -1;
+    }
+    if (!DisarmCreationHook()) {
+        AfterFinalMessage();
+    }
+    // Ended during WM_INITDIALOG: the window is of no further use.
+    if (window != nullptr && (stateFlags & WND_CONTINUE_MODAL) == 0) {
+        DestroyWindow(window);
+        window = nullptr;
+    }
+    if (copyBlock != nullptr) {
+        GlobalUnlock(copyBlock);
+        GlobalFree(copyBlock);
+    }
+    return window != nullptr;
+}
+
+int CDialog::ModalLoop(UINT flags) {
+    CWinThread* thread = GetCurrentThreadObject();
+    if (thread == nullptr) {
+        return -1;
+    }
+    bool showWhenIdle = (flags & MODAL_SHOW_WHEN_IDLE) != 0 && (ReadStyle() & WS_VISIBLE) == 0;
+    bool idle = true;
+    LONG idleCount = 0;
+    HWND owner = ::GetParent(windowHandle);
+    stateFlags |= WND_IN_MODAL_LOOP | WND_CONTINUE_MODAL;
+    // The thread's own record: the last message retrieved stays there.
+    MSG* record = &thread->currentMessage;
+    auto showNow = [&] {
+        ShowWindow(SW_SHOWNORMAL);
+        UpdateWindow(windowHandle);
+        showWhenIdle = false;
+    };
+    for (;;) {
+        while (idle && !PeekMessageA(record, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (showWhenIdle) {
+                showNow();
+            }
+            if ((flags & MODAL_QUIET_OWNER) == 0 && owner != nullptr && idleCount == 0) {
+                SendMessageA(owner, WM_ENTERIDLE, MSGF_DIALOGBOX,
+                             reinterpret_cast<LPARAM>(windowHandle));
+            }
+            if ((flags & MODAL_NO_IDLE_KICK) != 0) {
+                idle = false;
+            } else if (SendMessageA(windowHandle, WM_LUM_IDLE_KICK, 0, idleCount++) == 0) {
+                idle = false;
+            }
+        }
+        do {
+            if (!thread->PumpOneMessage()) {
+                PostQuit(0);
+                return -1;
+            }
+            if (showWhenIdle && (record->message == 0x0118 || record->message == WM_SYSKEYDOWN)) {
+                showNow();
+            }
+            if (!IsModalContinuing()) {
+                stateFlags &= ~(WND_IN_MODAL_LOOP | WND_CONTINUE_MODAL);
+                return modalResult;
+            }
+            if (thread->RestartsIdle(record)) {
+                idle = true;
+                idleCount = 0;
+            }
+        } while (PeekMessageA(record, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+void CDialog::CloseDialog(int result) {
+    if ((stateFlags & (WND_IN_MODAL_LOOP | WND_CONTINUE_MODAL)) != 0) {
+        EndModalWith(result);
+    }
+    EndDialog(windowHandle, result);
+}
+
+void CDialog::HandleOk() {
+    if (TransferData(TRUE)) {
+        CloseDialog(IDOK);
+    }
+}
+
+void CDialog::HandleCancel() { CloseDialog(IDCANCEL); }
+
+BOOL CDialog::TransferData(BOOL saveAndValidate) {
+    CExchangeContext context = {saveAndValidate, this, nullptr};
+    _AFX_THREAD_STATE* state = GetThreadState();
+    HWND savedLockout = state->lockoutNotifyWindow;
+    // Controls changed by the exchange must not notify the dialog back.
+    state->lockoutNotifyWindow = windowHandle;
+    BOOL ok = TRUE;
+    try {
+        ExchangeDialogData(&context);
+    } catch (CException* e) {
+        // A user exception means the user has been told already.
+        if (!e->IsOfKind(LUM_RUNTIME_CLASS(CUserException))) {
+            e->ShowErrorBox(MB_ICONEXCLAMATION, 0xF108);
+        }
+        e->Discard();
+        ok = FALSE;
+    }
+    state->lockoutNotifyWindow = savedLockout;
+    return ok;
+}
+
+BOOL CDialog::InitializeDialog() {
+    BOOL applied = initData != nullptr ? ApplyDialogInitData(initData)
+                                       : ApplyDialogInitData(templateName);
+    if (!applied || !TransferData(FALSE)) {
+        CloseDialog(-1);
+        return FALSE;
+    }
+    if (HWND help = ::GetDlgItem(windowHandle, kHelpCommand)) {
+        CWinApp* app = GetApplication();
+        bool available = app != nullptr && (HasHelpHandler(GetMainWindow()) || HasHelpHandler(app));
+        ::ShowWindow(help, available ? SW_SHOW : SW_HIDE);
+    }
+    return TRUE;
+}
+
+LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
+    BeforeDialogInit();
+    // The system dialog procedure calls FrameworkDlgProc, which initialises.
+    return DefaultForCurrentMessage();
+}
+
+LRESULT CDialog::HandleSetFont(WPARAM wParam, LPARAM) {
+    FontAssigned(CGdiObject::ObjectFor(reinterpret_cast<HGDIOBJ>(wParam)));
+    return DefaultForCurrentMessage();
+}
+
+LRESULT CDialog::HandleQuery3dControls(WPARAM, LPARAM) { return 0xFFFF; }
+
+LRESULT CDialog::HandleCommandHelp(WPARAM, LPARAM lParam) {
+    DWORD context = static_cast<DWORD>(lParam);
+    if (context == 0 && helpId != 0) {
+        context = 0x20000 + helpId;
+    }
+    if (context == 0) {
+        return 0;
+    }
+    if (CWinApp* app = GetApplication()) {
+        app->ShowHelp(context, HELP_CONTEXT);
+    }
+    return 1;
+}
+
+LRESULT CDialog::HandleHelpHitTest(WPARAM, LPARAM) {
+    return helpId != 0 ? 0x20000 + helpId : 0;
+}
+
+HBRUSH CDialog::HandleDialogColor(CDC* dc, CWnd* control, UINT type) {
+    LRESULT value = 0;
+    if (control != nullptr && control->NotifyWithCurrentMessage(&value)) {
+        return reinterpret_cast<HBRUSH>(value);
+    }
+    _AFX_WIN_STATE* colours = GetWindowState();
+    if (PaintDialogColours(dc != nullptr ? dc->outputHandle : nullptr,
+                           control != nullptr ? control->windowHandle : nullptr, type,
+                           colours->dialogBrush, colours->dialogTextColor)) {
+        return colours->dialogBrush;
+    }
+    return reinterpret_cast<HBRUSH>(DefaultForCurrentMessage());
+}
+
+BOOL CDialog::PreviewMessage(MSG* message) {
+    if (CWnd::PreviewMessage(message)) {
+        return TRUE;
+    }
+    if (TopLevelFrame() != nullptr) {
+        CWinApp* app = GetApplication();
+        if (app != nullptr && app->helpMode) {
+            return FALSE;
+        }
+    }
+    if (message->message == WM_KEYDOWN &&
+        (message->wParam == VK_ESCAPE || message->wParam == VK_CANCEL) &&
+        (GetWindowLongA(message->hwnd, GWL_STYLE) & ES_MULTILINE) != 0 &&
+        HasClassName(message->hwnd, "Edit")) {
+        // A multi-line edit keeps Escape from the dialog manager; cancel here.
+        HWND cancel = ::GetDlgItem(windowHandle, IDCANCEL);
+        if (cancel == nullptr || ::IsWindowEnabled(cancel)) {
+            SendMessageA(windowHandle, WM_COMMAND, IDCANCEL, 0);
+        }
+        return TRUE;
+    }
+    return TranslateDialogInput(message);
+}
+
+BOOL CDialog::TranslateDialogInput(MSG* message) {
+    UINT m = message->message;
+    if ((m >= WM_KEYFIRST && m <= 0x0108) || (m >= WM_MOUSEFIRST && m <= 0x0209)) {
+        return ProcessDialogKeys(message);
+    }
+    return FALSE;
+}
+
+BOOL CDialog::RouteCommand(UINT id, int code, void* extra, CommandHandlerInfo* info) {
+    if (CWnd::RouteCommand(id, code, extra, info)) {
+        return TRUE;
+    }
+    if ((code == 0 || code == -1) && (id & 0x8000) != 0 && id < 0xF000) {
+        if (CWnd* owner = ObjectFor(::GetParent(windowHandle))) {
+            if (owner->RouteCommand(id, code, extra, info)) {
+                return TRUE;
+            }
+        }
+        if (CWinThread* thread = GetCurrentThreadObject()) {
+            if (thread->RouteCommand(id, code, extra, info)) {
+                return TRUE;
+            }
+        }
+    }
+    return FALSE;
+}
+
+BOOL CDialog::WantsAutoCenter() const {
+    HGLOBAL handle = nullptr;
+    const DLGTEMPLATE* t = LocateTemplate(&handle);
+    if (t == nullptr) {
+        return TRUE;
+    }
+    DWORD placement = LOWORD(TemplateStyle(t)) & (DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE);
+    return placement == 0 && TemplateWord(t, 10, 18) == 0 && TemplateWord(t, 12, 20) == 0;
+}
+
+BOOL CDialog::SetControlSiteDialogInfo(void* data) {
+    controlSiteInfo = data;
+    return TRUE;
+}
+
+INT_PTR CALLBACK FrameworkDlgProc(HWND window, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) {
+        return FALSE;
+    }
+    auto* dialog = DowncastTo<CDialog>(CWnd::PermanentObjectFor(window));
+    if (dialog == nullptr) {
+        return TRUE;
+    }
+    // Called from inside the system dialog procedure: nothing may unwind
+    // through it. A dialog that cannot initialise ends with -1.
+    try {
+        return dialog->InitializeDialog();
+    } catch (CException* e) {
+        if (CWinThread* thread = GetCurrentThreadObject()) {
+            thread->HandleCallbackException(e, CurrentMessage());
+        }
+        e->Discard();
+    }
+    dialog->CloseDialog(-1);
+    return FALSE;
+}
+
+InitPlacement RememberInitPlacement(HWND window) {
+    InitPlacement placement = {};
+    GetWindowRect(window, &placement.rect);
+    placement.style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    return placement;
+}
+
+void AutoCentreAfterInit(CWnd* object, const InitPlacement& before) {
+    if (object == nullptr || (before.style & WS_VISIBLE) != 0) {
+        return;
+    }
+    HWND window = object->windowHandle;
+    if ((GetWindowLongA(window, GWL_STYLE) & (WS_VISIBLE | WS_CHILD)) != 0) {
+        return;
+    }
+    RECT now;
+    GetWindowRect(window, &now);
+    // A dialog that placed itself keeps its place.
+    if (now.left != before.rect.left || now.top != before.rect.top) {
+        return;
+    }
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner != nullptr && ::IsWindowEnabled(owner)) {
+        return;
+    }
+    if (!object->WantsAutoCenter()) {
+        return;
+    }
+    object->CenterOverOwner(nullptr);
+}

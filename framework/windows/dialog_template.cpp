@@ -1,0 +1,340 @@
+#include "framework/windows/dialog_template.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The published fixed parts; the variable fields after them are only
+// 2-byte aligned, so every field is read and written through memcpy.
+static_assert(sizeof(DLGTEMPLATE) == 18);
+static_assert(offsetof(DLGTEMPLATE, style) == 0);
+static_assert(offsetof(DLGTEMPLATE, cdit) == 8);
+static_assert(sizeof(DLGITEMTEMPLATE) == 18);
+
+#pragma pack(push, 2)
+struct ExtendedTemplateHeader {
+    WORD version;
+    WORD signature;
+    DWORD helpId;
+    DWORD extendedStyle;
+    DWORD style;
+    WORD itemCount;
+    short x;
+    short y;
+    short cx;
+    short cy;
+};
+struct ExtendedItemHeader {
+    DWORD helpId;
+    DWORD extendedStyle;
+    DWORD style;
+    short x;
+    short y;
+    short cx;
+    short cy;
+    DWORD id;
+};
+#pragma pack(pop)
+static_assert(sizeof(ExtendedTemplateHeader) == 26);
+static_assert(offsetof(ExtendedTemplateHeader, signature) == 2);
+static_assert(offsetof(ExtendedTemplateHeader, style) == 12);
+static_assert(offsetof(ExtendedTemplateHeader, itemCount) == 16);
+static_assert(sizeof(ExtendedItemHeader) == 24);
+
+// Room behind a copy for a font block that grows.
+constexpr DWORD kSpareBytes = 64;
+// Points, weight, italic and character set before an extended face.
+constexpr DWORD kExtendedFontAttributes = 6;
+constexpr DWORD kClassicFontAttributes = 2;
+constexpr int kFaceChars = 32;
+static_assert(sizeof(LOGFONTA) == 60);
+
+WORD ReadWord(const BYTE* p) {
+    WORD value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+DWORD ReadDword(const BYTE* p) {
+    DWORD value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+void WriteWord(BYTE* p, WORD value) {
+    std::memcpy(p, &value, sizeof value);
+}
+
+struct Layout {
+    BOOL extended;
+    DWORD styleOffset;
+    DWORD style;
+    WORD itemCount;
+    DWORD headerBytes;
+    DWORD itemHeaderBytes;
+    DWORD fontAttributeBytes;
+};
+
+Layout ReadLayout(const BYTE* t) {
+    Layout l;
+    l.extended = ReadWord(t + offsetof(ExtendedTemplateHeader, signature)) == 0xFFFF;
+    if (l.extended) {
+        l.styleOffset = offsetof(ExtendedTemplateHeader, style);
+        l.itemCount = ReadWord(t + offsetof(ExtendedTemplateHeader, itemCount));
+        l.headerBytes = sizeof(ExtendedTemplateHeader);
+        l.itemHeaderBytes = sizeof(ExtendedItemHeader);
+        l.fontAttributeBytes = kExtendedFontAttributes;
+    } else {
+        l.styleOffset = offsetof(DLGTEMPLATE, style);
+        l.itemCount = ReadWord(t + offsetof(DLGTEMPLATE, cdit));
+        l.headerBytes = sizeof(DLGTEMPLATE);
+        l.itemHeaderBytes = sizeof(DLGITEMTEMPLATE);
+        l.fontAttributeBytes = kClassicFontAttributes;
+    }
+    l.style = ReadDword(t + l.styleOffset);
+    return l;
+}
+
+const BYTE* SkipString(const BYTE* p) {
+    while (ReadWord(p) != 0) {
+        p += 2;
+    }
+    return p + 2;
+}
+
+const BYTE* SkipNameOrOrdinal(const BYTE* p) {
+    return ReadWord(p) == 0xFFFF ? p + 4 : SkipString(p);
+}
+
+DWORD AlignUp4(DWORD offset) {
+    return (offset + 3) & ~DWORD{3};
+}
+
+const BYTE* Bytes(const DLGTEMPLATE* t) {
+    return reinterpret_cast<const BYTE*>(t);
+}
+
+// Units of a UTF-16 face, its terminator not counted.
+DWORD FaceLength(const BYTE* face) {
+    return static_cast<DWORD>(SkipString(face) - face) / 2 - 1;
+}
+
+class LockedBlock {
+public:
+    explicit LockedBlock(HGLOBAL block)
+        : block(block), bytes(static_cast<BYTE*>(GlobalLock(block))) {}
+    ~LockedBlock() { GlobalUnlock(block); }
+    LockedBlock(const LockedBlock&) = delete;
+    LockedBlock& operator=(const LockedBlock&) = delete;
+
+    HGLOBAL block;
+    BYTE* bytes;
+};
+
+class ScreenDc {
+public:
+    ScreenDc() : handle(GetDC(nullptr)) {}
+    ~ScreenDc() {
+        if (handle != nullptr) {
+            ReleaseDC(nullptr, handle);
+        }
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+
+    HDC handle;
+};
+
+} // namespace
+
+CTemplateCopy::CTemplateCopy(const DLGTEMPLATE* source) {
+    if (source != nullptr) {
+        CopyTemplate(source, MeasureTemplate(source));
+    }
+}
+
+CTemplateCopy::~CTemplateCopy() {
+    if (block != nullptr) {
+        GlobalFree(block);
+    }
+}
+
+BOOL CTemplateCopy::CopyTemplate(const DLGTEMPLATE* source, DWORD bytes) {
+    if (block != nullptr) {
+        GlobalFree(block);
+    }
+    block = GlobalAlloc(GMEM_ZEROINIT, bytes + kSpareBytes);
+    if (block == nullptr) {
+        size = 0;
+        usesSystemFont = FALSE;
+        return FALSE;
+    }
+    size = bytes;
+    LockedBlock copy(block);
+    std::memcpy(copy.bytes, source, bytes);
+    usesSystemFont = (ReadLayout(copy.bytes).style & DS_SETFONT) == 0;
+    return TRUE;
+}
+
+HGLOBAL CTemplateCopy::ReleaseHandle() {
+    HGLOBAL handle = block;
+    block = nullptr;
+    size = 0;
+    return handle;
+}
+
+BOOL CTemplateCopy::ReplaceFont(const char* face, WORD pointSize) {
+    if (block == nullptr) {
+        return FALSE;
+    }
+    WCHAR wideFace[kFaceChars];
+    int count = MultiByteToWideChar(CP_ACP, 0, face, -1, wideFace, kFaceChars);
+    if (count == 0) {
+        // No face name is that long; the template keeps its own font.
+        return FALSE;
+    }
+    Layout layout;
+    DWORD position;
+    DWORD oldBytes = 0;
+    BOOL hadFont;
+    {
+        LockedBlock copy(block);
+        layout = ReadLayout(copy.bytes);
+        position = static_cast<DWORD>(
+            LocateFontBlock(reinterpret_cast<const DLGTEMPLATE*>(copy.bytes)) - copy.bytes);
+        hadFont = (layout.style & DS_SETFONT) != 0;
+        if (hadFont) {
+            const BYTE* oldFace = copy.bytes + position + layout.fontAttributeBytes;
+            oldBytes = layout.fontAttributeBytes + 2 * (FaceLength(oldFace) + 1);
+        }
+    }
+    const DWORD newBytes = layout.fontAttributeBytes + 2 * static_cast<DWORD>(count);
+    const DWORD oldItems = AlignUp4(position + oldBytes);
+    const DWORD newItems = AlignUp4(position + newBytes);
+    // Without items the template ends with its face, as a measured one does.
+    const DWORD newSize = layout.itemCount != 0 ? size + newItems - oldItems : position + newBytes;
+
+    // A long face on a template that had none can move the items past the
+    // spare room: carry the template over into a block that has the room.
+    if (newSize > GlobalSize(block)) {
+        HGLOBAL bigger = GlobalAlloc(GMEM_ZEROINIT, newSize + kSpareBytes);
+        if (bigger == nullptr) {
+            return FALSE;
+        }
+        {
+            LockedBlock from(block);
+            LockedBlock to(bigger);
+            std::memcpy(to.bytes, from.bytes, size);
+        }
+        GlobalFree(block);
+        block = bigger;
+    }
+
+    LockedBlock copy(block);
+    BYTE* t = copy.bytes;
+    DWORD style = layout.style | DS_SETFONT;
+    std::memcpy(t + layout.styleOffset, &style, sizeof style);
+    if (newBytes != oldBytes && layout.itemCount != 0) {
+        std::memmove(t + newItems, t + oldItems, size - oldItems);
+        std::memset(t + position + newBytes, 0, newItems - (position + newBytes));
+    }
+    WriteWord(t + position, pointSize);
+    if (layout.extended && !hadFont) {
+        // What lay here was item data: a plain font in the face's own
+        // character set.
+        WriteWord(t + position + 2, FW_NORMAL);
+        t[position + 4] = FALSE;
+        t[position + 5] = DEFAULT_CHARSET;
+    }
+    std::memcpy(t + position + layout.fontAttributeBytes, wideFace, 2 * static_cast<size_t>(count));
+    size = newSize;
+    usesSystemFont = FALSE;
+    return TRUE;
+}
+
+BOOL CTemplateCopy::UseSystemFont(WORD pointSize) {
+    const char* face = "System";
+    WORD fontPoints = 10;
+    LOGFONTA logFont;
+    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    if (font == nullptr) {
+        font = GetStockObject(SYSTEM_FONT);
+    }
+    if (font != nullptr && GetObjectA(font, sizeof logFont, &logFont) != 0) {
+        face = logFont.lfFaceName;
+        ScreenDc screen;
+        int pixelsPerInch = screen.handle != nullptr ? GetDeviceCaps(screen.handle, LOGPIXELSY) : 0;
+        if (pixelsPerInch > 0) {
+            fontPoints = static_cast<WORD>(MulDiv(std::abs(logFont.lfHeight), 72, pixelsPerInch));
+        }
+    }
+    if (pointSize == 0) {
+        pointSize = fontPoints;
+    }
+    return ReplaceFont(face, pointSize);
+}
+
+BOOL CTemplateCopy::ReadTemplateFont(const DLGTEMPLATE* source, CSharedString& face,
+                                     WORD& pointSize) {
+    const Layout layout = ReadLayout(Bytes(source));
+    if ((layout.style & DS_SETFONT) == 0) {
+        return FALSE;
+    }
+    const BYTE* position = LocateFontBlock(source);
+    pointSize = ReadWord(position);
+    const auto* wideFace = reinterpret_cast<LPCWCH>(position + layout.fontAttributeBytes);
+    char* buffer = face.OpenBufferWithLength(kFaceChars);
+    if (WideCharToMultiByte(CP_ACP, 0, wideFace, -1, buffer, kFaceChars, nullptr, nullptr) == 0) {
+        // A face too long for the buffer is no face the rule knows.
+        buffer[0] = '\0';
+    }
+    face.CloseBuffer(-1);
+    return TRUE;
+}
+
+DWORD CTemplateCopy::MeasureTemplate(const DLGTEMPLATE* source) {
+    const BYTE* start = Bytes(source);
+    const Layout layout = ReadLayout(start);
+    const BYTE* p = LocateFontBlock(source);
+    if ((layout.style & DS_SETFONT) != 0) {
+        p = SkipString(p + layout.fontAttributeBytes);
+    }
+    for (WORD i = 0; i < layout.itemCount; ++i) {
+        p = start + AlignUp4(static_cast<DWORD>(p - start));
+        p += layout.itemHeaderBytes;
+        p = SkipNameOrOrdinal(p);
+        p = SkipNameOrOrdinal(p);
+        p += 2 + ReadWord(p);
+    }
+    return static_cast<DWORD>(p - start);
+}
+
+const BYTE* CTemplateCopy::LocateFontBlock(const DLGTEMPLATE* source) {
+    const BYTE* p = Bytes(source) + ReadLayout(Bytes(source)).headerBytes;
+    p = SkipNameOrOrdinal(p); // menu
+    p = SkipNameOrOrdinal(p); // window class
+    return SkipString(p);     // title
+}
+
+BOOL NeedsSystemFont(const DLGTEMPLATE* source, BOOL doubleByteSystem, WORD* pointSize) {
+    CSharedString face;
+    WORD points = 0;
+    if (!CTemplateCopy::ReadTemplateFont(source, face, points)) {
+        *pointSize = 0;
+        return TRUE;
+    }
+    // These faces have no double-byte glyphs. Matched byte for byte, so a
+    // template that spells them otherwise keeps its font.
+    if (doubleByteSystem &&
+        (std::strcmp(face, "MS Sans Serif") == 0 || std::strcmp(face, "Helv") == 0)) {
+        *pointSize = points == 8 ? 0 : points;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL NeedsSystemFont(const DLGTEMPLATE* source, WORD* pointSize) {
+    return NeedsSystemFont(source, GetSystemMetrics(SM_DBCSENABLED) != 0, pointSize);
+}
