@@ -6,13 +6,12 @@
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
 #include "framework/runtime/string_resource.h"
+#include "framework/windows/dialog.h"
 #include "framework/windows/window.h"
 
 LUM_IMPLEMENT_CLASS(CWinApp, CWinThread)
 
 namespace {
-
-const MessageMapEntry winAppEntries[] = {{0, 0, 0, 0, 0, nullptr}};
 
 char* CopyText(const char* text) {
     size_t n = strlen(text) + 1;
@@ -37,10 +36,6 @@ char* FindLastOf(char* text, const char* set) {
 }
 
 } // namespace
-
-const MessageMap CWinApp::messageMap = {&CCmdTarget::messageMap, winAppEntries};
-
-const MessageMap* CWinApp::GetClassMessageMap() const { return &messageMap; }
 
 CWinApp::CWinApp(const char* name) {
     if (name != nullptr) {
@@ -125,6 +120,24 @@ LRESULT CWinApp::HandleCallbackException(CException* e, const MSG* message) {
     return result;
 }
 
+LUM_BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+LUM_ON_COMMAND(0xE141, CWinApp, HandleExitCommand)
+LUM_ON_UPDATE_COMMAND_UI(0xE110, CWinApp, UpdateRecentFileCommand)
+LUM_ON_COMMAND_RANGE(0xE110, 0xE11F, CWinApp, OpenRecentFile)
+LUM_END_MESSAGE_MAP(CWinApp, CCmdTarget)
+
+void CWinApp::HandleExitCommand() {
+    if (CWnd* main = GetMainWindow()) {
+        PostMessageA(main->windowHandle, WM_CLOSE, 0, 0);
+    }
+}
+
+// The recent-file list belongs to the document layer, which this framework
+// does not build: its entry stays disabled and its commands open nothing.
+void CWinApp::UpdateRecentFileCommand(CCmdUI* state) { state->SetEnabled(FALSE); }
+
+BOOL CWinApp::OpenRecentFile(UINT) { return FALSE; }
+
 void* CWinApp::OpenDocument(const char*) { return nullptr; }
 
 void CWinApp::AddRecentFile(const char*) {}
@@ -134,11 +147,16 @@ BOOL CWinApp::StartApplication() { return TRUE; }
 BOOL CWinApp::SaveChangedDocuments() { return TRUE; }
 
 int CWinApp::ShowMessageBox(const char* text, UINT type, UINT promptId) {
-    CWnd* owner = GetMainWindow();
+    SetModelessEnabled(FALSE);
+    HWND disabledTop = nullptr;
+    CWnd* owner = ChooseModalOwner(nullptr, &disabledTop);
     HWND ownerHandle = owner != nullptr ? owner->windowHandle : nullptr;
-    DWORD oldContext = promptContext;
+    // While the box is open, F1 asks for its prompt's help. (A frame window
+    // would keep a context of its own; this framework makes none.)
+    DWORD* context = &promptContext;
+    DWORD oldContext = *context;
     if (promptId != 0) {
-        promptContext = 0x30000 + promptId;
+        *context = 0x30000 + promptId;
     }
     if ((type & MB_ICONMASK) == 0) {
         switch (type & MB_TYPEMASK) {
@@ -153,7 +171,11 @@ int CWinApp::ShowMessageBox(const char* text, UINT type, UINT promptId) {
         }
     }
     int result = MessageBoxA(ownerHandle, text, appName, type);
-    promptContext = oldContext;
+    *context = oldContext;
+    if (disabledTop != nullptr) {
+        EnableWindow(disabledTop, TRUE);
+    }
+    SetModelessEnabled(TRUE);
     return result;
 }
 
@@ -172,12 +194,6 @@ void CWinApp::ShowWaitCursor(int delta) {
 }
 
 BOOL CWinApp::HandleDdeCommand(const char*) { return FALSE; }
-
-void CWinApp::ShowHelp(DWORD data, UINT command) {
-    CWnd* main = GetMainWindow();
-    helpMode = FALSE;
-    WinHelpA(main != nullptr ? main->windowHandle : nullptr, helpFilePath, command, data);
-}
 
 void CWinApp::DeriveNamesAndPaths() {
     AFX_MODULE_STATE* module = GetModuleState();

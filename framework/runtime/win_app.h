@@ -7,13 +7,12 @@
 
 class CWinApp : public CWinThread {
     LUM_DECLARE_CLASS(CWinApp)
+    LUM_DECLARE_MESSAGE_MAP()
 public:
     explicit CWinApp(const char* appName = nullptr);
     ~CWinApp() override;
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
-
-    const MessageMap* GetClassMessageMap() const override;
 
     BOOL StartInstance() override;
     int RunLoop() override;
@@ -32,6 +31,12 @@ public:
     // A modal state begins (FALSE) or ends (TRUE). Only frame windows that
     // host in-place items would be told; this framework makes none.
     void SetModelessEnabled(BOOL) {}
+
+    // Commands the application answers.
+    void HandleHelpCommand();
+    void HandleExitCommand();
+    void UpdateRecentFileCommand(CCmdUI* state);
+    BOOL OpenRecentFile(UINT id);
 
     void DeriveNamesAndPaths();
     HKEY OpenApplicationKey();
@@ -61,8 +66,6 @@ public:
     ATOM systemTopicAtom = 0;
     UINT previewPages = 0;
     UINT safetyPoolSize = 512;
-
-    static const MessageMap messageMap;
 };
 
 CWinApp* GetApplication();

@@ -25,7 +25,10 @@ public:
     virtual BOOL DestroyHandle();
     virtual BOOL AdjustCreateParams(CREATESTRUCTA& cs);
     virtual void ComputeWindowRect(RECT* rect, UINT adjustType = 1);
+    // Tool tips belong to a layer this framework does not build: no tool.
+    virtual int FindToolAtPoint(POINT, void*) const { return -1; }
     virtual CWnd* GetScrollBarObject(int) const { return nullptr; }
+    virtual void CallHelpEngine(DWORD data, UINT command);
     virtual BOOL IsModalContinuing() const { return (stateFlags & 0x10) != 0; }
     virtual void EndModalWith(int result);
     virtual BOOL HandleCommandMessage(WPARAM wParam, LPARAM lParam);
@@ -37,6 +40,8 @@ public:
     // A look at a message before it is translated and dispatched; TRUE when
     // the window handled it.
     virtual BOOL PreviewMessage(MSG* message);
+    // No control container is ever installed, so no ambient property.
+    virtual BOOL QueryAmbientProperty(LONG, void*) { return FALSE; }
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam,
                                     LRESULT* result);
@@ -110,6 +115,10 @@ public:
     BOOL ApplyDialogInitData(const void* block);
     void LayOutBars(UINT first, UINT last, UINT leftOver, UINT mode = 0, RECT* rect = nullptr,
                     const RECT* client = nullptr, BOOL stretch = TRUE);
+
+    // Context help.
+    LRESULT HandleHelpRequest(LPARAM helpInfo);
+    void RequestContextHelp();
 
     // System-wide changes every window follows.
     void HandleSysColorChange();

@@ -47,6 +47,7 @@ LUM_ON_MESSAGE(WM_SETTINGCHANGE, 47, CWnd, HandleSettingChange)
 LUM_ON_MESSAGE(WM_DISPLAYCHANGE, 10, CWnd, HandleDisplayChange)
 LUM_ON_MESSAGE(WM_DEVMODECHANGE, 31, CWnd, HandleDevModeChange)
 LUM_ON_MESSAGE(WM_ENTERIDLE, 27, CWnd, HandleEnterIdle)
+LUM_ON_MESSAGE(WM_HELP, 42, CWnd, HandleHelpRequest)
 LUM_END_MESSAGE_MAP(CWnd, CCmdTarget)
 // clang-format on
 
