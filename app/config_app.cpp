@@ -1,14 +1,25 @@
-// LUMCFG's application object.
+// LUMCFG's application object: its per-instance start runs the settings
+// dialog to its end, then lets the framework finish.
+#include "app/config_dialog.h"
 #include "framework/runtime/win_app.h"
 
 namespace {
 
 class CConfigApp : public CWinApp {
+    LUM_DECLARE_MESSAGE_MAP()
 public:
-    // The settings dialog is not built yet: the framework starts, initialises
-    // and ends with the exit code of its finishing step.
-    BOOL StartInstance() override { return FALSE; }
+    BOOL StartInstance() override {
+        CConfigDlg dialog;
+        mainWindow = &dialog;
+        // Destroying the dialog's window clears mainWindow and posts the quit.
+        dialog.RunModal();
+        return FALSE;
+    }
 };
+
+LUM_BEGIN_MESSAGE_MAP(CConfigApp, CWinApp)
+LUM_ON_COMMAND(ID_HELP_COMMAND, CConfigApp, HandleHelpCommand)
+LUM_END_MESSAGE_MAP(CConfigApp, CWinApp)
 
 CConfigApp theApp;
 

@@ -2,8 +2,8 @@
 # Installs, idempotently, what the build and the tests need on Debian 12.
 set -euo pipefail
 
-need_pkgs=(g++-mingw-w64-i686 cmake make googletest wine wine32:i386 wine64 xvfb xauth
-           x11-utils fonts-ipafont-gothic locales xdotool)
+need_pkgs=(g++-mingw-w64-i686 cmake make python3 googletest wine wine32:i386 wine64 xvfb xauth
+           x11-utils x11-apps fonts-ipafont-gothic locales xdotool)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

@@ -1,0 +1,40 @@
+// The settings dialog: the two overlay settings as a pair of radio buttons
+// and a check box, stored on OK; About in the system menu, Help on a button.
+#pragma once
+
+#include <windows.h>
+#include "framework/windows/dialog.h"
+
+class CConfigDlg : public CDialog {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    explicit CConfigDlg(CWnd* parent = nullptr);
+
+    BOOL InitializeDialog() override;
+    void HandleOk() override;
+    // The dialog reads and writes its controls directly.
+    void ExchangeDialogData(void*) override {}
+
+    void HandleSysCommand(WPARAM command, LPARAM lParam);
+    void HandlePaint();
+    HICON HandleQueryDragIcon() { return icon; }
+    void ShowHelpDialog();
+    void EnableSurfaceCheckBox();
+    void DisableSurfaceCheckBox();
+
+    HICON icon;
+
+    // The settings as last read or written.
+    static int currentPreviewOnly;
+    static int currentForcePrimary;
+};
+
+// Control ids and commands of the settings dialog.
+constexpr UINT IDD_CONFIG = 102;
+constexpr int IDC_USE_OVERLAY = 1000;
+constexpr int IDC_NO_OVERLAY = 1001;
+constexpr int IDC_HELP_BUTTON = 1002;
+constexpr int IDC_NO_SURFACE = 1012;
+constexpr UINT IDM_ABOUT = 0x0010;
+constexpr UINT IDS_ABOUT = 101;
+constexpr UINT IDI_TOOL = 128;
