@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Saves an X display as a PNG file, from xwd's dump of the root window.
 
-usage: screenshot.py DISPLAY OUT.png
-Prints the number of distinct colours, so that a caller can tell an empty
-desktop (one or two colours) from one showing a window.
+usage: screenshot.py DISPLAY OUT.png    saves the screen
+       screenshot.py DISPLAY --colours   only counts its colours
+The count tells an empty screen (one colour) from one showing a window.
 """
 import struct
 import subprocess
@@ -11,7 +11,7 @@ import sys
 import zlib
 
 
-def read_xwd(data):
+def read_xwd(data, row_step=1):
     header_size = struct.unpack(">I", data[0:4])[0]
     fields = struct.unpack(">25I", data[0:100])
     (_, _, pixmap_format, depth, width, height, _, byte_order, _, _, _,
@@ -25,7 +25,7 @@ def read_xwd(data):
     order = "<" if byte_order == 0 else ">"
     shifts = [(m, (m & -m).bit_length() - 1) for m in (red_mask, green_mask, blue_mask)]
     rows = []
-    for y in range(height):
+    for y in range(0, height, row_step):
         line = data[offset + y * bytes_per_line: offset + y * bytes_per_line + width * step]
         if step == 4:
             pixels = struct.unpack(order + "%dI" % width, line)
@@ -38,6 +38,21 @@ def read_xwd(data):
                 row.append((p & mask) >> shift)
         rows.append(bytes(row))
     return width, height, rows
+
+
+def crop_to_content(width, height, rows, margin=10):
+    """Keeps what differs from the background (the corner pixel's colour)."""
+    background = rows[0][0:3]
+    used = [y for y, r in enumerate(rows)
+            if any(r[i:i + 3] != background for i in range(0, len(r), 3))]
+    if not used:
+        return width, height, rows
+    columns = [x for x in range(width)
+               if any(rows[y][3 * x:3 * x + 3] != background for y in used)]
+    top, bottom = max(used[0] - margin, 0), min(used[-1] + margin + 1, height)
+    left, right = max(columns[0] - margin, 0), min(columns[-1] + margin + 1, width)
+    return (right - left, bottom - top,
+            [r[3 * left:3 * right] for r in rows[top:bottom]])
 
 
 def write_png(path, width, height, rows):
@@ -56,13 +71,13 @@ def main():
     display, out = sys.argv[1], sys.argv[2]
     dump = subprocess.run(["xwd", "-root", "-silent", "-display", display],
                           check=True, stdout=subprocess.PIPE).stdout
+    if out == "--colours":
+        _, _, rows = read_xwd(dump, row_step=8)
+        print(len({r[i:i + 3] for r in rows for i in range(0, len(r), 6)}))
+        return
     width, height, rows = read_xwd(dump)
+    width, height, rows = crop_to_content(width, height, rows)
     write_png(out, width, height, rows)
-    colours = set()
-    for r in rows[::4]:
-        for i in range(0, len(r), 12):
-            colours.add(r[i:i + 3])
-    print(len(colours))
 
 
 if __name__ == "__main__":

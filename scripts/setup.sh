@@ -3,7 +3,7 @@
 set -euo pipefail
 
 need_pkgs=(g++-mingw-w64-i686 cmake make python3 googletest wine wine32:i386 wine64 xvfb xauth
-           x11-utils x11-apps fonts-ipafont-gothic locales xdotool)
+           x11-utils x11-apps fonts-ipafont-gothic fonts-wine locales xdotool)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

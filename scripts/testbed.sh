@@ -29,6 +29,9 @@ testbed_prefix_settings() {
     printf '"MS Shell Dlg"="IPAPGothic"\r\n"MS Sans Serif"="IPAPGothic"\r\n\r\n'
   } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
   timeout 120 wine regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1
+  # Caption buttons are drawn with this symbol font; Wine finds it only in
+  # the prefix's own font folder.
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 }
 
 # Every process that runs in this prefix, the wineserver included.
@@ -79,10 +82,10 @@ testbed_start() {
     testbed_make_prefix "$build"
   fi
   # Bump the number when the settings change, so existing prefixes get them.
-  if [ ! -f "$WINEPREFIX/.lum-settings-2" ]; then
+  if [ ! -f "$WINEPREFIX/.lum-settings-3" ]; then
     testbed_prefix_settings
     timeout 120 wineserver -w || true
-    touch "$WINEPREFIX/.lum-settings-2"
+    touch "$WINEPREFIX/.lum-settings-3"
   fi
   # Already running after a fresh prefix: then it simply stays.
   wineserver -p </dev/null >/dev/null 2>&1 || true
