@@ -1,6 +1,7 @@
 // LUMCFG's application object: its per-instance start runs the settings
 // dialog to its end, then lets the framework finish.
 #include "app/config_dialog.h"
+#include "framework/look3d/look3d_state.h"
 #include "framework/runtime/win_app.h"
 
 namespace {
@@ -9,6 +10,7 @@ class CConfigApp : public CWinApp {
     LUM_DECLARE_MESSAGE_MAP()
 public:
     BOOL StartInstance() override {
+        EnableLook3dStatic();
         CConfigDlg dialog;
         mainWindow = &dialog;
         // Destroying the dialog's window clears mainWindow and posts the quit.

@@ -1,5 +1,7 @@
 #include "framework/runtime/win_app.h"
 
+#include "framework/look3d/look3d_state.h"
+
 #include <cstring>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/global_locks.h"
@@ -375,6 +377,7 @@ void InitializeThread() {
         state->messageFilterHook =
             SetWindowsHookExA(WH_MSGFILTER, &MessageFilterHook, nullptr, GetCurrentThreadId());
     }
+    Look3dThreadStarted();
 }
 
 void TerminateFramework() {

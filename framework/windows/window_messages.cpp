@@ -1,5 +1,6 @@
 // CWnd's own message map: control colours, owner draw and scroll messages
 // reflected to the controls that sent them, and the end of a window's life.
+#include "framework/look3d/look3d_state.h"
 #include "framework/runtime/state.h"
 #include "framework/runtime/win_app.h"
 #include "framework/windows/dc.h"
@@ -195,6 +196,7 @@ void ForwardCurrentMessage(HWND window) {
 void CWnd::HandleSysColorChange() {
     if (IsApplicationMainWindow(this)) {
         RefreshSystemColours();
+        Look3dColoursChanged();
     }
     if ((ReadStyle() & WS_CHILD) == 0) {
         SendToDescendants(windowHandle, WM_SYSCOLORCHANGE, 0, 0, TRUE, TRUE);
@@ -203,8 +205,11 @@ void CWnd::HandleSysColorChange() {
 }
 
 void CWnd::HandleSettingChange(WPARAM, LPARAM) {
-    // The look's settings entry and the wheel line count belong to layers
-    // this framework does not build yet; metrics and descendants follow.
+    if (IsApplicationMainWindow(this)) {
+        Look3dSettingsChanged();
+    }
+    // The wheel line count belongs to a layer this framework does not build
+    // yet; metrics and descendants follow.
     HandleDisplayChange(0, 0);
 }
 

@@ -1,5 +1,6 @@
 #include "framework/windows/window_proc.h"
 
+#include "framework/look3d/look3d_state.h"
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
 #include "framework/runtime/win_app.h"
@@ -105,10 +106,29 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
             object->Bind(window);
             object->BeforeSubclass();
             WNDPROC* slot = object->SuperProcSlot();
-            auto previous = reinterpret_cast<WNDPROC>(SetWindowLongA(
-                window, GWL_WNDPROC, reinterpret_cast<LONG>(GetCommonWindowProc())));
-            if (previous != GetCommonWindowProc()) {
-                *slot = previous;
+            // 3D look: when the system is older than version 4, the window
+            // may hand its controls and itself to the look's adopt-dialog
+            // entry; the look's procedure then sits below the common one.
+            _AFX_LOOK3D_STATE* look = PeekLook3dState();
+            LRESULT kinds = 0;
+            if (!GetDisplayData().isVersion4 && module->isLibrary == 0 && look != nullptr &&
+                look->adoptDialog != nullptr) {
+                kinds = DeliverToObject(object, window, WM_LUM_QUERY3DCONTROLS, 0, 0);
+            }
+            if (kinds != 0) {
+                bool common = reinterpret_cast<WNDPROC>(GetWindowLongA(window, GWL_WNDPROC)) ==
+                              GetCommonWindowProc();
+                look->adoptDialog(window, static_cast<DWORD>(kinds));
+                if (!common) {
+                    *slot = reinterpret_cast<WNDPROC>(SetWindowLongA(
+                        window, GWL_WNDPROC, reinterpret_cast<LONG>(GetCommonWindowProc())));
+                }
+            } else {
+                auto previous = reinterpret_cast<WNDPROC>(SetWindowLongA(
+                    window, GWL_WNDPROC, reinterpret_cast<LONG>(GetCommonWindowProc())));
+                if (previous != GetCommonWindowProc()) {
+                    *slot = previous;
+                }
             }
             state->windowBeingCreated = nullptr;
         } else if (!child && module->isLibrary == 0) {

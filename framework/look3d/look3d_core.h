@@ -1,0 +1,162 @@
+// The look's process-wide core record and the helpers its parts share.
+#pragma once
+
+#include <windows.h>
+#include "framework/look3d/look3d.h"
+
+namespace look3d {
+
+constexpr WORD kVersion310 = 0x030A;
+constexpr WORD kVersion395 = 0x035F;
+constexpr int kMaxThreads = 128;
+constexpr WORD kGlyphResource = 26567;
+constexpr int kCellWidth = 14;
+constexpr int kCellHeight = 13;
+
+// Property atoms, in the order they are added.
+enum Atom { kAtomC3d, kAtomNew, kAtomL, kAtomH, kAtomLNew, kAtomHNew, kAtomDisabled, kAtomCount };
+
+// Colour set slots.
+enum Colour {
+    kHighlight,
+    kFace,
+    kShadow,
+    kButtonText,
+    kWindow,
+    kWindowText,
+    kGrayText,
+    kWindowFrame,
+    kColourCount
+};
+
+// Sides of DrawEdgeLines.
+constexpr UINT kSideLeft = 0x0001;
+constexpr UINT kSideTop = 0x0002;
+constexpr UINT kSideRight = 0x0004;
+constexpr UINT kSideBottom = 0x0008;
+constexpr UINT kSidesAll = 0x000F;
+constexpr UINT kSideShortBottom = 0x1000;
+
+using AcceptTest = int (*)(HWND window, DWORD style, DWORD mask, int creating, HWND parent);
+
+struct KindRecord {
+    WNDPROC procedure;
+    WNDPROC classProcedure;
+};
+
+struct DialogRecord {
+    WNDPROC classProcedure;
+    int frameX; // SM_CXDLGFRAME - 1
+    int frameY; // SM_CYDLGFRAME - 1
+    int captionHeight;
+    int sizeWidth;
+    BYTE doubleByte;
+    BYTE imeMark;
+};
+
+struct ThreadHookEntry {
+    HINSTANCE instance;
+    DWORD threadId;
+    HHOOK hook;
+    int useCount;
+    int flags; // bit 0: also adopt controls of non-dialog windows
+};
+
+// Screen numbers that replace the real ones when a test sets them.
+struct ScreenSeam {
+    BOOL active;
+    int colourBits;
+    int width;
+    int height;
+};
+
+struct Core {
+    CRITICAL_SECTION lock;
+    LONG lockReady;
+    BOOL enabled;
+    int attachCount;
+    HINSTANCE moduleHandle;
+    WORD version;
+    WORD platform;
+    ATOM atoms[kAtomCount];
+    COLORREF colours[kColourCount];
+    HBRUSH highlightBrush;
+    HBRUSH faceBrush;
+    HBRUSH shadowBrush;
+    HBITMAP glyphs;
+    int rebuildCount; // colour sets built, for diagnostics
+    KindRecord kinds[6];
+    DialogRecord dialog;
+    ThreadHookEntry threads[kMaxThreads];
+    int entryCount;
+    DWORD cachedThread;
+    int cachedIndex;
+    HWND pendingWindow;
+    WNDPROC pendingProcedure;
+    HHOOK pendingHook;
+    ScreenSeam screen;
+};
+
+Core& TheCore();
+
+class CoreLock {
+public:
+    CoreLock() { EnterCriticalSection(&TheCore().lock); }
+    ~CoreLock() { LeaveCriticalSection(&TheCore().lock); }
+    CoreLock(const CoreLock&) = delete;
+    CoreLock& operator=(const CoreLock&) = delete;
+};
+
+inline bool IsNewSystem() {
+    return TheCore().version >= kVersion395;
+}
+
+// Properties.
+HANDLE GetProperty(HWND window, Atom atom);
+bool HasProperty(HWND window, Atom atom);
+void SetProperty(HWND window, Atom atom, HANDLE value);
+void RemoveProperty(HWND window, Atom atom);
+
+// Adoption.
+void AdoptWindow(HWND window, WNDPROC procedure);
+void AdoptLater(HWND window, WNDPROC procedure);
+BOOL TryAdoptControl(HWND window, DWORD mask, int creating, HWND parent);
+void ReadoptChildren(HWND dialog);
+BOOL ReleaseTree(HWND window);
+WNDPROC PreviousProcedure(HWND window, int kind);
+bool IsAdoptedParent(HWND window);
+void FillKindRecords();
+void ClearKindRecords();
+int IdentifyCode(int kind);
+
+// The common opening of every adopted procedure: true when it answered the
+// message itself (the result is in *result).
+bool CommonOpening(HWND window, int kind, UINT message, WPARAM wParam, LPARAM lParam,
+                   LRESULT* result);
+LRESULT CallPrevious(HWND window, int kind, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Painting.
+BOOL BuildColours(BOOL force);
+void DeleteColourObjects();
+void ReadImeSettingLocked();
+void DrawEdgeLines(HDC dc, const RECT& r, int a, int b, UINT sides);
+void DrawSunkenFrame(HDC dc, const RECT& r, UINT sides);
+SIZE MeasureLabel(HDC dc, const char* text);
+void StripMnemonics(const char* text, char* out, int outSize);
+HBRUSH ControlColor(UINT message, HDC dc, HWND control);
+
+// The seven kind procedures.
+LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ComboProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+
+// Inspection for tests.
+int ThreadUseCount(DWORD threadId);
+int ThreadEntryCount();
+void SetScreenSeam(int colourBits, int width, int height);
+void ClearScreenSeam();
+
+} // namespace look3d

@@ -1,0 +1,177 @@
+// Shared pieces of the 3D look tests: in-memory dialog templates, windows
+// that clean up, and the fixture that registers the look for one case.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "framework/look3d/look3d.h"
+#include "framework/look3d/look3d_core.h"
+
+namespace look3dtest {
+
+// The cases that need a system older than 4.0 run in a copy of this program
+// whose reported version is 3.51.
+inline bool OldSystem() {
+    return LOBYTE(LOWORD(GetVersion())) < 4;
+}
+
+inline HINSTANCE Module() {
+    return GetModuleHandleA(nullptr);
+}
+
+inline bool Adopted(HWND window) {
+    return GetPropA(window, "C3dNew") != nullptr;
+}
+
+inline LONG ProcOf(HWND window) {
+    return GetWindowLongA(window, GWL_WNDPROC);
+}
+
+inline LONG AsLong(WNDPROC procedure) {
+    return reinterpret_cast<LONG>(procedure);
+}
+
+inline WNDPROC ClassProc(const char* name) {
+    WNDCLASSA info = {};
+    return GetClassInfoA(nullptr, name, &info) ? info.lpfnWndProc : nullptr;
+}
+
+// A dialog template built item by item.
+class Template {
+public:
+    Template(DWORD style, short cx, short cy) {
+        Add(LOWORD(style));
+        Add(HIWORD(style));
+        Add(0);
+        Add(0);
+        countAt = words.size();
+        Add(0);
+        Add(0);
+        Add(0);
+        Add(static_cast<WORD>(cx));
+        Add(static_cast<WORD>(cy));
+        Add(0); // menu
+        Add(0); // class
+        Text("look");
+        if ((style & DS_SETFONT) != 0) {
+            Add(8);
+            Text("MS Sans Serif");
+        }
+    }
+
+    void Item(WORD classAtom, DWORD style, const char* text, WORD id, short x, short y, short cx,
+              short cy) {
+        while (words.size() % 2 != 0) {
+            Add(0);
+        }
+        style |= WS_CHILD | WS_VISIBLE;
+        Add(LOWORD(style));
+        Add(HIWORD(style));
+        Add(0);
+        Add(0);
+        Add(static_cast<WORD>(x));
+        Add(static_cast<WORD>(y));
+        Add(static_cast<WORD>(cx));
+        Add(static_cast<WORD>(cy));
+        Add(id);
+        Add(0xFFFF);
+        Add(classAtom);
+        Text(text);
+        Add(0);
+        ++words[countAt];
+    }
+
+    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words.data()); }
+
+private:
+    void Add(WORD w) { words.push_back(w); }
+    void Text(const char* text) {
+        for (const char* p = text; *p != '\0'; ++p) {
+            Add(static_cast<BYTE>(*p));
+        }
+        Add(0);
+    }
+    std::vector<WORD> words;
+    size_t countAt = 0;
+};
+
+constexpr WORD kButton = 0x0080;
+constexpr WORD kEdit = 0x0081;
+constexpr WORD kStatic = 0x0082;
+constexpr WORD kListBox = 0x0083;
+constexpr WORD kComboBox = 0x0085;
+
+inline INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+// Refuses the look whenever it asks.
+inline INT_PTR CALLBACK RefusingDialogProc(HWND, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_LOOK3D_MAYADOPT && lParam != 0) {
+        *reinterpret_cast<BOOL*>(lParam) = FALSE;
+        return TRUE;
+    }
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+class Dialog {
+public:
+    explicit Dialog(const Template& t, DLGPROC procedure = &PlainDialogProc)
+        : handle(CreateDialogIndirectParamA(Module(), t.Get(), nullptr, procedure, 0)) {}
+    ~Dialog() {
+        if (IsWindow(handle)) {
+            DestroyWindow(handle);
+        }
+    }
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+    HWND Item(int id) const { return GetDlgItem(handle, id); }
+    HWND handle;
+};
+
+class Window {
+public:
+    Window(const char* className, DWORD style, HWND parent, const char* text = "", int cx = 120,
+           int cy = 24, int id = 0)
+        : handle(CreateWindowA(className, text, style, 10, 10, cx, cy, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Module(),
+                               nullptr)) {}
+    ~Window() {
+        if (IsWindow(handle)) {
+            DestroyWindow(handle);
+        }
+    }
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    HWND handle;
+};
+
+// The look registered for one case on an old system: attached, and this
+// thread hooked; both undone at the end, which tears the core down again.
+class OldSystemTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!OldSystem()) {
+            GTEST_SKIP() << "needs a system older than 4.0";
+        }
+        ASSERT_EQ(look3d::TheCore().attachCount, 0);
+        ASSERT_TRUE(Look3dAttach(Module()));
+        attached = true;
+        ASSERT_TRUE(Look3dHookThread(Module(), 0));
+        hooked = true;
+    }
+    void TearDown() override {
+        if (hooked) {
+            Look3dUnhookThread();
+        }
+        if (attached) {
+            Look3dDetach(Module());
+        }
+    }
+    bool attached = false;
+    bool hooked = false;
+};
+
+} // namespace look3dtest
