@@ -28,7 +28,15 @@ testbed_prefix_settings() {
     printf '"MS UI Gothic"="IPAPGothic"\r\n"Tahoma"="IPAPGothic"\r\n'
     printf '"MS Shell Dlg"="IPAPGothic"\r\n"MS Sans Serif"="IPAPGothic"\r\n\r\n'
   } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
-  timeout 120 wine regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1
+  # A Wine process under the emulator now and then hangs at start: retry.
+  local attempt
+  for attempt in 1 2 3; do
+    if timeout 120 wine regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1; then
+      break
+    fi
+    echo "testbed: prefix settings attempt $attempt failed; again" >&2
+    testbed_kill_prefix
+  done
   # Caption buttons are drawn with this symbol font; Wine finds it only in
   # the prefix's own font folder.
   cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true

@@ -1,0 +1,351 @@
+// The framework's message box (owner, title, icon, published help context)
+// and F1 from a dialog to the system help engine.
+#include <gtest/gtest.h>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+#include "framework/runtime/exceptions.h"
+#include "framework/runtime/message_box.h"
+#include "framework/runtime/state.h"
+#include "framework/runtime/win_app.h"
+#include "framework/windows/dialog.h"
+#include "framework/windows/window_proc.h"
+
+namespace {
+
+constexpr UINT kVisibleDialog = 204;
+
+class HelpApp : public CWinApp {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    HelpApp() : CWinApp("HelpTests") { helpFilePath = _strdup("C:\\tests\\HELPTEST.HLP"); }
+};
+
+LUM_BEGIN_MESSAGE_MAP(HelpApp, CWinApp)
+LUM_ON_COMMAND(ID_HELP_COMMAND, HelpApp, HandleHelpCommand)
+LUM_END_MESSAGE_MAP(HelpApp, CWinApp)
+
+// What a message box showed, read while it was open.
+struct SeenBox {
+    HWND owner = nullptr;
+    std::string title;
+    std::string text;
+    HICON icon = nullptr;
+    DWORD promptContext = 0;
+};
+
+// Watches the thread's windows from a timer, which keeps running inside the
+// system's message-box loop, and answers each box it finds.
+class BoxWatcher : public CWnd {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    explicit BoxWatcher(CWinApp* app) : app(app) {
+        CreateWithStyles(0, nullptr, "watcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr);
+        SetTimer(windowHandle, 1, 10, nullptr);
+    }
+    ~BoxWatcher() override {
+        KillTimer(windowHandle, 1);
+        DestroyHandle();
+    }
+    void OnTimer(WPARAM) {
+        EnumThreadWindows(GetCurrentThreadId(), &BoxWatcher::Visit, reinterpret_cast<LPARAM>(this));
+    }
+    static BOOL CALLBACK Visit(HWND window, LPARAM self) {
+        auto* watcher = reinterpret_cast<BoxWatcher*>(self);
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window) ||
+            CWnd::PermanentObjectFor(window) != nullptr) {
+            return TRUE;
+        }
+        for (HWND seen : watcher->seen) {
+            if (seen == window) {
+                return TRUE;
+            }
+        }
+        watcher->seen.push_back(window);
+        SeenBox box;
+        box.owner = GetWindow(window, GW_OWNER);
+        char text[256] = {};
+        GetWindowTextA(window, text, sizeof text);
+        box.title = text;
+        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            GetClassNameA(child, name, sizeof name);
+            if (lstrcmpiA(name, "Static") != 0) {
+                continue;
+            }
+            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+                box.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+            } else if (GetWindowTextA(child, text, sizeof text) > 0) {
+                box.text = text;
+            }
+        }
+        box.promptContext = watcher->app->promptContext;
+        watcher->boxes.push_back(box);
+        if (watcher->onBox) {
+            watcher->onBox(window);
+        } else {
+            PostMessageA(window, WM_COMMAND, IDOK, 0);
+        }
+        return FALSE;
+    }
+
+    CWinApp* app;
+    std::vector<SeenBox> boxes;
+    std::vector<HWND> seen;
+    std::function<void(HWND)> onBox;
+};
+
+LUM_BEGIN_MESSAGE_MAP(BoxWatcher, CWnd)
+LUM_ON_MESSAGE(WM_TIMER, 13, BoxWatcher, OnTimer)
+LUM_END_MESSAGE_MAP(BoxWatcher, CWnd)
+
+// Stands in for the help engine: the system's help call looks for a window
+// of this class and hands it the request as WM_COPYDATA.
+struct HelpRequest {
+    WORD command;
+    DWORD data;
+    std::string file;
+};
+
+class HelpEngine {
+public:
+    explicit HelpEngine(BOOL answer) : answer(answer) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &HelpEngine::Procedure;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "MS_WINHELP";
+        RegisterClassA(&wc);
+        window = CreateWindowA("MS_WINHELP", "help engine", WS_POPUP, 0, 0, 10, 10, nullptr,
+                               nullptr, GetModuleHandleA(nullptr), this);
+        SetWindowLongA(window, GWL_USERDATA, reinterpret_cast<LONG>(this));
+    }
+    ~HelpEngine() { DestroyWindow(window); }
+    HelpEngine(const HelpEngine&) = delete;
+    HelpEngine& operator=(const HelpEngine&) = delete;
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<HelpEngine*>(GetWindowLongA(window, GWL_USERDATA));
+        if (message == WM_COPYDATA && self != nullptr) {
+            auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            // The request: size, command, data, reserved, file name offset.
+            const BYTE* p = static_cast<const BYTE*>(data->lpData);
+            HelpRequest request = {};
+            std::memcpy(&request.command, p + 2, 2);
+            std::memcpy(&request.data, p + 4, 4);
+            WORD fileOffset;
+            std::memcpy(&fileOffset, p + 12, 2);
+            request.file = reinterpret_cast<const char*>(p + fileOffset);
+            self->requests.push_back(request);
+            return self->answer;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    BOOL answer;
+    HWND window = nullptr;
+    std::vector<HelpRequest> requests;
+};
+
+class HelpDialog : public CDialog {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    explicit HelpDialog(UINT id) : CDialog(id) {}
+    LRESULT OnIdleKick(WPARAM, LPARAM) {
+        if (onKick) {
+            auto call = std::move(onKick);
+            call();
+        }
+        return 0;
+    }
+    std::function<void()> onKick;
+};
+
+LUM_BEGIN_MESSAGE_MAP(HelpDialog, CDialog)
+LUM_ON_MESSAGE(WM_LUM_IDLE_KICK, 10, HelpDialog, OnIdleKick)
+LUM_END_MESSAGE_MAP(HelpDialog, CDialog)
+
+// One engine for the process: the system's help call keeps talking to the
+// first engine window it found, even after that window is gone.
+HelpEngine& Engine(BOOL answer) {
+    static HelpEngine engine(TRUE);
+    engine.answer = answer;
+    engine.requests.clear();
+    return engine;
+}
+
+HICON SystemIcon(LPCSTR id) { return LoadIconA(nullptr, id); }
+
+// Runs a dialog as the thread's main window. Its end posts the quit that
+// ends a program; a test takes it out of the queue again.
+int RunAsMainWindow(CWinApp& app, CDialog& dialog) {
+    app.mainWindow = &dialog;
+    int result = dialog.RunModal();
+    app.mainWindow = nullptr;
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(FrameworkMessageBox, NoWindowGivesNoOwnerAndTheApplicationTitle) {
+    HelpApp app;
+    BoxWatcher watcher(&app);
+    EXPECT_EQ(MessageBoxText("plain text", MB_OK, 0), IDOK);
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    EXPECT_EQ(watcher.boxes[0].owner, nullptr);
+    EXPECT_EQ(watcher.boxes[0].title, "HelpTests");
+    EXPECT_EQ(watcher.boxes[0].text, "plain text");
+    EXPECT_EQ(watcher.boxes[0].promptContext, 0u);
+}
+
+TEST(FrameworkMessageBox, PromptContextIsPublishedWhileTheBoxIsOpen) {
+    HelpApp app;
+    BoxWatcher watcher(&app);
+    app.promptContext = 0x1234;
+    app.ShowMessageBox("prompt", MB_OK, 0xF108);
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    EXPECT_EQ(watcher.boxes[0].promptContext, 0x3F108u);
+    EXPECT_EQ(app.promptContext, 0x1234u) << "the old value is back";
+}
+
+TEST(FrameworkMessageBox, NestedBoxesRestoreTheirOwnContexts) {
+    HelpApp app;
+    BoxWatcher watcher(&app);
+    int depth = 0;
+    watcher.onBox = [&](HWND box) {
+        if (depth++ == 0) {
+            app.ShowMessageBox("inner", MB_OK, 0xF109);
+            EXPECT_EQ(app.promptContext, 0x3F108u) << "outer context back after the inner box";
+        }
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    };
+    app.ShowMessageBox("outer", MB_OK, 0xF108);
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    EXPECT_EQ(watcher.boxes[1].promptContext, 0x3F109u);
+    EXPECT_EQ(app.promptContext, 0u);
+}
+
+TEST(FrameworkMessageBox, ExclamationIsAddedOnlyToButtonSetsThatAskForIt) {
+    struct Case {
+        UINT type;
+        LPCSTR icon; // null: no icon
+        int button;  // one the box has, to end it
+    };
+    const Case cases[] = {
+        {MB_OK, IDI_EXCLAMATION, IDOK},
+        {MB_OKCANCEL, IDI_EXCLAMATION, IDCANCEL},
+        {MB_ABORTRETRYIGNORE, nullptr, IDABORT},
+        {MB_YESNOCANCEL, IDI_EXCLAMATION, IDCANCEL},
+        {MB_YESNO, IDI_EXCLAMATION, IDNO},
+        {MB_RETRYCANCEL, nullptr, IDCANCEL},
+        {MB_OK | MB_ICONSTOP, IDI_HAND, IDOK},
+        {MB_YESNO | MB_ICONINFORMATION, IDI_ASTERISK, IDNO},
+    };
+    HelpApp app;
+    BoxWatcher watcher(&app);
+    int button = IDOK;
+    // A message left in the queue for a closed box could reach a later
+    // window that gets the same handle: exactly one, for a button it has.
+    watcher.onBox = [&](HWND box) { PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0); };
+    for (const Case& c : cases) {
+        button = c.button;
+        size_t before = watcher.boxes.size();
+        EXPECT_EQ(app.ShowMessageBox("icons", c.type, 0), c.button);
+        ASSERT_EQ(watcher.boxes.size(), before + 1) << std::hex << c.type;
+        HICON expected = c.icon != nullptr ? SystemIcon(c.icon) : nullptr;
+        EXPECT_EQ(watcher.boxes.back().icon, expected) << "type 0x" << std::hex << c.type;
+    }
+}
+
+TEST(FrameworkMessageBox, OwnerIsTheMainWindowsLastActivePopup) {
+    HelpApp app;
+    BoxWatcher watcher(&app);
+    CWnd main;
+    ASSERT_TRUE(main.CreateWithStyles(0, nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                      100, 80, nullptr, nullptr, nullptr));
+    app.mainWindow = &main;
+    app.ShowMessageBox("owned", MB_OK, 0);
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    EXPECT_EQ(watcher.boxes[0].owner, main.windowHandle);
+    EXPECT_TRUE(IsWindowEnabled(main.windowHandle));
+    app.mainWindow = nullptr;
+    main.DestroyHandle();
+}
+
+TEST(ContextHelp, F1InADialogStartsTheEngineAtTheDialogsContext) {
+    HelpApp app;
+    HelpEngine& engine = Engine(TRUE);
+    HelpDialog dialog(kVisibleDialog);
+    int kicks = 0;
+    dialog.onKick = [&] {
+        // The system makes a help request only from real key input.
+        SetForegroundWindow(dialog.windowHandle);
+        SetFocus(GetDlgItem(dialog.windowHandle, 301));
+        keybd_event(VK_F1, 0, 0, 0);
+        keybd_event(VK_F1, 0, KEYEVENTF_KEYUP, 0);
+        std::function<void()> wait = [&] {
+            if (engine.requests.empty() && ++kicks < 200) {
+                Sleep(5);
+                PostMessageA(dialog.windowHandle, WM_NULL, 0, 0);
+                dialog.onKick = wait;
+                return;
+            }
+            dialog.CloseDialog(IDCANCEL);
+        };
+        dialog.onKick = wait;
+    };
+    RunAsMainWindow(app, dialog);
+    ASSERT_EQ(engine.requests.size(), 1u);
+    EXPECT_EQ(engine.requests[0].command, HELP_CONTEXT);
+    EXPECT_EQ(engine.requests[0].data, 0x20000u + kVisibleDialog);
+    EXPECT_EQ(engine.requests[0].file, "C:\\tests\\HELPTEST.HLP");
+}
+
+TEST(ContextHelp, ModifiedHelpRequestsStartNothing) {
+    HelpApp app;
+    HelpEngine& engine = Engine(TRUE);
+    HelpDialog dialog(kVisibleDialog);
+    dialog.onKick = [&] {
+        BYTE keys[256];
+        for (int modifier : {VK_SHIFT, VK_CONTROL, VK_MENU}) {
+            GetKeyboardState(keys);
+            keys[modifier] = 0x80;
+            SetKeyboardState(keys);
+            HELPINFO info = {sizeof info, HELPINFO_WINDOW, 0, nullptr, 0, {0, 0}};
+            SendMessageA(dialog.windowHandle, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+            keys[modifier] = 0;
+            SetKeyboardState(keys);
+        }
+        dialog.CloseDialog(IDCANCEL);
+    };
+    RunAsMainWindow(app, dialog);
+    EXPECT_TRUE(engine.requests.empty());
+}
+
+TEST(ContextHelp, FailedStartIsReportedOnceAndF1InTheReportDoesNotRetry) {
+    HelpApp app;
+    HelpEngine& engine = Engine(FALSE);
+    BoxWatcher watcher(&app);
+    HelpDialog dialog(kVisibleDialog);
+    watcher.onBox = [&](HWND box) {
+        // F1 inside the report asks for help on the report itself.
+        HELPINFO info = {sizeof info, HELPINFO_WINDOW, 0, box, 0, {0, 0}};
+        SendMessageA(box, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        SendMessageA(dialog.windowHandle, WM_COMMAND, ID_HELP_COMMAND, 0);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    };
+    dialog.onKick = [&] {
+        SendMessageA(dialog.windowHandle, WM_COMMAND, ID_HELP_COMMAND, 0);
+        dialog.onKick = [&] { dialog.CloseDialog(IDCANCEL); };
+    };
+    RunAsMainWindow(app, dialog);
+    EXPECT_EQ(engine.requests.size(), 1u) << "no second attempt from inside the report";
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    EXPECT_EQ(watcher.boxes[0].promptContext, 0x3F107u);
+    EXPECT_EQ(app.promptContext, 0u);
+}
