@@ -1,0 +1,64 @@
+// What the driver and the probe library loaded into the tool's process
+// exchange through a named shared block: one request, one answer.
+#pragma once
+
+#include <windows.h>
+
+#include <cwchar>
+
+namespace e2eprobe {
+
+// Posted to a window of the tool; the probe answers when the tool's thread
+// retrieves it. wParam carries the driver's process id.
+inline constexpr wchar_t kRequestMessage[] = L"LumE2eProbeRequest";
+inline constexpr char kHookProcName[] = "ProbeHook";
+
+enum Request : LONG { kReadSystemMenu = 1, kReadIcons = 2, kReadMessageBoxIcon = 3 };
+
+inline constexpr int kMaxItems = 40;
+inline constexpr int kTextLength = 80;
+
+struct MenuItem {
+    UINT id;
+    UINT type;
+    UINT state;
+    WCHAR text[kTextLength];
+};
+
+struct IconShape {
+    BOOL known;
+    BOOL isIcon;
+    BOOL hasColour;
+    LONG width;
+    LONG height;
+    WORD bitsPerPixel;
+};
+
+struct Block {
+    // Set by the driver.
+    LONG request;
+    HWND window;
+    // Set in the tool's process.
+    LONG answered;
+    int itemCount;
+    MenuItem items[kMaxItems];
+    UINT_PTR dragIcon;
+    UINT_PTR bigIcon;
+    UINT_PTR smallIcon;
+    UINT_PTR resourceIcon;
+    IconShape shape;
+    BOOL iconic;
+    RECT client;
+    UINT_PTR shownIcon;
+    UINT_PTR warningIcon;
+};
+
+inline void BlockName(DWORD driver, wchar_t (&name)[64]) {
+    std::swprintf(name, 64, L"LumE2eProbeBlock-%lu", static_cast<unsigned long>(driver));
+}
+
+inline void DoneEventName(DWORD driver, wchar_t (&name)[64]) {
+    std::swprintf(name, 64, L"LumE2eProbeDone-%lu", static_cast<unsigned long>(driver));
+}
+
+} // namespace e2eprobe

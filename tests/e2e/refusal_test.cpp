@@ -1,0 +1,113 @@
+// Writes that Wine's registry really refuses: the warning box, and the
+// dialog still closing afterwards.
+#include "tool_driver.h"
+
+namespace {
+
+using namespace e2e;
+
+constexpr wchar_t kCaption[] = L"Lumora 環境設定";
+constexpr wchar_t kCannotCreate[] = L"指定されたレジストリキーを作成できませんでした。";
+
+struct SeenBox {
+    std::wstring caption;
+    std::wstring text;
+    int shownButtons = 0;
+    bool okButtonShown = false;
+    HWND owner = nullptr;
+};
+
+bool HasClass(HWND window, const wchar_t* name) {
+    wchar_t className[64] = L"";
+    GetClassNameW(window, className, 64);
+    return lstrcmpiW(className, name) == 0;
+}
+
+BOOL CALLBACK ReadControl(HWND control, LPARAM seen) {
+    auto& box = *reinterpret_cast<SeenBox*>(seen);
+    if (HasClass(control, L"Button") && IsWindowVisible(control)) {
+        ++box.shownButtons;
+        box.okButtonShown = box.okButtonShown || GetDlgCtrlID(control) == IDOK;
+    } else if (HasClass(control, L"Static") &&
+               (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) != SS_ICON &&
+               !TextOf(control).empty()) {
+        box.text = TextOf(control);
+    }
+    return TRUE;
+}
+
+SeenBox ReadBox(HWND window) {
+    SeenBox box;
+    box.caption = TextOf(window);
+    box.owner = GetWindow(window, GW_OWNER);
+    EnumChildWindows(window, ReadControl, reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
+class RefusalTest : public ToolTest {
+protected:
+    // Waits for the warning box, checks it and answers it with Enter.
+    void ExpectCreationWarning() {
+        HWND box = WaitForDialog(tool.processId, kCaption, false);
+        ASSERT_NE(nullptr, box) << "no warning box";
+        const SeenBox seen = ReadBox(box);
+        EXPECT_EQ(kCaption, seen.caption);
+        EXPECT_EQ(kCannotCreate, seen.text);
+        EXPECT_EQ(1, seen.shownButtons);
+        EXPECT_TRUE(seen.okButtonShown);
+        EXPECT_EQ(nullptr, seen.owner);
+        {
+            ToolProbe probe(tool.threadId);
+            const e2eprobe::Block* icon = probe.Ask(box, e2eprobe::kReadMessageBoxIcon);
+            ASSERT_NE(nullptr, icon);
+            EXPECT_NE(0u, icon->shownIcon);
+            EXPECT_EQ(icon->warningIcon, icon->shownIcon) << "not the warning icon";
+        }
+        ASSERT_TRUE(MakeActive(box, tool.threadId));
+        PressKey(VK_RETURN);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); })) << "the box did not close";
+    }
+};
+
+// A key closed to writers cannot be opened for writing, and creating it
+// opens it the same way: the refusal is reported as a key not created.
+TEST_F(RefusalTest, KeyClosedToWritersWarnsAndTheOtherSettingIsStillStored) {
+    StoreRaw("PreviewOnly", REG_SZ, std::string("0", 2));
+    ASSERT_NO_FATAL_FAILURE(RestrictToReaders("Bt848\\PreviewOnly"));
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(BST_CHECKED, CheckState(dialog, kUseOverlay)) << "a closed key is still read";
+    ClickControl(dialog, kNoSurface);
+    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, kNoSurface) == BST_CHECKED; }));
+    ClickControl(dialog, IDOK);
+
+    ExpectCreationWarning();
+    // The OK button's WM_LBUTTONUP stays the last message of the dialog's own loop.
+    EXPECT_EQ(0u, ExitCode()) << "the dialog did not close after the warning";
+    EXPECT_EQ(std::string("0", 2), LoadRaw("PreviewOnly").bytes);
+    EXPECT_EQ(std::string("1", 2), LoadRaw("Force Primary").bytes);
+}
+
+// Below a volatile key no lasting key can be made: both writes are refused.
+TEST_F(RefusalTest, VolatileDeviceKeyWarnsOnceForEachSetting) {
+    {
+        ScopedKey device;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExA(HKEY_CLASSES_ROOT, "Bt848", 0, nullptr, REG_OPTION_VOLATILE,
+                                  KEY_READ, nullptr, &device.key, nullptr));
+    }
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(MakeActive(dialog, tool.threadId));
+    PressKey(VK_RETURN);
+
+    ExpectCreationWarning();
+    ExpectCreationWarning();
+    EXPECT_EQ(static_cast<DWORD>(VK_RETURN), ExitCode())
+        << "the dialog did not close after the warnings";
+    EXPECT_TRUE(KeyExists("Bt848"));
+    EXPECT_FALSE(KeyExists("Bt848\\PreviewOnly"));
+    EXPECT_FALSE(KeyExists("Bt848\\Force Primary"));
+}
+
+} // namespace

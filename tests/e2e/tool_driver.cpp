@@ -1,0 +1,511 @@
+#include "tool_driver.h"
+
+namespace e2e {
+
+namespace {
+
+constexpr wchar_t kSettingsCaption[] = L"Lumora 環境設定";
+
+std::string SettingPath(const char* name) {
+    return std::string("Bt848\\") + name;
+}
+
+bool HasClass(HWND window, const wchar_t* name) {
+    wchar_t className[64] = L"";
+    GetClassNameW(window, className, 64);
+    return lstrcmpiW(className, name) == 0;
+}
+
+struct DialogSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM search) {
+    auto& s = *reinterpret_cast<DialogSearch*>(search);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == s.processId && IsWindowVisible(window) && HasClass(window, L"#32770")) {
+        s.found.push_back(window);
+    }
+    return TRUE;
+}
+
+INPUT KeyInput(WORD key, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+INPUT MouseInput(DWORD flags, LONG x = 0, LONG y = 0) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = x;
+    input.mi.dy = y;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+// The normalised coordinate that the system maps back to exactly this pixel.
+LONG Normalised(LONG pixel, int extent) {
+    return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + extent - 1) / extent);
+}
+
+} // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeout) {
+    const ULONGLONG end = GetTickCount64() + timeout;
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount64() >= end) {
+            return false;
+        }
+        // Messages other processes send to the driver's windows (a help
+        // engine stand-in) arrive while it looks at its queue.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+std::wstring HostToWinePath(const char* hostPath) {
+    std::wstring path = L"Z:";
+    for (const char* p = hostPath; *p != '\0'; ++p) {
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    }
+    return path;
+}
+
+ToolRun::~ToolRun() {
+    Stop();
+}
+
+bool ToolRun::Start() {
+    const std::wstring path = HostToWinePath(LUM_E2E_TOOL_PATH);
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
+        ADD_FAILURE() << "LUMCFG.EXE does not start, error " << GetLastError();
+        return false;
+    }
+    process.reset(info.hProcess);
+    thread.reset(info.hThread);
+    processId = info.dwProcessId;
+    threadId = info.dwThreadId;
+    return true;
+}
+
+void ToolRun::Stop() {
+    if (Running()) {
+        TerminateProcess(process.get(), 0xDEAD);
+        WaitForSingleObject(process.get(), kStepTimeout);
+    }
+}
+
+HWND ToolRun::WaitForDialog() {
+    HWND dialog = nullptr;
+    WaitUntil(
+        [&] {
+            dialog = FindDialog(processId, kSettingsCaption, true);
+            return dialog != nullptr || !Running();
+        },
+        kStartTimeout);
+    return dialog;
+}
+
+bool ToolRun::WaitForExit(DWORD* exitCode, DWORD timeout) {
+    // Waits pumping: the tool may be sending to one of the driver's windows.
+    if (!WaitUntil([&] { return !Running(); }, timeout)) {
+        return false;
+    }
+    return GetExitCodeProcess(process.get(), exitCode) != FALSE;
+}
+
+bool ToolRun::Running() const {
+    return process != nullptr && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+std::vector<HWND> ShownDialogsOf(DWORD processId) {
+    DialogSearch search{processId, {}};
+    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindDialog(DWORD processId, const std::wstring& caption, bool settingsDialog) {
+    for (HWND window : ShownDialogsOf(processId)) {
+        if (TextOf(window) == caption &&
+            (GetDlgItem(window, kUseOverlay) != nullptr) == settingsDialog) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+HWND WaitForDialog(DWORD processId, const std::wstring& caption, bool settingsDialog) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        found = FindDialog(processId, caption, settingsDialog);
+        return found != nullptr;
+    });
+    return found;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kStepTimeout,
+                             &result)) {
+        ADD_FAILURE() << "no answer to message 0x" << std::hex << message;
+    }
+    return static_cast<LRESULT>(result);
+}
+
+LRESULT CheckState(HWND dialog, int id) {
+    return Ask(GetDlgItem(dialog, id), BM_GETCHECK);
+}
+
+bool ControlEnabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != 0;
+}
+
+DialogState ReadState(HWND dialog) {
+    return {CheckState(dialog, kUseOverlay), CheckState(dialog, kNoOverlay),
+            CheckState(dialog, kNoSurface), ControlEnabled(dialog, kNoSurface)};
+}
+
+GUITHREADINFO GuiInfo(DWORD threadId) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(threadId, &info);
+    return info;
+}
+
+bool IsActive(HWND window, DWORD threadId) {
+    return GetForegroundWindow() == window && GuiInfo(threadId).hwndActive == window;
+}
+
+bool MakeActive(HWND window, DWORD threadId) {
+    if (WaitUntil([&] { return IsActive(window, threadId); }, 2000)) {
+        return true;
+    }
+    SetForegroundWindow(window);
+    return WaitUntil([&] { return IsActive(window, threadId); });
+}
+
+bool FindCloseBox(HWND window, POINT* point) {
+    RECT rect = {};
+    if (!GetWindowRect(window, &rect)) {
+        return false;
+    }
+    const LONG y =
+        rect.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    LONG first = -1;
+    LONG last = -1;
+    for (LONG x = rect.right - 1; x > rect.right - 80 && x > rect.left; --x) {
+        if (Ask(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+            first = first < 0 ? x : first;
+            last = x;
+        } else if (first >= 0) {
+            break;
+        }
+    }
+    if (first < 0) {
+        return false;
+    }
+    *point = POINT{(first + last) / 2, y};
+    return true;
+}
+
+void PressKey(WORD key) {
+    INPUT inputs[] = {KeyInput(key, 0), KeyInput(key, KEYEVENTF_KEYUP)};
+    EXPECT_EQ(2u, SendInput(2, inputs, sizeof(INPUT)));
+}
+
+void PressKeyWith(WORD modifier, WORD key) {
+    INPUT inputs[] = {KeyInput(modifier, 0), KeyInput(key, 0), KeyInput(key, KEYEVENTF_KEYUP),
+                      KeyInput(modifier, KEYEVENTF_KEYUP)};
+    EXPECT_EQ(4u, SendInput(4, inputs, sizeof(INPUT)));
+}
+
+void MoveMouse(POINT point) {
+    // Moves the display's pointer too: otherwise the display's next motion
+    // report can put the system's cursor back where the pointer still is.
+    EXPECT_TRUE(SetCursorPos(point.x, point.y));
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, Normalised(point.x, width),
+                            Normalised(point.y, height));
+    EXPECT_EQ(1u, SendInput(1, &move, sizeof(INPUT)));
+    EXPECT_TRUE(WaitUntil([&] {
+        POINT now = {};
+        return GetCursorPos(&now) && now.x == point.x && now.y == point.y;
+    })) << "the mouse did not reach "
+        << point.x << "," << point.y;
+}
+
+void PressMouse(DWORD flags) {
+    INPUT button = MouseInput(flags);
+    EXPECT_EQ(1u, SendInput(1, &button, sizeof(INPUT)));
+}
+
+void ClickAt(POINT point) {
+    MoveMouse(point);
+    PressMouse(MOUSEEVENTF_LEFTDOWN);
+    PressMouse(MOUSEEVENTF_LEFTUP);
+}
+
+void ClickControl(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    RECT rect = {};
+    ASSERT_TRUE(GetWindowRect(control, &rect)) << "no control " << id;
+    MoveMouse(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    PressMouse(MOUSEEVENTF_LEFTDOWN);
+    // A button shows itself pushed while the button is held over it.
+    const bool pushed = WaitUntil([&] { return (Ask(control, BM_GETSTATE) & BST_PUSHED) != 0; });
+    if (!pushed) {
+        POINT cursor = {};
+        GetCursorPos(&cursor);
+        const GUITHREADINFO info = GuiInfo(GetWindowThreadProcessId(dialog, nullptr));
+        ADD_FAILURE() << "control " << id << " was not pressed by the click at " << cursor.x << ","
+                      << cursor.y << "; window there " << WindowFromPoint(cursor) << ", capture "
+                      << info.hwndCapture << ", control " << control;
+    }
+    PressMouse(MOUSEEVENTF_LEFTUP);
+}
+
+void DeleteDeviceKey() {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "Bt848");
+}
+
+bool KeyExists(const char* path) {
+    ScopedKey key;
+    return RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key.key) == ERROR_SUCCESS;
+}
+
+void StoreRaw(const char* name, DWORD type, const std::string& bytes) {
+    ScopedKey key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CLASSES_ROOT, SettingPath(name).c_str(), 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key.key, nullptr));
+    // The registry adds a NUL that directly follows string data to the data.
+    const std::string data = bytes + 'x';
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key.key, nullptr, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(bytes.size())));
+}
+
+RawValue LoadRaw(const char* name) {
+    RawValue value;
+    ScopedKey key;
+    value.status =
+        RegOpenKeyExA(HKEY_CLASSES_ROOT, SettingPath(name).c_str(), 0, KEY_QUERY_VALUE, &key.key);
+    if (value.status == ERROR_SUCCESS) {
+        char buffer[2048];
+        DWORD size = sizeof buffer;
+        value.status = RegQueryValueExA(key.key, nullptr, nullptr, &value.type,
+                                        reinterpret_cast<BYTE*>(buffer), &size);
+        if (value.status == ERROR_SUCCESS) {
+            value.bytes.assign(buffer, size);
+        }
+    }
+    return value;
+}
+
+RawValue LoadRawWide(const char* name) {
+    RawValue value;
+    ScopedKey key;
+    value.status =
+        RegOpenKeyExA(HKEY_CLASSES_ROOT, SettingPath(name).c_str(), 0, KEY_QUERY_VALUE, &key.key);
+    if (value.status == ERROR_SUCCESS) {
+        char buffer[2048];
+        DWORD size = sizeof buffer;
+        value.status = RegQueryValueExW(key.key, nullptr, nullptr, &value.type,
+                                        reinterpret_cast<BYTE*>(buffer), &size);
+        if (value.status == ERROR_SUCCESS) {
+            value.bytes.assign(buffer, size);
+        }
+    }
+    return value;
+}
+
+std::string QueryWithRegExe(const char* name) {
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring outputPath =
+        std::wstring(folder) + L"lum-e2e-reg-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    {
+        const UniqueHandle output(CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                              &inherited, CREATE_ALWAYS, 0, nullptr));
+        if (output.get() == INVALID_HANDLE_VALUE) {
+            return "no output file";
+        }
+        std::wstring commandLine = L"reg.exe query \"HKCR\\Bt848\\";
+        for (const char* p = name; *p != '\0'; ++p) {
+            commandLine += static_cast<wchar_t>(*p);
+        }
+        commandLine += L"\" /ve";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = nullptr;
+        startup.hStdOutput = output.get();
+        startup.hStdError = output.get();
+        PROCESS_INFORMATION info = {};
+        // Without a console of its own reg.exe prints into the file, not to a console.
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+                            nullptr, nullptr, &startup, &info)) {
+            return "reg.exe does not start";
+        }
+        const UniqueHandle process(info.hProcess);
+        const UniqueHandle thread(info.hThread);
+        if (WaitForSingleObject(process.get(), kStartTimeout) != WAIT_OBJECT_0) {
+            TerminateProcess(process.get(), 1);
+            return "reg.exe does not end";
+        }
+    }
+    std::string printed;
+    {
+        const UniqueHandle file(CreateFileW(outputPath.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+        char chunk[4096];
+        DWORD read = 0;
+        while (file.get() != INVALID_HANDLE_VALUE &&
+               ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read != 0) {
+            printed.append(chunk, read);
+        }
+    }
+    DeleteFileW(outputPath.c_str());
+    const size_t type = printed.find("REG_SZ");
+    if (type == std::string::npos) {
+        return "reg.exe printed: " + printed;
+    }
+    size_t begin = printed.find_first_not_of(" \t", type + 6);
+    const size_t end = printed.find_first_of("\r\n", type + 6);
+    if (begin == std::string::npos || begin > end) {
+        begin = end;
+    }
+    return "REG_SZ " + printed.substr(begin, end - begin);
+}
+
+void RestrictToReaders(const char* path) {
+    ScopedKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, WRITE_DAC, &key.key));
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ASSERT_TRUE(
+        AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
+    const std::unique_ptr<void, decltype(&FreeSid)> sid(everyone, FreeSid);
+    alignas(DWORD) BYTE aclBuffer[256];
+    ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
+    ASSERT_TRUE(InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION));
+    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | DELETE | WRITE_DAC, everyone));
+    SECURITY_DESCRIPTOR descriptor;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key.key, DACL_SECURITY_INFORMATION, &descriptor));
+}
+
+void DeviceKeyTest::SetUp() {
+    DeleteDeviceKey();
+    ASSERT_FALSE(KeyExists("Bt848"));
+}
+
+void DeviceKeyTest::TearDown() {
+    DeleteDeviceKey();
+    EXPECT_FALSE(KeyExists("Bt848"));
+}
+
+void ToolTest::TearDown() {
+    EXPECT_FALSE(tool.Running()) << "the tool was still running at the end of the case";
+    tool.Stop();
+    DeviceKeyTest::TearDown();
+}
+
+HWND ToolTest::Open() {
+    if (!tool.Start()) {
+        return nullptr;
+    }
+    HWND dialog = tool.WaitForDialog();
+    EXPECT_NE(nullptr, dialog) << "the settings dialog did not appear";
+    return dialog;
+}
+
+DWORD ToolTest::ExitCode() {
+    DWORD code = 0xFFFFFFFF;
+    EXPECT_TRUE(tool.WaitForExit(&code)) << "the tool did not end";
+    return code;
+}
+
+ToolProbe::ToolProbe(DWORD toolThread) {
+    const std::wstring path = HostToWinePath(LUM_E2E_PROBE_PATH);
+    library = LoadLibraryW(path.c_str());
+    if (library == nullptr) {
+        ADD_FAILURE() << "the probe library does not load, error " << GetLastError();
+        return;
+    }
+    wchar_t name[64];
+    e2eprobe::BlockName(GetCurrentProcessId(), name);
+    mapping.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                     sizeof(e2eprobe::Block), name));
+    e2eprobe::DoneEventName(GetCurrentProcessId(), name);
+    done.reset(CreateEventW(nullptr, FALSE, FALSE, name));
+    if (mapping == nullptr || done == nullptr) {
+        ADD_FAILURE() << "no shared block for the probe";
+        return;
+    }
+    block = static_cast<e2eprobe::Block*>(
+        MapViewOfFile(mapping.get(), FILE_MAP_WRITE | FILE_MAP_READ, 0, 0, 0));
+    const auto proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(library, e2eprobe::kHookProcName)));
+    hook = proc != nullptr ? SetWindowsHookExW(WH_GETMESSAGE, proc, library, toolThread) : nullptr;
+    if (hook == nullptr || block == nullptr) {
+        ADD_FAILURE() << "the probe cannot be hooked into the tool, error " << GetLastError();
+    }
+}
+
+ToolProbe::~ToolProbe() {
+    if (hook != nullptr) {
+        UnhookWindowsHookEx(hook);
+    }
+    if (block != nullptr) {
+        UnmapViewOfFile(block);
+    }
+    if (library != nullptr) {
+        FreeLibrary(library);
+    }
+}
+
+const e2eprobe::Block* ToolProbe::Ask(HWND window, e2eprobe::Request request) {
+    if (!Ready()) {
+        return nullptr;
+    }
+    *block = e2eprobe::Block{};
+    block->request = request;
+    block->window = window;
+    ResetEvent(done.get());
+    PostMessageW(window, RegisterWindowMessageW(e2eprobe::kRequestMessage), GetCurrentProcessId(),
+                 0);
+    if (WaitForSingleObject(done.get(), kStepTimeout) != WAIT_OBJECT_0 || !block->answered) {
+        ADD_FAILURE() << "the probe in the tool did not answer";
+        return nullptr;
+    }
+    return block;
+}
+
+} // namespace e2e

@@ -1,0 +1,178 @@
+// Drives the real LUMCFG.EXE from outside, as a user would: starts it, finds
+// its windows, reads its controls, types and clicks, and reads the registry.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "probe_protocol.h"
+
+namespace e2e {
+
+// Generous for the emulated machine; a condition usually holds far sooner.
+inline constexpr DWORD kStartTimeout = 60000;
+inline constexpr DWORD kStepTimeout = 15000;
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const {
+        if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+        }
+    }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+class ScopedKey {
+public:
+    ScopedKey() = default;
+    ~ScopedKey() {
+        if (key != nullptr) {
+            RegCloseKey(key);
+        }
+    }
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+
+    HKEY key = nullptr;
+};
+
+// Polls until the condition holds or the time is up; the driver's own
+// windows get their messages meanwhile.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeout = kStepTimeout);
+
+// Wine path (Z: drive) of a file named by its host path.
+std::wstring HostToWinePath(const char* hostPath);
+
+// The running tool; a run that is still alive at the end is ended.
+class ToolRun {
+public:
+    ToolRun() = default;
+    ~ToolRun();
+    ToolRun(const ToolRun&) = delete;
+    ToolRun& operator=(const ToolRun&) = delete;
+
+    bool Start();
+    // Ends a run that is still alive.
+    void Stop();
+    // The settings dialog once it is shown, or null.
+    HWND WaitForDialog();
+    bool WaitForExit(DWORD* exitCode, DWORD timeout = kStepTimeout);
+    bool Running() const;
+
+    DWORD processId = 0;
+    DWORD threadId = 0;
+
+private:
+    UniqueHandle process;
+    UniqueHandle thread;
+};
+
+// Top-level dialog windows of a process that are shown, in Z order.
+std::vector<HWND> ShownDialogsOf(DWORD processId);
+// A shown dialog of the process with this caption, or null.
+HWND FindDialog(DWORD processId, const std::wstring& caption, bool settingsDialog);
+// Waits for such a dialog.
+HWND WaitForDialog(DWORD processId, const std::wstring& caption, bool settingsDialog);
+
+std::wstring TextOf(HWND window);
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+LRESULT CheckState(HWND dialog, int id);
+bool ControlEnabled(HWND dialog, int id);
+
+GUITHREADINFO GuiInfo(DWORD threadId);
+// The window is the foreground window and its thread's active window.
+bool IsActive(HWND window, DWORD threadId);
+
+// Brings the window to the foreground if it is not there yet.
+bool MakeActive(HWND window, DWORD threadId);
+// The centre of the dialog's close box, found by hit-testing its caption.
+bool FindCloseBox(HWND window, POINT* point);
+
+// Real input, routed by the system to the foreground window's focus.
+void PressKey(WORD key);
+// The key pressed while a modifier (Shift, Ctrl, Alt) is held down.
+void PressKeyWith(WORD modifier, WORD key);
+// Real mouse input. A control is clicked at its centre, and the button is
+// released only once the control shows itself pushed.
+void MoveMouse(POINT point);
+void PressMouse(DWORD flags);
+void ClickAt(POINT point);
+void ClickControl(HWND dialog, int id);
+
+// The settings dialog's controls.
+inline constexpr int kUseOverlay = 1000;
+inline constexpr int kNoOverlay = 1001;
+inline constexpr int kHelpButton = 1002;
+inline constexpr int kNoSurface = 1012;
+
+struct DialogState {
+    LRESULT useOverlay;
+    LRESULT noOverlay;
+    LRESULT noSurface;
+    bool noSurfaceEnabled;
+};
+DialogState ReadState(HWND dialog);
+
+// Registry: HKEY_CLASSES_ROOT\Bt848 and its settings.
+void DeleteDeviceKey();
+bool KeyExists(const char* path);
+// Stores exactly these bytes, with this type, as the default value of Bt848\name.
+void StoreRaw(const char* name, DWORD type, const std::string& bytes);
+struct RawValue {
+    LONG status = ERROR_SUCCESS;
+    DWORD type = REG_NONE;
+    std::string bytes;
+};
+RawValue LoadRaw(const char* name);
+RawValue LoadRawWide(const char* name);
+// The data of the setting as Wine's own reg.exe prints it, or the reason it could not.
+std::string QueryWithRegExe(const char* name);
+// Lets the key's owners only read it (and remove it again).
+void RestrictToReaders(const char* path);
+
+// Every case starts and ends without the device key.
+class DeviceKeyTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// A case that runs the tool: the tool has ended before the key is cleaned up.
+class ToolTest : public DeviceKeyTest {
+protected:
+    void TearDown() override;
+    // Starts the tool and waits for its settings dialog; null when it does not appear.
+    HWND Open();
+    // The tool's exit code once it has ended.
+    DWORD ExitCode();
+
+    ToolRun tool;
+};
+
+// The probe library hooked into the tool's thread for the lifetime of this object.
+class ToolProbe {
+public:
+    explicit ToolProbe(DWORD toolThread);
+    ~ToolProbe();
+    ToolProbe(const ToolProbe&) = delete;
+    ToolProbe& operator=(const ToolProbe&) = delete;
+
+    bool Ready() const { return hook != nullptr && block != nullptr; }
+    // Asks the tool's thread through a message to the window; null on time-out.
+    const e2eprobe::Block* Ask(HWND window, e2eprobe::Request request);
+
+private:
+    HMODULE library = nullptr;
+    HHOOK hook = nullptr;
+    UniqueHandle mapping;
+    UniqueHandle done;
+    e2eprobe::Block* block = nullptr;
+};
+
+} // namespace e2e
