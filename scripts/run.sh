@@ -4,6 +4,8 @@
 # code is printed when you close it. Without one, the dialog runs on a
 # private Xvfb display: a screenshot is saved next to the build and the
 # dialog is closed with Cancel (Escape), so nothing is written.
+# LUM_WINDOWS_VERSION=nt351 (or win31, win95, ...) makes Wine report that
+# Windows version to LUMCFG.EXE alone for the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUM_BUILD_DIR:-$root/build}
@@ -24,9 +26,25 @@ if [ -n "${DISPLAY:-}" ] && [ "${LUM_XVFB:-0}" != 1 ]; then
   exit 0
 fi
 
-trap testbed_stop EXIT
+# The Windows version Wine reports to LUMCFG.EXE alone, for this run.
+version_key='HKCU\Software\Wine\AppDefaults\LUMCFG.EXE'
+set_version() {
+  if [ -n "${LUM_WINDOWS_VERSION:-}" ]; then
+    timeout 120 wine reg add "$version_key" /v Version /d "$LUM_WINDOWS_VERSION" /f \
+      </dev/null >/dev/null 2>&1 || true
+  fi
+}
+clear_version() {
+  if [ -n "${LUM_WINDOWS_VERSION:-}" ]; then
+    timeout 120 wine reg delete "$version_key" /v Version /f </dev/null >/dev/null 2>&1 || true
+  fi
+  testbed_stop
+}
+
+trap clear_version EXIT
 testbed_start "$build"
-shot="$build/lumcfg-dialog.png"
+set_version
+shot="$build/lumcfg-dialog${LUM_WINDOWS_VERSION:+-$LUM_WINDOWS_VERSION}.png"
 echo "No display: running LUMCFG.EXE on a private Xvfb display ($DISPLAY)."
 # Wine draws the frame and caption itself (the prefix has no window manager).
 # Starts the tool and waits until its dialog is on the screen: many colours
