@@ -13,22 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include "common/device_key.h"
+
 // UTF-8 text of this source in the ANSI code page the tool runs under (932).
 std::string ShiftJis(const char* utf8);
-
-class ScopedKey {
-public:
-    ScopedKey() = default;
-    ~ScopedKey() {
-        if (key != nullptr) {
-            RegCloseKey(key);
-        }
-    }
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-
-    HKEY key = nullptr;
-};
 
 // Stands a replacement in for the registry's value-writing call while alive.
 class StandInSetValue {
@@ -44,27 +32,6 @@ public:
 private:
     settings_store_internal::SetValueCall saved;
 };
-
-// Every case starts and ends without the device key.
-class DeviceKeyTest : public testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-};
-
-bool KeyExists(const char* path);
-// Stores exactly these bytes, with this type, as the default value of Bt848\name.
-void StoreRaw(const char* name, DWORD type, const std::string& bytes);
-
-struct RawValue {
-    LONG status = ERROR_SUCCESS;
-    DWORD type = REG_NONE;
-    std::string bytes;
-};
-RawValue LoadRaw(const char* name);
-
-// Only what the key's owner may still do: read, and undo the protection.
-void RestrictToReaders(const char* path);
 
 // Handles this process holds on Bt848 or any key below it.
 int OpenDeviceKeyHandles();

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/device_key.h"
 #include "probe_protocol.h"
 
 namespace e2e {
@@ -27,20 +28,6 @@ struct HandleCloser {
     }
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-class ScopedKey {
-public:
-    ScopedKey() = default;
-    ~ScopedKey() {
-        if (key != nullptr) {
-            RegCloseKey(key);
-        }
-    }
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-
-    HKEY key = nullptr;
-};
 
 // Polls until the condition holds or the time is up; the driver's own
 // windows get their messages meanwhile.
@@ -119,29 +106,8 @@ struct DialogState {
 };
 DialogState ReadState(HWND dialog);
 
-// Registry: HKEY_CLASSES_ROOT\Bt848 and its settings.
-void DeleteDeviceKey();
-bool KeyExists(const char* path);
-// Stores exactly these bytes, with this type, as the default value of Bt848\name.
-void StoreRaw(const char* name, DWORD type, const std::string& bytes);
-struct RawValue {
-    LONG status = ERROR_SUCCESS;
-    DWORD type = REG_NONE;
-    std::string bytes;
-};
-RawValue LoadRaw(const char* name);
-RawValue LoadRawWide(const char* name);
 // The data of the setting as Wine's own reg.exe prints it, or the reason it could not.
 std::string QueryWithRegExe(const char* name);
-// Lets the key's owners only read it (and remove it again).
-void RestrictToReaders(const char* path);
-
-// Every case starts and ends without the device key.
-class DeviceKeyTest : public testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-};
 
 // A case that runs the tool: the tool has ended before the key is cleaned up.
 class ToolTest : public DeviceKeyTest {

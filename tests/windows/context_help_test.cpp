@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "common/help_engine_stand_in.h"
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
@@ -102,53 +103,6 @@ LUM_BEGIN_MESSAGE_MAP(BoxWatcher, CWnd)
 LUM_ON_MESSAGE(WM_TIMER, 13, BoxWatcher, OnTimer)
 LUM_END_MESSAGE_MAP(BoxWatcher, CWnd)
 
-// Stands in for the help engine: the system's help call looks for a window
-// of this class and hands it the request as WM_COPYDATA.
-struct HelpRequest {
-    WORD command;
-    DWORD data;
-    std::string file;
-};
-
-class HelpEngine {
-public:
-    explicit HelpEngine(BOOL answer) : answer(answer) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &HelpEngine::Procedure;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "MS_WINHELP";
-        RegisterClassA(&wc);
-        window = CreateWindowA("MS_WINHELP", "help engine", WS_POPUP, 0, 0, 10, 10, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), this);
-        SetWindowLongA(window, GWL_USERDATA, reinterpret_cast<LONG>(this));
-    }
-    ~HelpEngine() { DestroyWindow(window); }
-    HelpEngine(const HelpEngine&) = delete;
-    HelpEngine& operator=(const HelpEngine&) = delete;
-
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<HelpEngine*>(GetWindowLongA(window, GWL_USERDATA));
-        if (message == WM_COPYDATA && self != nullptr) {
-            auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-            // The request: size, command, data, reserved, file name offset.
-            const BYTE* p = static_cast<const BYTE*>(data->lpData);
-            HelpRequest request = {};
-            std::memcpy(&request.command, p + 2, 2);
-            std::memcpy(&request.data, p + 4, 4);
-            WORD fileOffset;
-            std::memcpy(&fileOffset, p + 12, 2);
-            request.file = reinterpret_cast<const char*>(p + fileOffset);
-            self->requests.push_back(request);
-            return self->answer;
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-
-    BOOL answer;
-    HWND window = nullptr;
-    std::vector<HelpRequest> requests;
-};
-
 class HelpDialog : public CDialog {
     LUM_DECLARE_MESSAGE_MAP()
 public:
@@ -166,15 +120,6 @@ public:
 LUM_BEGIN_MESSAGE_MAP(HelpDialog, CDialog)
 LUM_ON_MESSAGE(WM_LUM_IDLE_KICK, 10, HelpDialog, OnIdleKick)
 LUM_END_MESSAGE_MAP(HelpDialog, CDialog)
-
-// One engine for the process: the system's help call keeps talking to the
-// first engine window it found, even after that window is gone.
-HelpEngine& Engine(BOOL answer) {
-    static HelpEngine engine(TRUE);
-    engine.answer = answer;
-    engine.requests.clear();
-    return engine;
-}
 
 HICON SystemIcon(LPCSTR id) { return LoadIconA(nullptr, id); }
 
@@ -279,7 +224,7 @@ TEST(FrameworkMessageBox, OwnerIsTheMainWindowsLastActivePopup) {
 
 TEST(ContextHelp, F1InADialogStartsTheEngineAtTheDialogsContext) {
     HelpApp app;
-    HelpEngine& engine = Engine(TRUE);
+    HelpEngine engine(TRUE);
     HelpDialog dialog(kVisibleDialog);
     int kicks = 0;
     dialog.onKick = [&] {
@@ -308,7 +253,7 @@ TEST(ContextHelp, F1InADialogStartsTheEngineAtTheDialogsContext) {
 
 TEST(ContextHelp, ModifiedHelpRequestsStartNothing) {
     HelpApp app;
-    HelpEngine& engine = Engine(TRUE);
+    HelpEngine engine(TRUE);
     HelpDialog dialog(kVisibleDialog);
     dialog.onKick = [&] {
         BYTE keys[256];
@@ -329,7 +274,7 @@ TEST(ContextHelp, ModifiedHelpRequestsStartNothing) {
 
 TEST(ContextHelp, FailedStartIsReportedOnceAndF1InTheReportDoesNotRetry) {
     HelpApp app;
-    HelpEngine& engine = Engine(FALSE);
+    HelpEngine engine(FALSE);
     BoxWatcher watcher(&app);
     HelpDialog dialog(kVisibleDialog);
     watcher.onBox = [&](HWND box) {

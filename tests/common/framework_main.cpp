@@ -1,9 +1,10 @@
+// The main of the framework's test programs: resources, strings and dialog
+// templates come from the test program itself.
 #include <gtest/gtest.h>
 #include "common/stdout_printer.h"
 #include "framework/runtime/state.h"
 
 int main(int argc, char** argv) {
-    // Strings come from this test program's own string table.
     GetModuleState()->resourceHandle = GetModuleHandleA(nullptr);
     GetModuleState()->instanceHandle = GetModuleHandleA(nullptr);
     testing::InitGoogleTest(&argc, argv);
