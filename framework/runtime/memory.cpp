@@ -6,11 +6,41 @@
 #include "framework/runtime/state.h"
 #include "framework/runtime/win_app.h"
 
+#ifdef LUM_FAULT_INJECTION
+#include <windows.h>
+
+FaultInjection faultInjection;
+
+bool RefuseFrameworkAllocation(size_t size) {
+    if (faultInjection.thread != GetCurrentThreadId()) {
+        return false;
+    }
+    if (++faultInjection.numbered != faultInjection.failAt) {
+        return false;
+    }
+    if (faultInjection.onRefusal != nullptr) {
+        faultInjection.onRefusal(size);
+    }
+    return true;
+}
+
+void CountFrameworkBlock(long delta) { InterlockedExchangeAdd(&faultInjection.liveBlocks, delta); }
+#endif
+
 void* AllocateObjectMemory(size_t size) {
     NewHandler handler = nullptr;
     bool handlerTaken = false;
+#ifdef LUM_FAULT_INJECTION
+    // Every attempt of a refused allocation fails, as when memory is gone.
+    const bool refused = RefuseFrameworkAllocation(size);
+#else
+    constexpr bool refused = false;
+#endif
     for (;;) {
-        if (void* p = malloc(size)) {
+        if (void* p = refused ? nullptr : malloc(size)) {
+#ifdef LUM_FAULT_INJECTION
+            CountFrameworkBlock(1);
+#endif
             return p;
         }
         if (!handlerTaken) {
@@ -23,7 +53,14 @@ void* AllocateObjectMemory(size_t size) {
     }
 }
 
-void FreeObjectMemory(void* pointer) { free(pointer); }
+void FreeObjectMemory(void* pointer) {
+#ifdef LUM_FAULT_INJECTION
+    if (pointer != nullptr) {
+        CountFrameworkBlock(-1);
+    }
+#endif
+    free(pointer);
+}
 
 NewHandler SwapNewHandler(NewHandler handler) {
     AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();

@@ -16,6 +16,21 @@ int SafetyPoolNewHandler(size_t size);
 // Brings the thread's pool back to the application's ideal size (idle clean-up).
 void RefillSafetyPool();
 
+#ifdef LUM_FAULT_INJECTION
+// Test builds only: refuses one numbered framework allocation of one thread
+// and counts the framework's live blocks, so that every failure path can be run.
+struct FaultInjection {
+    unsigned long thread; // whose allocations are numbered; 0: nobody's
+    long numbered;
+    long failAt; // 0: none is refused
+    long liveBlocks;
+    void (*onRefusal)(size_t size);
+};
+extern FaultInjection faultInjection;
+bool RefuseFrameworkAllocation(size_t size);
+void CountFrameworkBlock(long delta);
+#endif
+
 // Installs the safety-pool handler for a scope and puts the old one back.
 class SafetyPoolScope {
 public:

@@ -209,6 +209,13 @@ BOOL CDialog::CreateFromTemplate(const DLGTEMPLATE* dialogTemplate, CWnd* parent
     if (!DisarmCreationHook()) {
         AfterFinalMessage();
     }
+    // A window the hook could not bind (no memory) would never see its
+    // OK or Cancel: a loop over it could not end.
+    if (window != nullptr && windowHandle != window) {
+        DestroyWindow(window);
+        window = nullptr;
+        modalResult = -1;
+    }
     // Ended during WM_INITDIALOG: the window is of no further use.
     if (window != nullptr && (stateFlags & WND_CONTINUE_MODAL) == 0) {
         DestroyWindow(window);

@@ -65,8 +65,9 @@ BOOL CWnd::Bind(HWND handle) {
         return FALSE;
     }
     CHandleTable* table = GetWindowTable(TRUE);
-    windowHandle = handle;
+    // Entered first: when the table cannot grow, the object stays unbound.
     table->BindPermanent(handle, this);
+    windowHandle = handle;
     return TRUE;
 }
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <cstring>
+#include <cstring>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/global_locks.h"
 #include "framework/runtime/state.h"
@@ -58,6 +59,27 @@ const char* MakeWindowClassName(UINT style, HCURSOR cursor, HBRUSH background, H
 
 namespace {
 
+// The common controls come from the system folder by full path: a library of
+// that name beside the program or in the current folder is never loaded.
+void InitialiseCommonControls() {
+    char path[MAX_PATH];
+    UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    const char name[] = "\\comctl32.dll";
+    if (n == 0 || n + sizeof name > MAX_PATH) {
+        return;
+    }
+    std::memcpy(path + n, name, sizeof name);
+    // Loaded for the life of the process: the classes it registers stay.
+    HMODULE library = LoadLibraryA(path);
+    if (library == nullptr) {
+        return;
+    }
+    using InitCall = void(WINAPI*)();
+    if (auto init = reinterpret_cast<InitCall>(GetProcAddress(library, "InitCommonControls"))) {
+        init();
+    }
+}
+
 HICON ModuleIconOr(int id) {
     HICON icon = LoadIconA(GetModuleState()->resourceHandle, MAKEINTRESOURCEA(id));
     return icon != nullptr ? icon : LoadIconA(nullptr, IDI_APPLICATION);
@@ -96,7 +118,7 @@ BOOL RegisterStandardClasses(UINT requests) {
         wc.hIcon = ModuleIconOr(31234);
         wc.lpszClassName = "AfxFrameOrView42s";
     } else if (requests & kClassCommonControls) {
-        InitCommonControls();
+        InitialiseCommonControls();
         module->registeredClasses |= kClassCommonControls;
         return TRUE;
     } else {

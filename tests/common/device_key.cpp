@@ -11,14 +11,21 @@ template <typename Query> RawValue Load(const char* name, Query query) {
     ScopedKey key;
     value.status =
         RegOpenKeyExA(HKEY_CLASSES_ROOT, SettingPath(name).c_str(), 0, KEY_QUERY_VALUE, &key.key);
+    if (value.status != ERROR_SUCCESS) {
+        return value;
+    }
+    DWORD size = 0;
+    value.status = query(key.key, nullptr, nullptr, &value.type, nullptr, &size);
+    if (value.status != ERROR_SUCCESS) {
+        return value;
+    }
+    // Room for a conversion that comes out longer than announced.
+    std::string buffer(size + 16, '\0');
+    size = static_cast<DWORD>(buffer.size());
+    value.status = query(key.key, nullptr, nullptr, &value.type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &size);
     if (value.status == ERROR_SUCCESS) {
-        char buffer[2048];
-        DWORD size = sizeof buffer;
-        value.status = query(key.key, nullptr, nullptr, &value.type,
-                             reinterpret_cast<BYTE*>(buffer), &size);
-        if (value.status == ERROR_SUCCESS) {
-            value.bytes.assign(buffer, size);
-        }
+        value.bytes.assign(buffer.data(), size);
     }
     return value;
 }

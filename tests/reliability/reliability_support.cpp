@@ -1,0 +1,313 @@
+#include "reliability/reliability_support.h"
+
+#include <cstring>
+
+#include "framework/windows/window.h"
+
+namespace rel {
+
+bool normalExit = false;
+
+namespace {
+
+std::string SettingPath(const char* name) {
+    return std::string("Bt848\\") + name;
+}
+
+std::string WindowText(HWND window) {
+    std::string text(GetWindowTextLengthA(window) + 1, '\0');
+    text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
+    return text;
+}
+
+bool HasClass(HWND window, const char* name) {
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    return lstrcmpiA(className, name) == 0;
+}
+
+struct Search {
+    int controlId;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM search) {
+    // Message boxes are the thread's only dialogs no framework object owns.
+    if (HasClass(window, "#32770") && IsWindowVisible(window) &&
+        CWnd::PermanentObjectFor(window) == nullptr) {
+        reinterpret_cast<Search*>(search)->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM search) {
+    auto* s = reinterpret_cast<Search*>(search);
+    if (HasClass(window, "#32770") && IsWindowVisible(window) &&
+        GetDlgItem(window, s->controlId) != nullptr) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ReadControl(HWND control, LPARAM seen) {
+    SeenBox& box = *reinterpret_cast<SeenBox*>(seen);
+    if (!HasClass(control, "Static")) {
+        return TRUE;
+    }
+    if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        auto icon = reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0));
+        if (icon == LoadIconA(nullptr, IDI_EXCLAMATION)) {
+            box.icon = MB_ICONEXCLAMATION;
+        } else if (icon == LoadIconA(nullptr, IDI_HAND)) {
+            box.icon = MB_ICONSTOP;
+        } else if (icon == LoadIconA(nullptr, IDI_ASTERISK)) {
+            box.icon = MB_ICONINFORMATION;
+        } else if (icon == LoadIconA(nullptr, IDI_QUESTION)) {
+            box.icon = MB_ICONQUESTION;
+        }
+    } else {
+        box.text = WindowText(control);
+    }
+    return TRUE;
+}
+
+const char kTickerClass[] = "ReliabilityTicker";
+
+struct SecondarySearch {
+    HWND settings;
+    HWND found;
+};
+
+BOOL CALLBACK FindSecondaryWindow(HWND window, LPARAM p) {
+    auto* s = reinterpret_cast<SecondarySearch*>(p);
+    if (window != s->settings && IsWindowVisible(window) && HasClass(window, "#32770") &&
+        CWnd::PermanentObjectFor(window) != nullptr) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::string ShiftJis(const char* utf8) {
+    const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
+    std::wstring wide(wideLength, L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), wideLength);
+    const int length = WideCharToMultiByte(932, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(length, '\0');
+    WideCharToMultiByte(932, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
+    text.resize(length > 0 ? length - 1 : 0);
+    return text;
+}
+
+LONG StoreRaw(const char* name, DWORD type, const std::string& bytes) {
+    ScopedKey key;
+    LONG status =
+        RegCreateKeyExA(HKEY_CLASSES_ROOT, SettingPath(name).c_str(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key.key, nullptr);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    // A digit right behind the data: the registry must not take it along.
+    const std::string data = bytes + '9';
+    return RegSetValueExA(key.key, nullptr, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(bytes.size()));
+}
+
+void StoreSetting(const char* name, int value) {
+    const std::string text = std::to_string(value);
+    ASSERT_EQ(ERROR_SUCCESS, StoreRaw(name, REG_SZ, std::string(text.c_str(), text.size() + 1)));
+}
+
+ImportPatch::ImportPatch(const char* dll, const char* function, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+    for (; descriptor->Name != 0; ++descriptor) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + descriptor->Name), dll) != 0) {
+            continue;
+        }
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
+            base + (descriptor->OriginalFirstThunk != 0 ? descriptor->OriginalFirstThunk
+                                                        : descriptor->FirstThunk));
+        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++addresses) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                continue;
+            }
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0) {
+                slots.push_back(reinterpret_cast<void**>(&addresses->u1.Function));
+            }
+        }
+    }
+    for (void** slot : slots) {
+        DWORD old;
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+        original = *slot;
+        *slot = replacement;
+        VirtualProtect(slot, sizeof *slot, old, &old);
+    }
+}
+
+ImportPatch::~ImportPatch() {
+    for (void** slot : slots) {
+        DWORD old;
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+        *slot = original;
+        VirtualProtect(slot, sizeof *slot, old, &old);
+    }
+}
+
+HWND FindMessageBox() {
+    Search search = {0, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+SeenBox ReadMessageBox(HWND box) {
+    SeenBox seen;
+    seen.caption = WindowText(box);
+    seen.systemModal = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    EnumChildWindows(box, ReadControl, reinterpret_cast<LPARAM>(&seen));
+    return seen;
+}
+
+HWND FindSecondaryDialog(HWND settings) {
+    SecondarySearch search = {settings, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindSecondaryWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindThreadDialog(int controlId) {
+    Search search = {controlId, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+Ticker::Ticker(std::function<void()> step, UINT period) : step(std::move(step)) {
+    WNDCLASSA ticker = {};
+    ticker.lpfnWndProc = Procedure;
+    ticker.hInstance = GetModuleHandleA(nullptr);
+    ticker.lpszClassName = kTickerClass;
+    RegisterClassA(&ticker);
+    // Hidden top-level rather than message-only: after a message-only window,
+    // Wine's X11 driver fails the thread's next message box.
+    window = CreateWindowExA(0, kTickerClass, "", 0, 0, 0, 0, 0, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) {
+        ADD_FAILURE() << "no ticker window";
+        return;
+    }
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetTimer(window, 1, period, nullptr);
+}
+
+Ticker::~Ticker() {
+    if (window != nullptr) {
+        KillTimer(window, 1);
+        DestroyWindow(window);
+    }
+}
+
+LRESULT CALLBACK Ticker::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Ticker*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_APP && self != nullptr && self->deferred) {
+        auto call = std::move(self->deferred);
+        bool* done = self->deferredDone;
+        self->deferred = nullptr;
+        call();
+        *done = true;
+        return 0;
+    }
+    if (message != WM_TIMER || self == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (!self->inStep) {
+        self->inStep = true;
+        self->step();
+        self->inStep = false;
+    }
+    return 0;
+}
+
+void Ticker::Defer(std::function<void()> call, bool* done) {
+    deferred = std::move(call);
+    deferredDone = done;
+    *done = false;
+    PostMessageA(window, WM_APP, 0, 0);
+}
+
+void BoxCloser::Step() {
+    HWND box = FindMessageBox();
+    if (box == nullptr || box == closing) {
+        return;
+    }
+    boxes.push_back(ReadMessageBox(box));
+    closing = box;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+namespace {
+
+BOOL CALLBACK CancelShown(HWND window, LPARAM) {
+    if (IsWindowVisible(window) && HasClass(window, "#32770")) {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+DrivenRun RunDriven(const std::function<int()>& run, const std::function<void(Ticker&)>& act,
+                    DWORD timeout) {
+    DrivenRun driven;
+    BoxCloser closer;
+    const ULONGLONG start = GetTickCount64();
+    Ticker* self = nullptr;
+    Ticker ticker([&] {
+        if (GetTickCount64() - start > timeout) {
+            closer.Step();
+            EnumThreadWindows(GetCurrentThreadId(), CancelShown, 0);
+            // A loop that no dialog ends still ends on a quit message.
+            if (!driven.timedOut) {
+                PostQuitMessage(0);
+            }
+            driven.timedOut = true;
+            return;
+        }
+        const size_t seen = closer.boxes.size();
+        closer.Step();
+        if (closer.boxes.size() == seen && FindMessageBox() == nullptr) {
+            act(*self);
+        }
+    });
+    self = &ticker;
+    driven.result = run();
+    if (driven.timedOut) {
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    driven.boxes = closer.boxes;
+    return driven;
+}
+
+void ChooseInDialog(HWND dialog, int previewOnly, int forcePrimary) {
+    SendDlgItemMessageA(dialog, kUseOverlay, BM_SETCHECK, previewOnly == 0, 0);
+    SendDlgItemMessageA(dialog, kNoOverlay, BM_SETCHECK, previewOnly == 1, 0);
+    SendDlgItemMessageA(dialog, kNoSurface, BM_SETCHECK, forcePrimary == 1, 0);
+}
+
+void PostClick(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+} // namespace rel

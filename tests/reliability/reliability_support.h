@@ -1,0 +1,124 @@
+// Shared pieces of the reliability tests: registry access outside the code
+// under test, replacement of the test program's own imports, and a driver
+// that works the thread's dialogs and message boxes from a timer.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/device_key.h"
+
+namespace rel {
+
+// Set by a case that needs the runtime's exit processing to run.
+extern bool normalExit;
+
+// UTF-8 text of this source in the ANSI code page the tool runs under (932).
+std::string ShiftJis(const char* utf8);
+
+// The device key helpers every test area shares.
+using ::DeleteDeviceKey;
+using ::DeviceKeyTest;
+using ::KeyExists;
+using ::LoadRaw;
+using ::RawValue;
+
+// Stores exactly these bytes with this type as the default value of
+// Bt848\name through the ANSI interface; returns the registry's status.
+LONG StoreRaw(const char* name, DWORD type, const std::string& bytes);
+// The setting's text as the tool stores it: decimal text and its NUL.
+void StoreSetting(const char* name, int value);
+
+// Points one entry of this program's import table elsewhere while alive.
+// The library code linked into the test calls through the same table.
+class ImportPatch {
+public:
+    ImportPatch(const char* dll, const char* function, void* replacement);
+    ~ImportPatch();
+    ImportPatch(const ImportPatch&) = delete;
+    ImportPatch& operator=(const ImportPatch&) = delete;
+
+    // The call as it was before the patch.
+    template <typename Call> Call Original() const { return reinterpret_cast<Call>(original); }
+    bool Applied() const { return !slots.empty(); }
+
+private:
+    std::vector<void**> slots;
+    void* original = nullptr;
+};
+
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    UINT icon = 0; // MB_ICONEXCLAMATION, MB_ICONSTOP, ... as seen by the icon shown
+    bool systemModal = false;
+};
+
+// A framework or system message box of this thread, or null.
+HWND FindMessageBox();
+SeenBox ReadMessageBox(HWND box);
+
+// Calls step every few milliseconds from the thread's message loops (modal
+// ones included) while alive; nested calls are skipped.
+class Ticker {
+public:
+    explicit Ticker(std::function<void()> step, UINT period = 10);
+    ~Ticker();
+    Ticker(const Ticker&) = delete;
+    Ticker& operator=(const Ticker&) = delete;
+
+    HWND Window() const { return window; }
+    // Runs call from the ticker's own window procedure, outside any step, so
+    // that a modal loop it enters goes on ticking; done is set once it returned.
+    void Defer(std::function<void()> call, bool* done);
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::function<void()> step;
+    std::function<void()> deferred;
+    bool* deferredDone = nullptr;
+    HWND window = nullptr;
+    bool inStep = false;
+};
+
+// Closes every message box of the thread with OK and keeps what it said.
+struct BoxCloser {
+    void Step();
+
+    std::vector<SeenBox> boxes;
+    HWND closing = nullptr;
+};
+
+// A shown top-level dialog of this thread that holds a control with this id.
+HWND FindThreadDialog(int controlId);
+
+// A shown dialog of the thread, run by the framework, other than `settings`.
+HWND FindSecondaryDialog(HWND settings);
+
+struct DrivenRun {
+    int result = 0;
+    std::vector<SeenBox> boxes;
+    bool timedOut = false;
+};
+// Runs `run`, which enters a modal loop; every tick closes the thread's
+// message boxes, or else calls act. Past the timeout every shown dialog of
+// the thread is cancelled and the run counts as timed out.
+DrivenRun RunDriven(const std::function<int()>& run, const std::function<void(Ticker&)>& act,
+                    DWORD timeout = 30000);
+
+// The settings dialog's controls.
+constexpr int kUseOverlay = 1000;
+constexpr int kNoOverlay = 1001;
+constexpr int kHelpButton = 1002;
+constexpr int kNoSurface = 1012;
+// Sets the dialog's controls as the user would leave them before OK.
+void ChooseInDialog(HWND dialog, int previewOnly, int forcePrimary);
+void PostClick(HWND dialog, int id);
+
+} // namespace rel
