@@ -1,0 +1,217 @@
+// The help file the build writes beside LUMCFG.EXE, read back: its parts,
+// the three dialog contexts and their topics; and copies spoilt in memory,
+// which the reader must refuse.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "helpfile/help_reader.h"
+
+namespace {
+
+using helpfile::HelpFile;
+
+constexpr int32_t kSettingsContext = 0x20000 + 102;
+constexpr int32_t kAboutContext = 0x20000 + 100;
+constexpr int32_t kHelpContext = 0x20000 + 129;
+
+// The file's text is in code page 932, as the Japanese system reads it.
+std::string Cp932(const wchar_t* text) {
+    char buffer[512] = {};
+    int n = WideCharToMultiByte(932, 0, text, -1, buffer, sizeof buffer, nullptr, nullptr);
+    return n > 0 ? std::string(buffer, n - 1) : std::string();
+}
+
+std::wstring FromCp932(const std::string& text) {
+    int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text.data(),
+                                static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(n > 0 ? n : 0, L'\0');
+    if (n > 0) {
+        MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                            wide.data(), n);
+    }
+    return wide;
+}
+
+std::vector<uint8_t> ReadWrittenFile() {
+    // The build names it by its host path; Wine reaches it through drive Z:.
+    std::string path = std::string("Z:") + LUM_HELP_FILE_PATH;
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    ASSERT_LE(at + 4, bytes.size());
+    std::memcpy(bytes.data() + at, &value, 4);
+}
+
+class HelpFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        bytes = ReadWrittenFile();
+        ASSERT_FALSE(bytes.empty()) << "no help file at " << LUM_HELP_FILE_PATH;
+        std::string error;
+        ASSERT_TRUE(helpfile::Parse(bytes, &file, &error)) << error;
+    }
+
+    // The reason a spoilt copy is refused; empty when it is accepted.
+    std::string Refusal(const std::vector<uint8_t>& copy) {
+        HelpFile spoilt;
+        std::string error;
+        if (helpfile::Parse(copy, &spoilt, &error)) {
+            return std::string();
+        }
+        EXPECT_FALSE(error.empty());
+        return error;
+    }
+
+    uint32_t DirectoryStart() const {
+        uint32_t start = 0;
+        std::memcpy(&start, bytes.data() + 4, 4);
+        return start;
+    }
+
+    // Where the directory's leaf entry for `name` begins.
+    size_t DirectoryEntry(const char* name) const {
+        const std::string key = std::string(name) + '\0';
+        auto found =
+            std::search(bytes.begin() + DirectoryStart(), bytes.end(), key.begin(), key.end());
+        return found == bytes.end() ? 0 : static_cast<size_t>(found - bytes.begin());
+    }
+
+    const helpfile::Topic& TopicOf(int32_t context) const {
+        static const helpfile::Topic none;
+        auto entry = file.contextMap.find(context);
+        const helpfile::Topic* topic =
+            entry == file.contextMap.end() ? nullptr : file.TopicAt(entry->second);
+        return topic != nullptr ? *topic : none;
+    }
+
+    std::vector<uint8_t> bytes;
+    HelpFile file;
+};
+
+TEST_F(HelpFileTest, HeaderDirectoryAndSystemRecords) {
+    for (const char* name : {"|SYSTEM", "|TOPIC", "|FONT", "|CONTEXT", "|CTXOMAP"}) {
+        EXPECT_EQ(1u, file.directory.count(name)) << name;
+    }
+    EXPECT_EQ(5u, file.directory.size());
+    EXPECT_EQ(1, file.system.major);
+    EXPECT_GT(file.system.minor, 16);
+    EXPECT_EQ(0, file.system.flags) << "the topics are stored uncompressed";
+    EXPECT_EQ(L"Lumora 環境設定 ヘルプ", FromCp932(file.system.title));
+    EXPECT_EQ(file.system.title, file.system.windowCaption);
+    EXPECT_EQ(0x0411, file.system.locale);
+    EXPECT_EQ(128, file.system.charset);
+    EXPECT_EQ(TopicOf(kSettingsContext).offset, file.system.contents);
+    ASSERT_FALSE(file.faces.empty());
+    EXPECT_EQ(L"ＭＳ ゴシック", FromCp932(file.faces[0]));
+}
+
+TEST_F(HelpFileTest, EachDialogContextOpensItsOwnTopic) {
+    ASSERT_EQ(3u, file.contextMap.size());
+    ASSERT_EQ(3u, file.topics.size());
+    EXPECT_EQ(L"Lumora 環境設定", FromCp932(TopicOf(kSettingsContext).title));
+    EXPECT_EQ(L"バージョン情報", FromCp932(TopicOf(kAboutContext).title));
+    EXPECT_EQ(L"ﾍﾙﾌﾟ ダイアログ", FromCp932(TopicOf(kHelpContext).title));
+    EXPECT_NE(TopicOf(kSettingsContext).offset, TopicOf(kAboutContext).offset);
+    EXPECT_NE(TopicOf(kAboutContext).offset, TopicOf(kHelpContext).offset);
+    EXPECT_NE(TopicOf(kSettingsContext).offset, TopicOf(kHelpContext).offset);
+
+    const std::string& settings = TopicOf(kSettingsContext).text;
+    for (const wchar_t* control : {L"[ｵｰﾊﾞｰﾚｲ表示を使用する]", L"[ｵｰﾊﾞｰﾚｲ表示を使用しない]",
+                                   L"[ｵｰﾊﾞｰﾚｲｻｰﾌｪｽを使用しない]"}) {
+        EXPECT_NE(std::string::npos, settings.find(Cp932(control))) << FromCp932(settings).size();
+    }
+    EXPECT_NE(std::string::npos, TopicOf(kAboutContext).text.find(Cp932(L"バージョンと著作権")));
+    EXPECT_NE(std::string::npos, TopicOf(kHelpContext).text.find(Cp932(L"ゴミが残る")));
+}
+
+TEST_F(HelpFileTest, ContextNamesLeadToTheSameTopicsAsTheMap) {
+    const std::pair<const char*, int32_t> names[] = {{"IDH_SETTINGS", kSettingsContext},
+                                                     {"IDH_ABOUT", kAboutContext},
+                                                     {"IDH_HELP_DIALOG", kHelpContext}};
+    ASSERT_EQ(3u, file.contextHashes.size());
+    for (const auto& [name, context] : names) {
+        auto found = file.contextHashes.find(helpfile::ContextHash(name));
+        ASSERT_NE(file.contextHashes.end(), found) << name;
+        EXPECT_EQ(file.contextMap.at(context), found->second) << name;
+    }
+}
+
+TEST_F(HelpFileTest, AllTextIsValidInCodePage932) {
+    for (const helpfile::Topic& topic : file.topics) {
+        EXPECT_FALSE(FromCp932(topic.title).empty());
+        EXPECT_FALSE(FromCp932(topic.text).empty()) << FromCp932(topic.title).size();
+    }
+}
+
+TEST_F(HelpFileTest, CorruptedDirectoryIsRefused) {
+    std::vector<uint8_t> copy = bytes;
+    copy[DirectoryStart() + 9] ^= 0xFF; // the tree's magic
+    EXPECT_NE(std::string::npos, Refusal(copy).find("directory"));
+
+    copy = bytes;
+    Put32(copy, 4, DirectoryStart() + 1);
+    EXPECT_FALSE(Refusal(copy).empty());
+
+    // An entry that points past the end of the file.
+    const size_t topicEntry = DirectoryEntry("|TOPIC");
+    ASSERT_NE(0u, topicEntry);
+    copy = bytes;
+    Put32(copy, topicEntry + 7, static_cast<uint32_t>(bytes.size()) + 100);
+    EXPECT_NE(std::string::npos, Refusal(copy).find("|TOPIC"));
+
+    // A renamed entry: the topics are then missing.
+    copy = bytes;
+    copy[topicEntry + 5] = 'X';
+    EXPECT_NE(std::string::npos, Refusal(copy).find("no internal file |TOPIC"));
+
+    // Entries out of order.
+    const size_t fontEntry = DirectoryEntry("|FONT");
+    ASSERT_NE(0u, fontEntry);
+    copy = bytes;
+    copy[fontEntry + 1] = 'Z';
+    EXPECT_NE(std::string::npos, Refusal(copy).find("out of order"));
+
+    copy.assign(bytes.begin(), bytes.end() - 1);
+    EXPECT_FALSE(Refusal(copy).empty());
+}
+
+TEST_F(HelpFileTest, MissingTopicIsRefused) {
+    // The Help dialog's topic cut off the chain of links.
+    const helpfile::Topic& help = TopicOf(kHelpContext);
+    size_t before = 0;
+    for (size_t i = 1; i < file.links.size(); ++i) {
+        if (file.links[i].position == help.position) {
+            before = i - 1;
+        }
+    }
+    ASSERT_NE(0u, before);
+    std::vector<uint8_t> copy = bytes;
+    Put32(copy, file.directory.at("|TOPIC").offset + 9 + file.links[before].fileOffset + 12,
+          0xFFFFFFFF);
+    EXPECT_NE(std::string::npos, Refusal(copy).find("topic"));
+
+    // The map's entry for the Help dialog pointing past the last topic.
+    const size_t map = file.directory.at("|CTXOMAP").offset + 9 + 2;
+    copy = bytes;
+    for (size_t entry = 0; entry < file.contextMap.size(); ++entry) {
+        int32_t id = 0;
+        std::memcpy(&id, bytes.data() + map + entry * 8, 4);
+        if (id == kHelpContext) {
+            Put32(copy, map + entry * 8 + 4, help.offset + (1u << 15));
+        }
+    }
+    EXPECT_NE(std::string::npos, Refusal(copy).find("map number 0x20081 points at no topic"));
+}
+
+} // namespace
