@@ -130,6 +130,13 @@ template <std::size_t... K> std::vector<Scaled> MakeScaled(std::index_sequence<K
     return out;
 }
 
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The same procedure under another address, put on a window after creation.
+LRESULT CALLBACK PlainSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return PlainProc(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kPing:
@@ -212,6 +219,8 @@ void WaitForDesktop() {
 struct PlainWindows {
     HWND main;
     HWND twin;
+    HWND subclassed; // its procedure set by SetWindowLongA, as the framework sets its own
+
     HWND button;
     std::vector<HWND> scaled;
 };
@@ -398,7 +407,8 @@ void RunMain(const PlainWindows& plains, int rounds, double minMs) {
         FwCmd,
         FwDeepCmd,
         PlainCmd,
-        PlainLate
+        PlainLate,
+        PlainSubclassed
     };
     std::vector<Variant> v = {
         {{{fw, kPing, 3, 4}}, true},
@@ -411,6 +421,7 @@ void RunMain(const PlainWindows& plains, int rounds, double minMs) {
         {{click(kDeepButtonId, fwDeepButton)}, true},
         {{click(kButtonId, plainButton)}, true},
         {{{late, kPing, 3, 4}}, true},
+        {{{plains.subclassed, kPing, 3, 4}}, true},
     };
     RunRounds(v, rounds, minMs);
 
@@ -429,6 +440,10 @@ void RunMain(const PlainWindows& plains, int rounds, double minMs) {
     PrintHeader("framework", "plain");
     PrintRow("handled message, most derived map", n, med(FwOwn), med(PlainPing), handled,
              "ratio <= 1.10", handled.median <= 1.10 ? "met" : "NOT met");
+    std::printf("ROW|dispatch|handled message via SendMessageA, framework / plain|ratio <= "
+                "1.10|%.3f (%.0f / %.0f ns)|%s\n",
+                handled.median, med(FwOwn), med(PlainPing),
+                handled.median <= 1.10 ? "met" : "NOT met");
     PrintRow("handled message, map 4 bases up", n, med(FwDeep), med(PlainPing),
              ratio(FwDeep, PlainPing), "", "");
     PrintRow("unhandled message -> default procedure", n, med(FwMiss), med(PlainMiss),
@@ -441,6 +456,9 @@ void RunMain(const PlainWindows& plains, int rounds, double minMs) {
     std::printf("%-42s %9s %10s %10s\n", "", "", "4 up", "own map");
     PrintRow("depth: message 4 bases up / own map", n, med(FwDeep), med(FwOwn), depth,
              "no difference (cached)", Indistinguishable(depth, noise));
+    std::printf("ROW|dispatch|depth: message 4 bases up / own map|no difference "
+                "(cached)|%.3f (noise %.3f-%.3f)|%s\n",
+                depth.median, noise.low, noise.high, Indistinguishable(depth, noise));
     PrintRow("depth: command 4 bases up / own map", n, med(FwDeepCmd), med(FwCmd),
              ratio(FwDeepCmd, FwCmd), "(commands: no cache)", "");
     std::printf("%-42s %9s %10s %10s\n", "", "", "plain #2", "plain #1");
@@ -449,6 +467,14 @@ void RunMain(const PlainWindows& plains, int rounds, double minMs) {
     std::printf("%-42s %9s %10s %10s\n", "", "", "late", "plain #1");
     PrintRow("plain window made after a framework window", n, med(PlainLate), med(PlainPing),
              ratio(PlainLate, PlainPing), "(activation subclass)", "");
+    std::printf("%-42s %9s %10s %10s\n", "", "", "set proc", "plain #1");
+    Ratio subclassed = ratio(PlainSubclassed, PlainPing);
+    PrintRow("plain procedure set by SetWindowLongA", n, med(PlainSubclassed), med(PlainPing),
+             subclassed, "(how the framework's is set)", "");
+    std::printf(
+        "ROW|dispatch|  part: plain proc set by SetWindowLongA / class proc|(diagnosis)|%.3f "
+        "(%.0f / %.0f ns)|\n",
+        subclassed.median, med(PlainSubclassed), med(PlainPing));
     DestroyWindow(late);
 }
 
@@ -536,6 +562,7 @@ void RunScaling(const PlainWindows& plains, int rounds, double minMs) {
     std::printf("%-42s %9s %10s %10s %7s  %-11s  %s\n", "windows in round-robin (each kind)",
                 "N/block", "framework", "plain", "ratio", "round range", "cache slots in use");
     PrintRule();
+    std::vector<double> perLive, nsLive;
     for (int live : {1, 10, 100}) {
         std::vector<Send> fwSends, plainSends;
         std::set<UINT> slots;
@@ -554,10 +581,18 @@ void RunScaling(const PlainWindows& plains, int rounds, double minMs) {
         char slotText[64];
         std::snprintf(slotText, sizeof slotText, "%zu for %d maps", slots.size(), live);
         PrintRow(name, v[0].n, Median(v[0].ns), Median(v[1].ns), RatioOf(v[0], v[1]), slotText, "");
+        perLive.push_back(RatioOf(v[0], v[1]).median);
+        nsLive.push_back(Median(v[0].ns));
         for (int i = 0; i < live; ++i) {
             all[static_cast<std::size_t>(i)].window->DestroyHandle();
         }
     }
+    // Flat cost per message: the 100-window ratio within 10 % of the 1-window one.
+    const double growth = perLive[2] / perLive[0];
+    std::printf("ROW|scaling|dispatch, 1/10/100 live windows of distinct classes|flat per "
+                "message|%.0f/%.0f/%.0f ns (ratio to plain %.2f/%.2f/%.2f)|%s\n",
+                nsLive[0], nsLive[1], nsLive[2], perLive[0], perLive[1], perLive[2],
+                growth <= 1.10 ? "met" : "NOT met");
 }
 
 } // namespace
@@ -576,6 +611,8 @@ int main(int argc, char** argv) {
     plains.main = MakeUntouchedPlain(0);
     plains.twin = MakeUntouchedPlain(0);
     plains.button = MakeButton(plains.main, kButtonId);
+    plains.subclassed = MakeUntouchedPlain(0);
+    SetWindowLongA(plains.subclassed, GWL_WNDPROC, reinterpret_cast<LONG>(&PlainSubclassProc));
     for (int i = 0; i < kMaxScaled; ++i) {
         plains.scaled.push_back(MakeUntouchedPlain(i));
     }

@@ -1,6 +1,7 @@
 // The program entry: the framework's main routine with the command tail and
 // show command computed the way the system's own start-up code does.
 #include <windows.h>
+#include <cstdlib>
 #include "framework/runtime/win_app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -11,3 +12,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     LPSTR tail = const_cast<LPSTR>(CommandTail(GetCommandLineA()));
     return FrameworkMain(GetModuleHandleA(nullptr), nullptr, tail, show);
 }
+
+// The library's own handler prints the exception's type to a console that a
+// windowed program does not have, and pulls the whole demangler (~46 KiB)
+// into the program for it.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+} // namespace __gnu_cxx

@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""Size of LUMCFG.EXE: its sections, and from a link map of the same link
+(unstripped) the libraries and archive members that contribute the most.
+Prints readable tables and one "ROW|" line per headline result.
+
+usage: size_report.py LUMCFG.EXE BASELINE.EXE LINK.MAP [TARGET_KIB]
+"""
+import collections
+import os
+import re
+import struct
+import sys
+
+
+def pe_sections(path):
+    """(name, virtual size, bytes in the file) per section, and the file size."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    pe = struct.unpack_from('<I', data, 0x3C)[0]
+    count = struct.unpack_from('<H', data, pe + 6)[0]
+    optional = struct.unpack_from('<H', data, pe + 20)[0]
+    table = pe + 24 + optional
+    sections = []
+    for i in range(count):
+        raw = data[table + 40 * i:table + 40 * (i + 1)]
+        name = raw[:8].rstrip(b'\0').decode('ascii', 'replace')
+        virtual, _, raw_size, raw_offset = struct.unpack_from('<IIII', raw, 8)
+        sections.append((name, virtual, raw_size, raw_offset))
+    # Headers and section table, up to the first section's bytes.
+    first = min((s[3] for s in sections if s[2]), default=len(data))
+    sections = [(name, v, r) for name, v, r, _ in sections] + [('(headers)', first, first)]
+    return sections, len(data)
+
+
+# An input section line: " .text  0x00401000  0x4a0 file", or its name alone
+# on one line and the rest on the next.
+INPUT = re.compile(r'^ (\.[^\s]+)?\s+0x([0-9a-fA-F]+)\s+0x([0-9a-fA-F]+)\s+(\S.*)$')
+OUTPUT = re.compile(r'^(\.[^\s]+)\s+0x([0-9a-fA-F]+)\s+0x([0-9a-fA-F]+)')
+
+
+# Output sections with bytes in the file; debug sections go when stripped.
+LOADED = ('.text', '.rdata', '.eh_frame', '.data', '.idata', '.CRT', '.tls')
+COLUMNS = ('.text', '.rdata', '.eh_frame', '.data', '.idata')
+
+
+def owner(path):
+    """(library, member) of an input file: 'libstdc++.a', 'eh_alloc.o'."""
+    m = re.match(r'^(.*)\((.*)\)$', path)
+    if m:
+        return os.path.basename(m.group(1)), m.group(2)
+    base = os.path.basename(path)
+    if '/CMakeFiles/' in path:
+        return 'program objects', base
+    return 'start-up objects', base
+
+
+def read_map(path):
+    by_member = collections.Counter()
+    by_library = collections.Counter()
+    by_section_library = collections.defaultdict(collections.Counter)
+    output = None
+    pending = None
+    in_map = False
+    with open(path, encoding='utf-8', errors='replace') as f:
+        for line in f:
+            line = line.rstrip('\n')
+            if line.startswith('Linker script and memory map'):
+                in_map = True
+                continue
+            if not in_map:
+                continue
+            m = OUTPUT.match(line)
+            if m:
+                output = m.group(1)
+                pending = None
+                continue
+            if re.match(r'^ \.[^\s]+$', line):
+                pending = line.strip()
+                continue
+            m = INPUT.match(line)
+            if m and output is not None:
+                size = int(m.group(3), 16)
+                source = m.group(4).strip()
+                pending = None
+                key = output if output != '.eh_fram' else '.eh_frame'
+                if size == 0 or key not in LOADED or source.startswith('*'):
+                    continue
+                library, member = owner(source)
+                by_member[(library, member)] += size
+                by_library[library] += size
+                by_section_library[key][library] += size
+    return by_member, by_library, by_section_library
+
+
+def kib(n):
+    return n / 1024
+
+
+def main():
+    exe, baseline, link_map = sys.argv[1:4]
+    target = float(sys.argv[4]) if len(sys.argv) > 4 else 256.0
+    sections, size = pe_sections(exe)
+    print('LUMCFG.EXE (stripped): %d bytes = %.1f KiB' % (size, kib(size)))
+    print('\nSections of LUMCFG.EXE (file bytes are aligned to 512)')
+    print('%-10s %12s %12s %8s' % ('section', 'memory', 'file bytes', 'share'))
+    print('-' * 46)
+    for name, virtual, raw in sorted(sections, key=lambda s: -s[2]):
+        print('%-10s %12d %12d %7.1f%%' % (name, virtual, raw, 100.0 * raw / size))
+    by_member, by_library, by_section_library = read_map(link_map)
+    total = sum(by_library.values())
+    print('\nContributors by library, from the link map (code, data, unwind tables; '
+          'no resources, no .bss)')
+    print(('%-22s %9s %7s' + ' %9s' * len(COLUMNS)) % (('library', 'bytes', 'share') + COLUMNS))
+    print('-' * 90)
+    for library, n in by_library.most_common():
+        parts = tuple(by_section_library[s][library] for s in COLUMNS)
+        print(('%-22s %9d %6.1f%%' + ' %9d' * len(COLUMNS))
+              % ((library, n, 100.0 * n / total) + parts))
+    print('%-22s %9d' % ('total', total))
+    print('\nLargest object files and library members')
+    print('%-28s %-34s %10s' % ('library', 'member', 'bytes'))
+    print('-' * 74)
+    for (library, member), n in by_member.most_common(25):
+        print('%-28s %-34s %10d' % (library, member, n))
+    base_size = os.path.getsize(baseline)
+    verdict = 'met' if kib(size) <= target else 'NOT met'
+    print('ROW|size|LUMCFG.EXE stripped|<= %.0f KiB|%.1f KiB (%d bytes)|%s'
+          % (target, kib(size), size, verdict))
+    top = ', '.join('%s %.0f' % (lib.replace('.a', ''), kib(n))
+                    for lib, n in by_library.most_common(4))
+    print('ROW|size|largest contributors, KiB|(see breakdown)|%s|' % top)
+    print('ROW|size|plain Win32 baseline, stripped|(reference)|%.1f KiB|' % kib(base_size))
+
+
+if __name__ == '__main__':
+    main()
