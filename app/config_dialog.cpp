@@ -85,6 +85,10 @@ void CConfigDlg::ShowHelpDialog() {
     help.RunModal();
 }
 
-void CConfigDlg::EnableSurfaceCheckBox() { GetDlgItem(IDC_NO_SURFACE)->EnableWindow(TRUE); }
+void CConfigDlg::EnableSurfaceCheckBox() {
+    GetDlgItem(IDC_NO_SURFACE)->EnableWindow(TRUE);
+}
 
-void CConfigDlg::DisableSurfaceCheckBox() { GetDlgItem(IDC_NO_SURFACE)->EnableWindow(FALSE); }
+void CConfigDlg::DisableSurfaceCheckBox() {
+    GetDlgItem(IDC_NO_SURFACE)->EnableWindow(FALSE);
+}

@@ -19,15 +19,31 @@ __attribute__((init_priority(220))) CNotSupportedException notSupportedException
 
 } // namespace
 
-CMemoryException* StaticMemoryException() { return &memoryException; }
-CResourceException* StaticResourceException() { return &resourceException; }
-CNotSupportedException* StaticNotSupportedException() { return &notSupportedException; }
-CUserException* StaticUserException() { return &userException; }
+CMemoryException* StaticMemoryException() {
+    return &memoryException;
+}
+CResourceException* StaticResourceException() {
+    return &resourceException;
+}
+CNotSupportedException* StaticNotSupportedException() {
+    return &notSupportedException;
+}
+CUserException* StaticUserException() {
+    return &userException;
+}
 
-void RaiseMemoryException() { throw &memoryException; }
-void RaiseResourceException() { throw &resourceException; }
-void RaiseNotSupportedException() { throw &notSupportedException; }
-void RaiseUserException() { throw &userException; }
+void RaiseMemoryException() {
+    throw &memoryException;
+}
+void RaiseResourceException() {
+    throw &resourceException;
+}
+void RaiseNotSupportedException() {
+    throw &notSupportedException;
+}
+void RaiseUserException() {
+    throw &userException;
+}
 
 void CException::Discard() {
     if (autoDelete > 0) {

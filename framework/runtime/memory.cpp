@@ -24,7 +24,9 @@ bool RefuseFrameworkAllocation(size_t size) {
     return true;
 }
 
-void CountFrameworkBlock(long delta) { InterlockedExchangeAdd(&faultInjection.liveBlocks, delta); }
+void CountFrameworkBlock(long delta) {
+    InterlockedExchangeAdd(&faultInjection.liveBlocks, delta);
+}
 #endif
 
 void* AllocateObjectMemory(size_t size) {
@@ -69,7 +71,9 @@ NewHandler SwapNewHandler(NewHandler handler) {
     return previous;
 }
 
-int ThrowingNewHandler(size_t) { RaiseMemoryException(); }
+int ThrowingNewHandler(size_t) {
+    RaiseMemoryException();
+}
 
 int SafetyPoolNewHandler(size_t size) {
     _AFX_THREAD_STATE* state = GetThreadState();

@@ -6,7 +6,9 @@
 const RuntimeClassInfo CObject::classCObject = {"CObject", sizeof(CObject), 0xFFFF,
                                                 nullptr,   nullptr,         nullptr};
 
-const RuntimeClassInfo* CObject::GetRuntimeClassInfo() const { return &classCObject; }
+const RuntimeClassInfo* CObject::GetRuntimeClassInfo() const {
+    return &classCObject;
+}
 
 BOOL CObject::IsOfKind(const RuntimeClassInfo* record) const {
     return GetRuntimeClassInfo()->DescendsFrom(record);
@@ -22,7 +24,9 @@ void* CObject::operator new(size_t size) {
     return p;
 }
 
-void CObject::operator delete(void* p) noexcept { FreeObjectMemory(p); }
+void CObject::operator delete(void* p) noexcept {
+    FreeObjectMemory(p);
+}
 
 BOOL RuntimeClassInfo::DescendsFrom(const RuntimeClassInfo* base) const {
     for (const RuntimeClassInfo* r = this; r != nullptr; r = r->baseClass) {

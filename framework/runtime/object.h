@@ -52,7 +52,9 @@ template <class T> T* DowncastTo(CObject* object) {
 #define LUM_DECLARE_CLASS(name)                                                                    \
 public:                                                                                            \
     static const RuntimeClassInfo class##name;                                                     \
-    static const RuntimeClassInfo* StaticClass() { return &class##name; }                          \
+    static const RuntimeClassInfo* StaticClass() {                                                 \
+        return &class##name;                                                                       \
+    }                                                                                              \
     const RuntimeClassInfo* GetRuntimeClassInfo() const override;
 
 #define LUM_DECLARE_CREATABLE(name)                                                                \
@@ -61,12 +63,18 @@ public:                                                                         
 
 // In one source file.
 #define LUM_IMPLEMENT_CLASS(name, base)                                                            \
-    const RuntimeClassInfo name::class##name = {#name,   sizeof(name),  0xFFFF,                    \
-                                                nullptr, &base::class##base, nullptr};              \
-    const RuntimeClassInfo* name::GetRuntimeClassInfo() const { return &class##name; }
+    const RuntimeClassInfo name::class##name = {#name,   sizeof(name),       0xFFFF,               \
+                                                nullptr, &base::class##base, nullptr};             \
+    const RuntimeClassInfo* name::GetRuntimeClassInfo() const {                                    \
+        return &class##name;                                                                       \
+    }
 
 #define LUM_IMPLEMENT_CREATABLE(name, base)                                                        \
-    CObject* name::CreateObject() { return new name; }                                             \
+    CObject* name::CreateObject() {                                                                \
+        return new name;                                                                           \
+    }                                                                                              \
     const RuntimeClassInfo name::class##name = {                                                   \
         #name, sizeof(name), 0xFFFF, &name::CreateObject, &base::class##base, nullptr};            \
-    const RuntimeClassInfo* name::GetRuntimeClassInfo() const { return &class##name; }
+    const RuntimeClassInfo* name::GetRuntimeClassInfo() const {                                    \
+        return &class##name;                                                                       \
+    }

@@ -36,7 +36,9 @@ CSlotTable::CSlotTable() {
     InitializeCriticalSection(&lock);
 }
 
-CSlotTable* CSlotTable::Existing() { return slotTable; }
+CSlotTable* CSlotTable::Existing() {
+    return slotTable;
+}
 
 CSlotTable* CSlotTable::Get() {
     if (slotTable == nullptr) {

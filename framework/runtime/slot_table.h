@@ -72,7 +72,9 @@ public:
     CNoTrackObject* record = nullptr;
 };
 
-template <class T> CNoTrackObject* MakeRecord() { return new T; }
+template <class T> CNoTrackObject* MakeRecord() {
+    return new T;
+}
 
 template <class T> class ThreadLocal : public CThreadLocalHolder {
 public:

@@ -10,7 +10,9 @@ __attribute__((init_priority(200))) ThreadLocal<_AFX_THREAD_STATE> threadStateHo
 __attribute__((init_priority(200))) ProcessLocal<AFX_MODULE_STATE> moduleStateHolder;
 __attribute__((init_priority(200))) ProcessLocal<_AFX_WIN_STATE> windowStateHolder;
 
-CNoTrackObject* MakeBaseModuleState() { return new AFX_MODULE_STATE(TRUE); }
+CNoTrackObject* MakeBaseModuleState() {
+    return new AFX_MODULE_STATE(TRUE);
+}
 
 // The executable's library context: not a library, multibyte text in the
 // system's ANSI code page. At exit, every thread's records go.
@@ -31,21 +33,33 @@ AFX_MODULE_STATE* GetModuleState() {
     return static_cast<AFX_MODULE_STATE*>(moduleStateHolder.GetRecord(&MakeBaseModuleState));
 }
 
-AFX_MODULE_THREAD_STATE* GetModuleThreadState() { return GetModuleState()->threadData.Get(); }
+AFX_MODULE_THREAD_STATE* GetModuleThreadState() {
+    return GetModuleState()->threadData.Get();
+}
 
-_AFX_THREAD_STATE* GetThreadState() { return threadStateHolder.Get(); }
+_AFX_THREAD_STATE* GetThreadState() {
+    return threadStateHolder.Get();
+}
 
-_AFX_WIN_STATE* GetWindowState() { return windowStateHolder.Get(); }
+_AFX_WIN_STATE* GetWindowState() {
+    return windowStateHolder.Get();
+}
 
-DisplayData& GetDisplayData() { return displayData; }
+DisplayData& GetDisplayData() {
+    return displayData;
+}
 
 AFX_MODULE_STATE::AFX_MODULE_STATE(BOOL library) : isLibrary(static_cast<BYTE>(library)) {}
 
-AFX_MODULE_STATE::~AFX_MODULE_STATE() { threadData.Release(); }
+AFX_MODULE_STATE::~AFX_MODULE_STATE() {
+    threadData.Release();
+}
 
 AFX_MODULE_THREAD_STATE::AFX_MODULE_THREAD_STATE() : newHandler(&ThrowingNewHandler) {}
 
-AFX_MODULE_THREAD_STATE::~AFX_MODULE_THREAD_STATE() { DeleteHandleTables(this); }
+AFX_MODULE_THREAD_STATE::~AFX_MODULE_THREAD_STATE() {
+    DeleteHandleTables(this);
+}
 
 _AFX_THREAD_STATE::_AFX_THREAD_STATE() = default;
 

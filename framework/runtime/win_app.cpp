@@ -76,7 +76,9 @@ CWinApp::~CWinApp() {
     free(profileName);
 }
 
-BOOL CWinApp::StartInstance() { return TRUE; }
+BOOL CWinApp::StartInstance() {
+    return TRUE;
+}
 
 int CWinApp::RunLoop() {
     if (mainWindow == nullptr && GetModuleState()->userControl) {
@@ -136,17 +138,27 @@ void CWinApp::HandleExitCommand() {
 
 // The recent-file list belongs to the document layer, which this framework
 // does not build: its entry stays disabled and its commands open nothing.
-void CWinApp::UpdateRecentFileCommand(CCmdUI* state) { state->SetEnabled(FALSE); }
+void CWinApp::UpdateRecentFileCommand(CCmdUI* state) {
+    state->SetEnabled(FALSE);
+}
 
-BOOL CWinApp::OpenRecentFile(UINT) { return FALSE; }
+BOOL CWinApp::OpenRecentFile(UINT) {
+    return FALSE;
+}
 
-void* CWinApp::OpenDocument(const char*) { return nullptr; }
+void* CWinApp::OpenDocument(const char*) {
+    return nullptr;
+}
 
 void CWinApp::AddRecentFile(const char*) {}
 
-BOOL CWinApp::StartApplication() { return TRUE; }
+BOOL CWinApp::StartApplication() {
+    return TRUE;
+}
 
-BOOL CWinApp::SaveChangedDocuments() { return TRUE; }
+BOOL CWinApp::SaveChangedDocuments() {
+    return TRUE;
+}
 
 int CWinApp::ShowMessageBox(const char* text, UINT type, UINT promptId) {
     SetModelessEnabled(FALSE);
@@ -195,7 +207,9 @@ void CWinApp::ShowWaitCursor(int delta) {
     }
 }
 
-BOOL CWinApp::HandleDdeCommand(const char*) { return FALSE; }
+BOOL CWinApp::HandleDdeCommand(const char*) {
+    return FALSE;
+}
 
 void CWinApp::DeriveNamesAndPaths() {
     AFX_MODULE_STATE* module = GetModuleState();
@@ -315,7 +329,9 @@ void CWinApp::SaveStandardSettings() {
     }
 }
 
-CWinApp* GetApplication() { return GetModuleState()->currentApp; }
+CWinApp* GetApplication() {
+    return GetModuleState()->currentApp;
+}
 
 int MessageBoxText(const char* text, UINT type, UINT helpId) {
     CWinApp* app = GetApplication();

@@ -9,7 +9,9 @@
 
 LUM_IMPLEMENT_CLASS(CWinThread, CCmdTarget)
 
-CWinThread::CWinThread() { GetCursorPos(&lastCursorPos); }
+CWinThread::CWinThread() {
+    GetCursorPos(&lastCursorPos);
+}
 
 CWinThread::~CWinThread() {
     if (threadHandle != nullptr) {
@@ -21,7 +23,9 @@ CWinThread::~CWinThread() {
     }
 }
 
-BOOL CWinThread::StartInstance() { return FALSE; }
+BOOL CWinThread::StartInstance() {
+    return FALSE;
+}
 
 int CWinThread::RunLoop() {
     BOOL idle = TRUE;
@@ -80,8 +84,8 @@ BOOL CWinThread::IdleStep(LONG count) {
         if (mainWindow != nullptr && mainWindow->windowHandle != nullptr &&
             IsWindowVisible(mainWindow->windowHandle)) {
             DeliverToObject(mainWindow, mainWindow->windowHandle, WM_LUM_IDLEUPDATECMDUI, TRUE, 0);
-            CWnd::SendToDescendants(mainWindow->windowHandle, WM_LUM_IDLEUPDATECMDUI, TRUE, 0,
-                                    TRUE, TRUE);
+            CWnd::SendToDescendants(mainWindow->windowHandle, WM_LUM_IDLEUPDATECMDUI, TRUE, 0, TRUE,
+                                    TRUE);
         }
         // Frame windows would be refreshed here; this program has none.
     } else if (GetModuleThreadState()->temporaryHoldCount == 0) {
@@ -91,7 +95,9 @@ BOOL CWinThread::IdleStep(LONG count) {
     return count < 0;
 }
 
-int CWinThread::FinishInstance() { return static_cast<int>(currentMessage.wParam); }
+int CWinThread::FinishInstance() {
+    return static_cast<int>(currentMessage.wParam);
+}
 
 LRESULT CWinThread::HandleCallbackException(CException*, const MSG* message) {
     if (message->message == WM_CREATE) {
@@ -178,8 +184,8 @@ BOOL CWinThread::DispatchThreadMessage(const MSG* message) {
             for (const MessageMapEntry* e = map->entries; e->signature != 0; ++e) {
                 if (e->message == 0xC000 &&
                     *reinterpret_cast<const UINT*>(e->signature) == message->message) {
-                    reinterpret_cast<mapform::Window<10>::Thunk>(e->handler)(
-                        this, message->wParam, message->lParam);
+                    reinterpret_cast<mapform::Window<10>::Thunk>(e->handler)(this, message->wParam,
+                                                                             message->lParam);
                     return TRUE;
                 }
             }
@@ -260,7 +266,9 @@ CWnd* GetMainWindow() {
     return thread != nullptr ? thread->MainWindowForUi() : nullptr;
 }
 
-void PostQuit(int exitCode) { PostQuitMessage(exitCode); }
+void PostQuit(int exitCode) {
+    PostQuitMessage(exitCode);
+}
 
 BOOL IsHelpKey(const MSG* message) {
     return message->message == WM_KEYDOWN && message->wParam == VK_F1 &&
@@ -284,7 +292,9 @@ LRESULT CALLBACK MessageFilterHook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(GetThreadState()->messageFilterHook, code, wParam, lParam);
 }
 
-void LockTemporaryMaps() { ++GetModuleThreadState()->temporaryHoldCount; }
+void LockTemporaryMaps() {
+    ++GetModuleThreadState()->temporaryHoldCount;
+}
 
 BOOL UnlockTemporaryMaps(BOOL deleteTemporaries) {
     AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();

@@ -13,7 +13,9 @@ const MessageMapEntry cmdTargetEntries[] = {{0, 0, 0, 0, 0, nullptr}};
 
 const MessageMap CCmdTarget::messageMap = {nullptr, cmdTargetEntries};
 
-const MessageMap* CCmdTarget::GetClassMessageMap() const { return &messageMap; }
+const MessageMap* CCmdTarget::GetClassMessageMap() const {
+    return &messageMap;
+}
 
 const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UINT message, UINT code,
                                       UINT id) {
@@ -41,8 +43,8 @@ BOOL CCmdTarget::RouteCommand(UINT id, int code, void* extra, CommandHandlerInfo
     }
     for (const MessageMap* map = GetClassMessageMap(); map != nullptr; map = map->base) {
         if (const MessageMapEntry* e = LookUpMapEntry(map->entries, message, notification, id)) {
-            return InvokeCommandHandler(this, id, static_cast<int>(notification), e->handler,
-                                        extra, static_cast<UINT>(e->signature), info);
+            return InvokeCommandHandler(this, id, static_cast<int>(notification), e->handler, extra,
+                                        static_cast<UINT>(e->signature), info);
         }
     }
     return FALSE;

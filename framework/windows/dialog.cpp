@@ -17,9 +17,13 @@ namespace {
 
 constexpr UINT kHelpCommand = 0xE146;
 
-const WORD* Words(const DLGTEMPLATE* t) { return reinterpret_cast<const WORD*>(t); }
+const WORD* Words(const DLGTEMPLATE* t) {
+    return reinterpret_cast<const WORD*>(t);
+}
 
-bool IsExtended(const DLGTEMPLATE* t) { return Words(t)[1] == 0xFFFF; }
+bool IsExtended(const DLGTEMPLATE* t) {
+    return Words(t)[1] == 0xFFFF;
+}
 
 // Style, x and y sit at different offsets in the two template layouts.
 DWORD TemplateStyle(const DLGTEMPLATE* t) {
@@ -200,8 +204,8 @@ BOOL CDialog::CreateFromTemplate(const DLGTEMPLATE* dialogTemplate, CWnd* parent
         stateFlags |= WND_CONTINUE_MODAL;
         ArmCreationHook(this);
         window = CreateDialogIndirectParamA(
-            instance, dialogTemplate, parentWindow != nullptr ? parentWindow->windowHandle : nullptr,
-            &FrameworkDlgProc, 0);
+            instance, dialogTemplate,
+            parentWindow != nullptr ? parentWindow->windowHandle : nullptr, &FrameworkDlgProc, 0);
     } catch (CException* e) {
         e->Discard();
         modalResult = -1;
@@ -293,7 +297,9 @@ void CDialog::HandleOk() {
     }
 }
 
-void CDialog::HandleCancel() { CloseDialog(IDCANCEL); }
+void CDialog::HandleCancel() {
+    CloseDialog(IDCANCEL);
+}
 
 BOOL CDialog::TransferData(BOOL saveAndValidate) {
     CExchangeContext context = {saveAndValidate, this, nullptr};
@@ -317,8 +323,8 @@ BOOL CDialog::TransferData(BOOL saveAndValidate) {
 }
 
 BOOL CDialog::InitializeDialog() {
-    BOOL applied = initData != nullptr ? ApplyDialogInitData(initData)
-                                       : ApplyDialogInitData(templateName);
+    BOOL applied =
+        initData != nullptr ? ApplyDialogInitData(initData) : ApplyDialogInitData(templateName);
     if (!applied || !TransferData(FALSE)) {
         CloseDialog(-1);
         return FALSE;
@@ -342,7 +348,9 @@ LRESULT CDialog::HandleSetFont(WPARAM wParam, LPARAM) {
     return DefaultForCurrentMessage();
 }
 
-LRESULT CDialog::HandleQuery3dControls(WPARAM, LPARAM) { return 0xFFFF; }
+LRESULT CDialog::HandleQuery3dControls(WPARAM, LPARAM) {
+    return 0xFFFF;
+}
 
 LRESULT CDialog::HandleCommandHelp(WPARAM, LPARAM lParam) {
     DWORD context = static_cast<DWORD>(lParam);

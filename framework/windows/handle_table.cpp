@@ -15,7 +15,9 @@ CHandleTable::CHandleTable(const RuntimeClassInfo* wrapperClass, HandleField han
     temporaryObjects.SetTableSize(7, FALSE);
 }
 
-CHandleTable::~CHandleTable() { DeleteTemporaries(); }
+CHandleTable::~CHandleTable() {
+    DeleteTemporaries();
+}
 
 void* CHandleTable::operator new(size_t size) {
     void* p = AllocateObjectMemory(size);
@@ -25,7 +27,9 @@ void* CHandleTable::operator new(size_t size) {
     return p;
 }
 
-void CHandleTable::operator delete(void* p) noexcept { FreeObjectMemory(p); }
+void CHandleTable::operator delete(void* p) noexcept {
+    FreeObjectMemory(p);
+}
 
 void CHandleTable::WriteHandle(CObject* wrapper, HANDLE handle) const {
     HANDLE* field = handleField(wrapper);
@@ -55,8 +59,8 @@ CObject* CHandleTable::ObjectFor(HANDLE handle) {
         // Temporaries may spend the safety pool: running out here must not
         // fail a message that only wanted to look at a handle.
         SafetyPoolScope pool;
-        wrapper = wrapperClass->creationFunction != nullptr ? wrapperClass->creationFunction()
-                                                            : nullptr;
+        wrapper =
+            wrapperClass->creationFunction != nullptr ? wrapperClass->creationFunction() : nullptr;
         if (wrapper == nullptr) {
             RaiseMemoryException();
         }
@@ -75,7 +79,9 @@ void CHandleTable::BindPermanent(HANDLE handle, CObject* wrapper) {
     permanentObjects.ValueSlot(handle) = wrapper;
 }
 
-void CHandleTable::UnbindPermanent(HANDLE handle) { permanentObjects.Erase(handle); }
+void CHandleTable::UnbindPermanent(HANDLE handle) {
+    permanentObjects.Erase(handle);
+}
 
 void CHandleTable::DeleteTemporaries() {
     POSITION position = temporaryObjects.FirstPosition();
@@ -140,13 +146,15 @@ CHandleTable* GetDcTable(BOOL create) {
 }
 
 CHandleTable* GetGdiObjectTable(BOOL create) {
-    return GetTable(GetModuleThreadState()->gdiObjectTable, create,
-                    LUM_RUNTIME_CLASS(CGdiObject), &GdiObjectHandleField, 1);
+    return GetTable(GetModuleThreadState()->gdiObjectTable, create, LUM_RUNTIME_CLASS(CGdiObject),
+                    &GdiObjectHandleField, 1);
 }
 
 // Image lists get their wrappers with the drawing layer; until then their
 // table is never asked to create.
-CHandleTable* GetImageListTable(BOOL) { return GetModuleThreadState()->imageListTable; }
+CHandleTable* GetImageListTable(BOOL) {
+    return GetModuleThreadState()->imageListTable;
+}
 
 void DeleteAllTemporaries() {
     AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();

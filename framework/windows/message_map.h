@@ -157,11 +157,13 @@ public:                                                                         
 
 // Map definition, in one source file.
 #define LUM_BEGIN_MESSAGE_MAP(cls, base)                                                           \
-    const MessageMap* cls::GetClassMessageMap() const { return &cls::messageMap; }                \
+    const MessageMap* cls::GetClassMessageMap() const {                                            \
+        return &cls::messageMap;                                                                   \
+    }                                                                                              \
     static const MessageMapEntry cls##_entries[] = {
 
 #define LUM_END_MESSAGE_MAP(cls, base)                                                             \
-    {0, 0, 0, 0, 0, nullptr}                                                                       \
+    { 0, 0, 0, 0, 0, nullptr }                                                                     \
     }                                                                                              \
     ;                                                                                              \
     const MessageMap cls::messageMap = {&base::messageMap, cls##_entries};
@@ -172,7 +174,11 @@ public:                                                                         
 
 // A registered message: `number` is the variable holding its number.
 #define LUM_ON_REGISTERED_MESSAGE(number, cls, fn)                                                 \
-    {0xC000, 0, 0, 0, reinterpret_cast<UINT_PTR>(&number),                                         \
+    {0xC000,                                                                                       \
+     0,                                                                                            \
+     0,                                                                                            \
+     0,                                                                                            \
+     reinterpret_cast<UINT_PTR>(&number),                                                          \
      mapform::HandlerOf<mapform::Window<10>, &cls::fn>()},
 
 // A thread message, handled as void fn(WPARAM, LPARAM).
@@ -196,7 +202,7 @@ public:                                                                         
 
 // A notification through WM_NOTIFY: void fn(NMHDR*, LRESULT*).
 #define LUM_ON_NOTIFY(code, id, cls, fn)                                                           \
-    {WM_NOTIFY, (code) & 0xFFFFu, id, id, 38, mapform::HandlerOf<mapform::Command<38>, &cls::fn>()},
+    {WM_NOTIFY, (code)&0xFFFFu, id, id, 38, mapform::HandlerOf<mapform::Command<38>, &cls::fn>()},
 
 // A control's own WM_COMMAND notification, reflected back to it: void fn().
 #define LUM_ON_CONTROL_REFLECT(code, cls, fn)                                                      \
@@ -205,7 +211,7 @@ public:                                                                         
 // A control's own WM_NOTIFY notification, reflected back to it:
 // void fn(NMHDR*, LRESULT*).
 #define LUM_ON_NOTIFY_REFLECT(code, cls, fn)                                                       \
-    {0xBC4E, (code) & 0xFFFFu, 0, 0, 38, mapform::HandlerOf<mapform::Command<38>, &cls::fn>()},
+    {0xBC4E, (code)&0xFFFFu, 0, 0, 38, mapform::HandlerOf<mapform::Command<38>, &cls::fn>()},
 
 // A window message reflected back to the control that caused it.
 #define LUM_ON_MESSAGE_REFLECT(msg, sig, cls, fn)                                                  \

@@ -20,10 +20,18 @@ bool IsPlacementObject(const CWnd* w) {
 
 } // namespace
 
-CWnd& PlaceTop() { return placeTop; }
-CWnd& PlaceBottom() { return placeBottom; }
-CWnd& PlaceTopMost() { return placeTopMost; }
-CWnd& PlaceNoTopMost() { return placeNoTopMost; }
+CWnd& PlaceTop() {
+    return placeTop;
+}
+CWnd& PlaceBottom() {
+    return placeBottom;
+}
+CWnd& PlaceTopMost() {
+    return placeTopMost;
+}
+CWnd& PlaceNoTopMost() {
+    return placeNoTopMost;
+}
 
 CWnd::~CWnd() {
     if (windowHandle != nullptr && !IsPlacementObject(this)) {
@@ -218,8 +226,8 @@ BOOL CWnd::CreateWithStyles(DWORD exStyle, const char* className, const char* wi
     return window != nullptr;
 }
 
-BOOL CWnd::CreateChild(const char* className, const char* windowName, DWORD style,
-                       const RECT* rect, CWnd* parent, UINT id, void* context) {
+BOOL CWnd::CreateChild(const char* className, const char* windowName, DWORD style, const RECT* rect,
+                       CWnd* parent, UINT id, void* context) {
     return CreateWithStyles(0, className, windowName, style | WS_CHILD, rect->left, rect->top,
                             rect->right - rect->left, rect->bottom - rect->top,
                             parent != nullptr ? parent->windowHandle : nullptr,

@@ -43,8 +43,7 @@ public:
     // No control container is ever installed, so no ambient property.
     virtual BOOL QueryAmbientProperty(LONG, void*) { return FALSE; }
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    virtual BOOL DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam,
-                                    LRESULT* result);
+    virtual BOOL DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual LRESULT CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void AfterFinalMessage() {}
     virtual BOOL HandleReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam,
@@ -53,9 +52,9 @@ public:
     virtual BOOL IsFrameWindow() const { return FALSE; }
     virtual BOOL SetControlSiteDialogInfo(void*) { return FALSE; }
 
-    BOOL CreateWithStyles(DWORD exStyle, const char* className, const char* windowName,
-                          DWORD style, int x, int y, int width, int height, HWND parent,
-                          HMENU idOrMenu, void* context);
+    BOOL CreateWithStyles(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+                          int x, int y, int width, int height, HWND parent, HMENU idOrMenu,
+                          void* context);
 
     BOOL ReflectToSelf(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     BOOL NotifyWithCurrentMessage(LRESULT* result);
@@ -94,8 +93,9 @@ public:
     BOOL ChangeExStyle(DWORD remove, DWORD add, UINT positioning = 0);
     void SetWindowText(const char* text) { ::SetWindowTextA(windowHandle, text); }
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
-        return ::SetWindowPos(windowHandle, insertAfter != nullptr ? insertAfter->windowHandle : nullptr,
-                              x, y, cx, cy, flags);
+        return ::SetWindowPos(windowHandle,
+                              insertAfter != nullptr ? insertAfter->windowHandle : nullptr, x, y,
+                              cx, cy, flags);
     }
     BOOL ShowWindow(int command) { return ::ShowWindow(windowHandle, command); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(windowHandle); }
@@ -157,4 +157,3 @@ CWnd& PlaceTop();
 CWnd& PlaceBottom();
 CWnd& PlaceTopMost();
 CWnd& PlaceNoTopMost();
-

@@ -130,7 +130,9 @@ void CWnd::HandleParentNotify(WPARAM wParam, LPARAM lParam) {
     DefaultForCurrentMessage();
 }
 
-void CWnd::HandleDestroy() { DefaultForCurrentMessage(); }
+void CWnd::HandleDestroy() {
+    DefaultForCurrentMessage();
+}
 
 LRESULT CWnd::HandleTopLevelActivation(WPARAM, LPARAM) {
     // Tool tips would be hidden here on deactivation; this framework has none.

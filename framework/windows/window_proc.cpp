@@ -36,7 +36,9 @@ LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DeliverToObject(object, window, message, wParam, lParam);
 }
 
-WNDPROC GetCommonWindowProc() { return &CommonWindowProc; }
+WNDPROC GetCommonWindowProc() {
+    return &CommonWindowProc;
+}
 
 LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     _AFX_THREAD_STATE* state = GetThreadState();
@@ -68,8 +70,7 @@ void ArmCreationHook(CWnd* object) {
         return;
     }
     if (state->cbtHook == nullptr) {
-        state->cbtHook =
-            SetWindowsHookExA(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId());
+        state->cbtHook = SetWindowsHookExA(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId());
         if (state->cbtHook == nullptr) {
             RaiseMemoryException();
         }

@@ -20,8 +20,12 @@ struct InitRecord {
 #pragma pack(pop)
 static_assert(sizeof(InitRecord) == 8);
 
-HWND FirstChild(HWND parent) { return GetWindow(parent, GW_CHILD); }
-HWND NextSibling(HWND window) { return GetWindow(window, GW_HWNDNEXT); }
+HWND FirstChild(HWND parent) {
+    return GetWindow(parent, GW_CHILD);
+}
+HWND NextSibling(HWND window) {
+    return GetWindow(window, GW_HWNDNEXT);
+}
 
 } // namespace
 
@@ -154,7 +158,9 @@ BOOL PaintDialogColours(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF 
     return TRUE;
 }
 
-void RefreshSystemColours() { GetDisplayData().RefreshColours(); }
+void RefreshSystemColours() {
+    GetDisplayData().RefreshColours();
+}
 
 void RefreshSystemMetrics() {
     DisplayData& display = GetDisplayData();

@@ -4,7 +4,9 @@
 
 namespace {
 
-std::string SettingPath(const char* name) { return std::string("Bt848\\") + name; }
+std::string SettingPath(const char* name) {
+    return std::string("Bt848\\") + name;
+}
 
 template <typename Query> RawValue Load(const char* name, Query query) {
     RawValue value;
@@ -32,7 +34,9 @@ template <typename Query> RawValue Load(const char* name, Query query) {
 
 } // namespace
 
-void DeleteDeviceKey() { RegDeleteTreeA(HKEY_CLASSES_ROOT, "Bt848"); }
+void DeleteDeviceKey() {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "Bt848");
+}
 
 bool KeyExists(const char* path) {
     ScopedKey key;
@@ -51,11 +55,15 @@ void StoreRaw(const char* name, DWORD type, const std::string& bytes) {
                              static_cast<DWORD>(bytes.size())));
 }
 
-RawValue LoadRaw(const char* name) { return Load(name, &RegQueryValueExA); }
+RawValue LoadRaw(const char* name) {
+    return Load(name, &RegQueryValueExA);
+}
 
 RawValue LoadRawWide(const char* name) {
-    return Load(name, [](HKEY key, const char*, DWORD* reserved, DWORD* type, BYTE* data,
-                         DWORD* size) { return RegQueryValueExW(key, nullptr, reserved, type, data, size); });
+    return Load(name,
+                [](HKEY key, const char*, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size) {
+                    return RegQueryValueExW(key, nullptr, reserved, type, data, size);
+                });
 }
 
 void RestrictToReaders(const char* path) {

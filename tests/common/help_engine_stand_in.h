@@ -46,9 +46,9 @@ public:
             std::memcpy(&fileOffset, p + 12, 2);
         }
         if (fileOffset != 0 && fileOffset < data->cbData) {
-            request.file.assign(reinterpret_cast<const char*>(p + fileOffset),
-                                strnlen(reinterpret_cast<const char*>(p + fileOffset),
-                                        data->cbData - fileOffset));
+            request.file.assign(
+                reinterpret_cast<const char*>(p + fileOffset),
+                strnlen(reinterpret_cast<const char*>(p + fileOffset), data->cbData - fileOffset));
         }
         self->requests.push_back(request);
         return self->answer;

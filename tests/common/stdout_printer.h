@@ -63,7 +63,6 @@ class StdoutPrinter : public testing::EmptyTestEventListener {
 
 } // namespace testsupport
 
-
 namespace testsupport {
 
 // Replaces gtest's default printer with the stdout-only one.

@@ -38,8 +38,8 @@ protected:
         EXPECT_TRUE(EndsWithNoCase(request.file, "\\LUMCFG.HLP")) << request.file;
         // The tool has finished with the key once its thread answers again.
         DWORD_PTR answer = 0;
-        EXPECT_NE(0, SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout,
-                                         &answer));
+        EXPECT_NE(
+            0, SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout, &answer));
     }
 };
 
@@ -158,8 +158,8 @@ TEST_F(HelpTest, BeforeVersion351F1ReachesHelpThroughTheMessageFilter) {
     EXPECT_EQ(2u, engine.requests.size());
     EXPECT_EQ(kSettingsContext, engine.requests[1].data);
     DWORD_PTR answer = 0;
-    EXPECT_NE(0, SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout,
-                                     &answer));
+    EXPECT_NE(0,
+              SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout, &answer));
     ASSERT_TRUE(MakeActive(dialog, tool.threadId));
     PressKey(VK_ESCAPE);
     EXPECT_EQ(27u, ExitCode());

@@ -121,7 +121,9 @@ LUM_BEGIN_MESSAGE_MAP(HelpDialog, CDialog)
 LUM_ON_MESSAGE(WM_LUM_IDLE_KICK, 10, HelpDialog, OnIdleKick)
 LUM_END_MESSAGE_MAP(HelpDialog, CDialog)
 
-HICON SystemIcon(LPCSTR id) { return LoadIconA(nullptr, id); }
+HICON SystemIcon(LPCSTR id) {
+    return LoadIconA(nullptr, id);
+}
 
 // Runs a dialog as the thread's main window. Its end posts the quit that
 // ends a program; a test takes it out of the queue again.
@@ -196,7 +198,9 @@ TEST(FrameworkMessageBox, ExclamationIsAddedOnlyToButtonSetsThatAskForIt) {
     int button = IDOK;
     // A message left in the queue for a closed box could reach a later
     // window that gets the same handle: exactly one, for a button it has.
-    watcher.onBox = [&](HWND box) { PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0); };
+    watcher.onBox = [&](HWND box) {
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+    };
     for (const Case& c : cases) {
         button = c.button;
         size_t before = watcher.boxes.size();

@@ -39,9 +39,9 @@ public:
         }
     }
     void OnEnterIdle(WPARAM reason, CWnd* dialog) {
-        log->push_back({WM_ENTERIDLE, reason,
-                        reinterpret_cast<LPARAM>(dialog != nullptr ? dialog->windowHandle
-                                                                   : nullptr)});
+        log->push_back(
+            {WM_ENTERIDLE, reason,
+             reinterpret_cast<LPARAM>(dialog != nullptr ? dialog->windowHandle : nullptr)});
     }
     void OnRoutedCommand() { ++routedCommands; }
 
@@ -258,9 +258,13 @@ void ExpectWholeIdlePhases(UINT templateId, bool ownerHears) {
     EXPECT_EQ(log, expected);
 }
 
-TEST(ModalRun, OwnerHearsEnterIdleOncePerIdlePhaseNotPerKick) { ExpectWholeIdlePhases(kHidden, true); }
+TEST(ModalRun, OwnerHearsEnterIdleOncePerIdlePhaseNotPerKick) {
+    ExpectWholeIdlePhases(kHidden, true);
+}
 
-TEST(ModalRun, NoIdleMessageStyleKeepsTheOwnerQuiet) { ExpectWholeIdlePhases(kQuiet, false); }
+TEST(ModalRun, NoIdleMessageStyleKeepsTheOwnerQuiet) {
+    ExpectWholeIdlePhases(kQuiet, false);
+}
 
 TEST(ModalRun, ClosingDuringInitialisationEndsWithoutTheLoop) {
     DialogApp app;
@@ -355,8 +359,8 @@ TEST_P(Ending, LeavesTheLastRetrievedMessageInTheThreadRecord) {
     std::vector<Seen> log;
     TestDialog dialog(c.templateId, nullptr, &log);
     dialog.onKick = [&](LPARAM) {
-        HWND target = c.control != 0 ? ::GetDlgItem(dialog.windowHandle, c.control)
-                                     : dialog.windowHandle;
+        HWND target =
+            c.control != 0 ? ::GetDlgItem(dialog.windowHandle, c.control) : dialog.windowHandle;
         PostMessageA(target, c.message, c.wParam, 1);
         return 0;
     };
@@ -370,8 +374,7 @@ INSTANTIATE_TEST_SUITE_P(
     Keys, Ending,
     testing::Values(
         EndingCase{"Enter", kVisible, 301, WM_KEYDOWN, VK_RETURN, IDOK, WM_KEYDOWN, VK_RETURN},
-        EndingCase{"Escape", kVisible, 301, WM_KEYDOWN, VK_ESCAPE, IDCANCEL, WM_KEYDOWN,
-                   VK_ESCAPE},
+        EndingCase{"Escape", kVisible, 301, WM_KEYDOWN, VK_ESCAPE, IDCANCEL, WM_KEYDOWN, VK_ESCAPE},
         // The system dialog procedure answers the close command by posting a
         // cancel command: that is the message retrieved last.
         EndingCase{"CloseCommand", kVisible, 0, WM_SYSCOMMAND, SC_CLOSE, IDCANCEL, WM_COMMAND,

@@ -51,8 +51,7 @@ public:
     void HandleThrow(WPARAM, LPARAM) { RaiseUserException(); }
     LRESULT HandleNested(WPARAM, LPARAM l) {
         // Something else is delivered while this message is being handled.
-        SendMessageA(reinterpret_cast<HWND>(l), WM_SETTEXT, 0,
-                     reinterpret_cast<LPARAM>("inner"));
+        SendMessageA(reinterpret_cast<HWND>(l), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("inner"));
         nestedSawOwnMessage = CurrentMessage()->message == WM_TEST_NESTED;
         return 5;
     }
@@ -121,8 +120,8 @@ TEST(Creation, BoundBeforeTheFirstMessageAndSubclassed) {
     EXPECT_TRUE(w.boundAtNcCreate);
     ASSERT_GE(w.seen.size(), 3u);
     std::vector<Seen> head(w.seen.begin(), w.seen.begin() + 3);
-    EXPECT_EQ(head, (std::vector<Seen>{{WM_NCCREATE, 0, 0}, {WM_NCCALCSIZE, 0, 0},
-                                       {WM_CREATE, 0, 0}}));
+    EXPECT_EQ(head,
+              (std::vector<Seen>{{WM_NCCREATE, 0, 0}, {WM_NCCALCSIZE, 0, 0}, {WM_CREATE, 0, 0}}));
     EXPECT_EQ(CWnd::PermanentObjectFor(w.windowHandle), &w);
     EXPECT_EQ(GetWindowLongA(w.windowHandle, GWL_WNDPROC),
               reinterpret_cast<LONG>(GetCommonWindowProc()));
@@ -147,8 +146,8 @@ TEST(Creation, FailingCreateReturnsFalseAndUnbinds) {
 TEST(Creation, UnarmedChildWindowsAreLeftAlone) {
     RecordingWnd parent;
     ASSERT_TRUE(CreateTop(parent));
-    HWND child = CreateWindowA("BUTTON", "b", WS_CHILD, 0, 0, 10, 10, parent.windowHandle,
-                               nullptr, nullptr, nullptr);
+    HWND child = CreateWindowA("BUTTON", "b", WS_CHILD, 0, 0, 10, 10, parent.windowHandle, nullptr,
+                               nullptr, nullptr);
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(CWnd::PermanentObjectFor(child), nullptr);
     EXPECT_NE(SendMessageA(child, WM_LUM_WNDPROC_PROBE, 0, 0), 1);
@@ -171,9 +170,9 @@ TEST(Delivery, NestedDeliveriesKeepTheirOwnCurrentMessage) {
     RecordingWnd b;
     ASSERT_TRUE(CreateTop(a, "a"));
     ASSERT_TRUE(CreateTop(b, "b"));
-    EXPECT_EQ(SendMessageA(a.windowHandle, WM_TEST_NESTED, 0,
-                           reinterpret_cast<LPARAM>(b.windowHandle)),
-              5);
+    EXPECT_EQ(
+        SendMessageA(a.windowHandle, WM_TEST_NESTED, 0, reinterpret_cast<LPARAM>(b.windowHandle)),
+        5);
     EXPECT_TRUE(a.nestedSawOwnMessage);
     char text[16];
     GetWindowTextA(b.windowHandle, text, sizeof text);

@@ -22,8 +22,7 @@ int Count(const std::vector<Seen>& seen, UINT message) {
 
 bool MakeChild(CWnd& w, HWND parent, int id, const char* text = "child") {
     return w.CreateWithStyles(0, nullptr, text, WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              nullptr) != FALSE;
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr) != FALSE;
 }
 
 // A window whose scroll bars are stand-in sibling controls.
