@@ -5,6 +5,8 @@
 // one "ROW|" line per table.
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,20 +29,7 @@ namespace {
 }
 
 double NowNs() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / frequency * 1e9;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    std::size_t m = values.size() / 2;
-    return values.size() % 2 != 0 ? values[m] : (values[m - 1] + values[m]) / 2;
+    return NowSeconds() * 1e9;
 }
 
 // Per-object (or per-item) cost of the largest size over the smallest's:

@@ -4,6 +4,8 @@
 // messages retrieved); memory with the dialog open and across many About
 // boxes. Prints readable tables and one "ROW|" line per headline result.
 #include <windows.h>
+
+#include "bench_clock.h"
 #include <psapi.h>
 
 #include <algorithm>
@@ -54,23 +56,7 @@ using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFre
 }
 
 double Now() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / frequency * 1000.0;
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    std::size_t m = values.size() / 2;
-    return values.size() % 2 != 0 ? values[m] : (values[m - 1] + values[m]) / 2;
+    return NowSeconds() * 1000.0;
 }
 
 std::string HostToWinePath(const char* hostPath) {

@@ -1,5 +1,7 @@
 #include "settings_test_support.h"
 
+#include "common/window_text.h"
+
 #include <winternl.h>
 
 #include <cwctype>
@@ -69,18 +71,6 @@ bool NamesDeviceKey(HANDLE key) {
     const size_t at = path.find(device);
     return at != std::wstring::npos &&
            (at + device.size() == path.size() || path[at + device.size()] == L'\\');
-}
-
-std::string WindowText(HWND window) {
-    std::string text(GetWindowTextLengthA(window) + 1, '\0');
-    text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
-    return text;
-}
-
-bool HasClass(HWND window, const char* name) {
-    char className[32] = "";
-    GetClassNameA(window, className, sizeof className);
-    return lstrcmpiA(className, name) == 0;
 }
 
 BOOL CALLBACK FindShownBox(HWND window, LPARAM found) {

@@ -1,5 +1,7 @@
 #include "reliability/reliability_support.h"
 
+#include "common/window_text.h"
+
 #include <cstring>
 
 #include "framework/windows/window.h"
@@ -12,18 +14,6 @@ namespace {
 
 std::string SettingPath(const char* name) {
     return std::string("Bt848\\") + name;
-}
-
-std::string WindowText(HWND window) {
-    std::string text(GetWindowTextLengthA(window) + 1, '\0');
-    text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
-    return text;
-}
-
-bool HasClass(HWND window, const char* name) {
-    char className[32] = "";
-    GetClassNameA(window, className, sizeof className);
-    return lstrcmpiA(className, name) == 0;
 }
 
 struct Search {
