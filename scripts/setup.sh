@@ -2,7 +2,7 @@
 # Installs, idempotently, what the build and the tests need on Debian 12.
 set -euo pipefail
 
-need_pkgs=(g++-mingw-w64-i686 cmake make python3 googletest wine wine32:i386 wine64 xvfb xauth
+need_pkgs=(g++ g++-mingw-w64-i686 cmake make python3 googletest wine wine32:i386 wine64 xvfb xauth
            x11-utils x11-apps fonts-ipafont-gothic fonts-wine locales xdotool)
 
 missing=()
