@@ -12,6 +12,7 @@
 #include "framework/runtime/win_app.h"
 #include "framework/windows/dialog.h"
 #include "framework/windows/window_proc.h"
+#include "windows/window_test_support.h"
 
 namespace {
 
@@ -297,4 +298,111 @@ TEST(ContextHelp, FailedStartIsReportedOnceAndF1InTheReportDoesNotRetry) {
     ASSERT_EQ(watcher.boxes.size(), 1u);
     EXPECT_EQ(watcher.boxes[0].promptContext, 0x3F107u);
     EXPECT_EQ(app.promptContext, 0u);
+}
+
+namespace {
+
+// A window whose commands throw the framework's exceptions.
+class ThrowingWnd : public CWnd {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    void OnCommand() { RaiseResourceException(); }
+};
+
+LUM_BEGIN_MESSAGE_MAP(ThrowingWnd, CWnd)
+LUM_ON_COMMAND(0x8101, ThrowingWnd, OnCommand)
+LUM_END_MESSAGE_MAP(ThrowingWnd, CWnd)
+
+} // namespace
+
+// This program's string table has no text for the exception: the report
+// falls back to the prompt text chosen for the message.
+TEST(ExceptionReport, MenuCommandThatThrowsReportsTheCommandPrompt) {
+    HelpApp app;
+    BoxWatcher watcher(&app);
+    ThrowingWnd w;
+    ASSERT_TRUE(w.CreateWithStyles(0, nullptr, "throws", WS_OVERLAPPEDWINDOW, 0, 0, 100, 80,
+                                   nullptr, nullptr, nullptr));
+    wintest::PlainWindow button("BUTTON", WS_CHILD, w.windowHandle, 0x8101);
+    // A menu or accelerator command (no control): counted as handled.
+    EXPECT_EQ(SendMessageA(w.windowHandle, WM_COMMAND, 0x8101, 0), 1);
+    // From a control: the internal-error prompt.
+    SendMessageA(w.windowHandle, WM_COMMAND, 0x8101, reinterpret_cast<LPARAM>(button.handle));
+    char commandFailed[128] = {};
+    char internalError[128] = {};
+    LoadStringA(GetModuleHandleA(nullptr), 0xF109, commandFailed, sizeof commandFailed);
+    LoadStringA(GetModuleHandleA(nullptr), 0xF108, internalError, sizeof internalError);
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    EXPECT_EQ(watcher.boxes[0].text, commandFailed);
+    EXPECT_EQ(watcher.boxes[1].text, internalError);
+    EXPECT_EQ(watcher.boxes[0].icon, SystemIcon(IDI_HAND)) << "a resource failure stops";
+    EXPECT_EQ(watcher.boxes[0].title, "HelpTests");
+    w.DestroyHandle();
+}
+
+namespace {
+
+std::string TempIniPath() {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + "lumprofile.ini";
+}
+
+DWORD ReadDword(const char* path, const char* name, DWORD* type) {
+    HKEY key = nullptr;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    *type = REG_NONE;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
+    }
+    return size == sizeof value ? value : 0xFFFFFFFF;
+}
+
+} // namespace
+
+TEST(ProfileStore, IniBranchWritesTheEntryUnderItsSection) {
+    HelpApp app;
+    const std::string path = TempIniPath();
+    DeleteFileA(path.c_str());
+    free(app.profileName);
+    app.profileName = _strdup(path.c_str());
+    EXPECT_TRUE(app.StoreProfileInteger("Settings", "PreviewPages", 2));
+    char text[16] = {};
+    GetPrivateProfileStringA("Settings", "PreviewPages", "", text, sizeof text, path.c_str());
+    EXPECT_STREQ(text, "2");
+    DeleteFileA(path.c_str());
+}
+
+TEST(ProfileStore, RegistryBranchWritesAFourByteDword) {
+    HelpApp app;
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\LumTestMaker");
+    app.registryKey = _strdup("LumTestMaker");
+    free(app.profileName);
+    app.profileName = _strdup("LumTestProfile");
+    EXPECT_TRUE(app.StoreProfileInteger("Settings", "PreviewPages", 2));
+    DWORD type = REG_NONE;
+    EXPECT_EQ(ReadDword("Software\\LumTestMaker\\LumTestProfile\\Settings", "PreviewPages", &type),
+              2u);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\LumTestMaker");
+}
+
+TEST(ProfileStore, StandardSettingsWriteNothingWithoutPreviewPages) {
+    HelpApp app;
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\LumTestMaker");
+    app.registryKey = _strdup("LumTestMaker");
+    free(app.profileName);
+    app.profileName = _strdup("LumTestProfile");
+    app.SaveStandardSettings();
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\LumTestMaker", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    app.previewPages = 3;
+    app.SaveStandardSettings();
+    DWORD type = REG_NONE;
+    EXPECT_EQ(ReadDword("Software\\LumTestMaker\\LumTestProfile\\Settings", "PreviewPages", &type),
+              3u);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\LumTestMaker");
 }
