@@ -17,29 +17,6 @@ namespace {
 
 constexpr UINT kHelpCommand = 0xE146;
 
-const WORD* Words(const DLGTEMPLATE* t) {
-    return reinterpret_cast<const WORD*>(t);
-}
-
-bool IsExtended(const DLGTEMPLATE* t) {
-    return Words(t)[1] == 0xFFFF;
-}
-
-// Style, x and y sit at different offsets in the two template layouts.
-DWORD TemplateStyle(const DLGTEMPLATE* t) {
-    const BYTE* b = reinterpret_cast<const BYTE*>(t);
-    DWORD style;
-    CopyMemory(&style, b + (IsExtended(t) ? 12 : 0), sizeof style);
-    return style;
-}
-
-SHORT TemplateWord(const DLGTEMPLATE* t, int classicOffset, int extendedOffset) {
-    const BYTE* b = reinterpret_cast<const BYTE*>(t);
-    SHORT value;
-    CopyMemory(&value, b + (IsExtended(t) ? extendedOffset : classicOffset), sizeof value);
-    return value;
-}
-
 HGLOBAL LoadTemplateResource(HINSTANCE instance, const char* name) {
     HRSRC found = FindResourceA(instance, name, reinterpret_cast<LPCSTR>(RT_DIALOG));
     return found != nullptr ? LoadResource(instance, found) : nullptr;
@@ -54,8 +31,8 @@ bool HasHelpHandler(CCmdTarget* target) {
 
 LUM_BEGIN_MESSAGE_MAP(CDialog, CWnd)
 LUM_ON_MESSAGE(WM_LUM_CTLCOLOR, 4, CDialog, HandleDialogColor)
-LUM_ON_COMMAND(IDOK, CDialog, HandleOkCommand)
-LUM_ON_COMMAND(IDCANCEL, CDialog, HandleCancelCommand)
+LUM_ON_COMMAND(IDOK, CDialog, HandleOk)
+LUM_ON_COMMAND(IDCANCEL, CDialog, HandleCancel)
 LUM_ON_MESSAGE(WM_LUM_COMMAND_HELP, 10, CDialog, HandleCommandHelp)
 LUM_ON_MESSAGE(WM_LUM_HELP_HIT_TEST, 10, CDialog, HandleHelpHitTest)
 LUM_ON_MESSAGE(WM_LUM_QUERY3DCONTROLS, 10, CDialog, HandleQuery3dControls)
@@ -441,8 +418,9 @@ BOOL CDialog::WantsAutoCenter() const {
     if (t == nullptr) {
         return TRUE;
     }
-    DWORD placement = LOWORD(TemplateStyle(t)) & (DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE);
-    return placement == 0 && TemplateWord(t, 10, 18) == 0 && TemplateWord(t, 12, 20) == 0;
+    const TemplatePlacement placement = ReadTemplatePlacement(t);
+    const DWORD selfPlacing = LOWORD(placement.style) & (DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE);
+    return selfPlacing == 0 && placement.x == 0 && placement.y == 0;
 }
 
 BOOL CDialog::SetControlSiteDialogInfo(void* data) {

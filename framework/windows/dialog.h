@@ -65,8 +65,6 @@ public:
     LRESULT HandleQuery3dControls(WPARAM wParam, LPARAM lParam);
     LRESULT HandleCommandHelp(WPARAM wParam, LPARAM lParam);
     LRESULT HandleHelpHitTest(WPARAM wParam, LPARAM lParam);
-    void HandleOkCommand() { HandleOk(); }
-    void HandleCancelCommand() { HandleCancel(); }
 
     DWORD helpId;
     const char* templateName;

@@ -41,6 +41,10 @@ static_assert(sizeof(ExtendedTemplateHeader) == 26);
 static_assert(offsetof(ExtendedTemplateHeader, signature) == 2);
 static_assert(offsetof(ExtendedTemplateHeader, style) == 12);
 static_assert(offsetof(ExtendedTemplateHeader, itemCount) == 16);
+static_assert(offsetof(ExtendedTemplateHeader, x) == 18);
+static_assert(offsetof(ExtendedTemplateHeader, y) == 20);
+static_assert(offsetof(DLGTEMPLATE, x) == 10);
+static_assert(offsetof(DLGTEMPLATE, y) == 12);
 static_assert(sizeof(ExtendedItemHeader) == 24);
 
 // Room behind a copy for a font block that grows.
@@ -148,6 +152,16 @@ public:
 };
 
 } // namespace
+
+TemplatePlacement ReadTemplatePlacement(const DLGTEMPLATE* source) {
+    const BYTE* t = reinterpret_cast<const BYTE*>(source);
+    const Layout layout = ReadLayout(t);
+    const size_t x =
+        layout.extended ? offsetof(ExtendedTemplateHeader, x) : offsetof(DLGTEMPLATE, x);
+    const size_t y =
+        layout.extended ? offsetof(ExtendedTemplateHeader, y) : offsetof(DLGTEMPLATE, y);
+    return {layout.style, static_cast<SHORT>(ReadWord(t + x)), static_cast<SHORT>(ReadWord(t + y))};
+}
 
 CTemplateCopy::CTemplateCopy(const DLGTEMPLATE* source) {
     if (source != nullptr) {

@@ -30,6 +30,14 @@ public:
     BOOL usesSystemFont = FALSE;
 };
 
+// Where the template places the dialog: its style and x, y, from either layout.
+struct TemplatePlacement {
+    DWORD style;
+    SHORT x;
+    SHORT y;
+};
+TemplatePlacement ReadTemplatePlacement(const DLGTEMPLATE* source);
+
 // The font rule of dialog creation: TRUE when the dialog is to be made from
 // a copy with the system font, at *pointSize (0: the font's own size).
 BOOL NeedsSystemFont(const DLGTEMPLATE* source, WORD* pointSize);
