@@ -112,49 +112,6 @@ void StoreSetting(const char* name, int value) {
     ASSERT_EQ(ERROR_SUCCESS, StoreRaw(name, REG_SZ, std::string(text.c_str(), text.size() + 1)));
 }
 
-ImportPatch::ImportPatch(const char* dll, const char* function, void* replacement) {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-    for (; descriptor->Name != 0; ++descriptor) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + descriptor->Name), dll) != 0) {
-            continue;
-        }
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
-            base + (descriptor->OriginalFirstThunk != 0 ? descriptor->OriginalFirstThunk
-                                                        : descriptor->FirstThunk));
-        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++addresses) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
-                continue;
-            }
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0) {
-                slots.push_back(reinterpret_cast<void**>(&addresses->u1.Function));
-            }
-        }
-    }
-    for (void** slot : slots) {
-        DWORD old;
-        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
-        original = *slot;
-        *slot = replacement;
-        VirtualProtect(slot, sizeof *slot, old, &old);
-    }
-}
-
-ImportPatch::~ImportPatch() {
-    for (void** slot : slots) {
-        DWORD old;
-        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
-        *slot = original;
-        VirtualProtect(slot, sizeof *slot, old, &old);
-    }
-}
-
 HWND FindMessageBox() {
     Search search = {0, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&search));

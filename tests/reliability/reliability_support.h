@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "common/device_key.h"
+#include "common/import_patch.h"
 
 namespace rel {
 
@@ -34,23 +35,7 @@ LONG StoreRaw(const char* name, DWORD type, const std::string& bytes);
 // The setting's text as the tool stores it: decimal text and its NUL.
 void StoreSetting(const char* name, int value);
 
-// Points one entry of this program's import table elsewhere while alive.
-// The library code linked into the test calls through the same table.
-class ImportPatch {
-public:
-    ImportPatch(const char* dll, const char* function, void* replacement);
-    ~ImportPatch();
-    ImportPatch(const ImportPatch&) = delete;
-    ImportPatch& operator=(const ImportPatch&) = delete;
-
-    // The call as it was before the patch.
-    template <typename Call> Call Original() const { return reinterpret_cast<Call>(original); }
-    bool Applied() const { return !slots.empty(); }
-
-private:
-    std::vector<void**> slots;
-    void* original = nullptr;
-};
+using ::ImportPatch;
 
 struct SeenBox {
     std::string caption;

@@ -8,6 +8,7 @@
 #include "framework/windows/handle_table.h"
 #include "framework/windows/menu.h"
 #include "framework/windows/window.h"
+#include "common/import_patch.h"
 #include "tests/windows/window_test_support.h"
 
 namespace {
@@ -58,68 +59,24 @@ BOOL WINAPI CountingRestoreDc(HDC dc, int savedState) {
     return Counts().realRestoreDc(dc, savedState);
 }
 
-class ImportPatch {
-public:
-    ImportPatch(const char* library, const char* function, FARPROC replacement)
-        : real(GetProcAddress(GetModuleHandleA(library), function)) {
-        auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-        auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports =
-            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-        for (; d->Name != 0; ++d) {
-            auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-            for (; slot->u1.Function != 0; ++slot) {
-                if (slot->u1.Function == reinterpret_cast<DWORD>(real)) {
-                    Write(&slot->u1.Function, reinterpret_cast<DWORD>(replacement));
-                    slots.push_back(&slot->u1.Function);
-                }
-            }
-        }
-    }
-    ~ImportPatch() {
-        for (DWORD* slot : slots) {
-            Write(slot, reinterpret_cast<DWORD>(real));
-        }
-    }
-    ImportPatch(const ImportPatch&) = delete;
-    ImportPatch& operator=(const ImportPatch&) = delete;
-
-    FARPROC real;
-    std::vector<DWORD*> slots;
-
-private:
-    static void Write(DWORD* slot, DWORD value) {
-        DWORD old;
-        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
-        *slot = value;
-        VirtualProtect(slot, sizeof *slot, old, &old);
-    }
-};
-
-template <class F> F As(FARPROC p) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(p));
-}
-
 class CountedCalls {
 public:
     CountedCalls() {
         Counts() = CallCounts{};
-        Counts().realBeginPaint = As<decltype(&::BeginPaint)>(beginPaint.real);
-        Counts().realEndPaint = As<decltype(&::EndPaint)>(endPaint.real);
-        Counts().realDeleteDc = As<decltype(&::DeleteDC)>(deleteDc.real);
-        Counts().realSaveDc = As<decltype(&::SaveDC)>(saveDc.real);
-        Counts().realRestoreDc = As<decltype(&::RestoreDC)>(restoreDc.real);
+        Counts().realBeginPaint = beginPaint.Original<decltype(&::BeginPaint)>();
+        Counts().realEndPaint = endPaint.Original<decltype(&::EndPaint)>();
+        Counts().realDeleteDc = deleteDc.Original<decltype(&::DeleteDC)>();
+        Counts().realSaveDc = saveDc.Original<decltype(&::SaveDC)>();
+        Counts().realRestoreDc = restoreDc.Original<decltype(&::RestoreDC)>();
     }
     // Every function is imported, so every patch must have found its slot.
     bool Armed() const {
-        return !beginPaint.slots.empty() && !endPaint.slots.empty() && !deleteDc.slots.empty() &&
-               !saveDc.slots.empty() && !restoreDc.slots.empty();
+        return beginPaint.Applied() && endPaint.Applied() && deleteDc.Applied() &&
+               saveDc.Applied() && restoreDc.Applied();
     }
 
 private:
-    static FARPROC Fn(auto f) { return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(f)); }
+    static void* Fn(auto f) { return reinterpret_cast<void*>(f); }
     ImportPatch beginPaint{"user32.dll", "BeginPaint", Fn(&CountingBeginPaint)};
     ImportPatch endPaint{"user32.dll", "EndPaint", Fn(&CountingEndPaint)};
     ImportPatch deleteDc{"gdi32.dll", "DeleteDC", Fn(&CountingDeleteDc)};
