@@ -36,10 +36,19 @@ protected:
         EXPECT_EQ(HELP_CONTEXT, request.command);
         EXPECT_EQ(context, request.data) << std::hex << request.data;
         EXPECT_TRUE(EndsWithNoCase(request.file, "\\LUMCFG.HLP")) << request.file;
-        // The tool has finished with the key once its thread answers again.
+        WaitForToolThread(window);
+    }
+    // The tool has finished with earlier input once its thread answers again.
+    static void WaitForToolThread(HWND window) {
         DWORD_PTR answer = 0;
         EXPECT_NE(
             0, SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout, &answer));
+    }
+    // Escape in the settings dialog ends the tool with Escape's exit code.
+    void EndWithEscape(HWND dialog) {
+        ASSERT_TRUE(MakeActive(dialog, tool.threadId));
+        PressKey(VK_ESCAPE);
+        EXPECT_EQ(27u, ExitCode());
     }
 };
 
@@ -64,9 +73,7 @@ TEST_F(HelpTest, F1InEachDialogStartsHelpAtThatDialogsContext) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
 
     EXPECT_EQ(3u, engine.requests.size());
-    ASSERT_TRUE(MakeActive(dialog, tool.threadId));
-    PressKey(VK_ESCAPE);
-    EXPECT_EQ(27u, ExitCode());
+    EndWithEscape(dialog);
 }
 
 TEST_F(HelpTest, ShiftCtrlOrAltWithF1StartNothing) {
@@ -81,8 +88,7 @@ TEST_F(HelpTest, ShiftCtrlOrAltWithF1StartNothing) {
     // modified presses before it have had their turn.
     ExpectHelpAt(dialog, engine, kSettingsContext);
     EXPECT_EQ(1u, engine.requests.size());
-    PressKey(VK_ESCAPE);
-    EXPECT_EQ(27u, ExitCode());
+    EndWithEscape(dialog);
 }
 
 TEST_F(HelpTest, FailedStartIsReportedOnceAndF1InTheReportDoesNotTryAgain) {
@@ -115,9 +121,7 @@ TEST_F(HelpTest, FailedStartIsReportedOnceAndF1InTheReportDoesNotTryAgain) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(report); }));
     // Had F1 in the report asked again, that request would have come first.
     EXPECT_EQ(1u, engine.requests.size());
-    ASSERT_TRUE(MakeActive(dialog, tool.threadId));
-    PressKey(VK_ESCAPE);
-    EXPECT_EQ(27u, ExitCode());
+    EndWithEscape(dialog);
 }
 
 // The system version Wine reports to LUMCFG.EXE alone, for one case.
@@ -157,12 +161,8 @@ TEST_F(HelpTest, BeforeVersion351F1ReachesHelpThroughTheMessageFilter) {
         << "the message filter did not issue the help command";
     EXPECT_EQ(2u, engine.requests.size());
     EXPECT_EQ(kSettingsContext, engine.requests[1].data);
-    DWORD_PTR answer = 0;
-    EXPECT_NE(0,
-              SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout, &answer));
-    ASSERT_TRUE(MakeActive(dialog, tool.threadId));
-    PressKey(VK_ESCAPE);
-    EXPECT_EQ(27u, ExitCode());
+    WaitForToolThread(dialog);
+    EndWithEscape(dialog);
 }
 
 } // namespace
