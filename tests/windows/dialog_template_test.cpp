@@ -617,3 +617,17 @@ TEST(FontRule, DialogFromAReplacedCopy) {
         }
     }
 }
+
+TEST(TemplatePlacement, StyleAndPositionFromEitherLayout) {
+    for (bool extended : {false, true}) {
+        Shape s;
+        s.extended = extended;
+        s.style = WS_POPUP | DS_CENTER;
+        s.title = L"T";
+        Built b = Build(s);
+        const TemplatePlacement placement = ReadTemplatePlacement(b.Get());
+        EXPECT_EQ(placement.style, static_cast<DWORD>(WS_POPUP | DS_CENTER)) << extended;
+        EXPECT_EQ(placement.x, 10) << extended;
+        EXPECT_EQ(placement.y, 10) << extended;
+    }
+}
