@@ -144,7 +144,7 @@ void RemoveProperty(HWND window, Atom atom) {
 }
 
 void AdoptWindow(HWND window, WNDPROC procedure) {
-    static constexpr Atom kForeign[] = {kAtomC3d, kAtomNew, kAtomLNew, kAtomL, kAtomHNew, kAtomH};
+    static constexpr Atom kForeign[] = {kAtomLum3d, kAtomNew, kAtomLNew, kAtomL, kAtomHNew, kAtomH};
     if (procedure == nullptr) {
         return;
     }

@@ -14,7 +14,7 @@ constexpr int kCellWidth = 14;
 constexpr int kCellHeight = 13;
 
 // Property atoms, in the order they are added.
-enum Atom { kAtomC3d, kAtomNew, kAtomL, kAtomH, kAtomLNew, kAtomHNew, kAtomDisabled, kAtomCount };
+enum Atom { kAtomLum3d, kAtomNew, kAtomL, kAtomH, kAtomLNew, kAtomHNew, kAtomDisabled, kAtomCount };
 
 // Colour set slots.
 enum Colour {

@@ -101,8 +101,8 @@ BOOL GlobalSetup() {
     if (!core.enabled) {
         return FALSE;
     }
-    static const char* const kNames[kAtomCount] = {"C3d",     "C3dNew",  "C3dL", "C3dH",
-                                                   "C3dLNew", "C3dHNew", "C3dD"};
+    static const char* const kNames[kAtomCount] = {"Lum3d",     "Lum3dNew",  "Lum3dL", "Lum3dH",
+                                                   "Lum3dLNew", "Lum3dHNew", "Lum3dD"};
     for (int i = 0; i < kAtomCount; ++i) {
         core.atoms[i] = GlobalAddAtomA(kNames[i]);
         if (core.atoms[i] == 0) {

@@ -7,8 +7,8 @@ namespace {
 
 // Torn down after every thread record (those go with the library context),
 // so a thread record's unhook still finds the entry points.
-__attribute__((init_priority(200))) ProcessLocal<_AFX_LOOK3D_STATE> look3dStateHolder;
-__attribute__((init_priority(200))) ThreadLocal<_AFX_LOOK3D_THREAD> look3dThreadHolder;
+__attribute__((init_priority(200))) ProcessLocal<Look3dState> look3dStateHolder;
+__attribute__((init_priority(200))) ThreadLocal<Look3dThread> look3dThreadHolder;
 
 bool InExecutable() {
     return GetModuleState()->isLibrary == 0;
@@ -16,7 +16,7 @@ bool InExecutable() {
 
 } // namespace
 
-_AFX_LOOK3D_STATE::~_AFX_LOOK3D_STATE() {
+Look3dState::~Look3dState() {
     if (detach != nullptr) {
         detach(nullptr);
     }
@@ -25,22 +25,22 @@ _AFX_LOOK3D_STATE::~_AFX_LOOK3D_STATE() {
     }
 }
 
-_AFX_LOOK3D_THREAD::~_AFX_LOOK3D_THREAD() {
-    _AFX_LOOK3D_STATE* state = PeekLook3dState();
+Look3dThread::~Look3dThread() {
+    Look3dState* state = PeekLook3dState();
     if (state != nullptr && state->unhookThread != nullptr) {
         state->unhookThread();
     }
 }
 
-_AFX_LOOK3D_STATE* GetLook3dState() {
+Look3dState* GetLook3dState() {
     return look3dStateHolder.Get();
 }
 
-_AFX_LOOK3D_STATE* PeekLook3dState() {
-    return static_cast<_AFX_LOOK3D_STATE*>(look3dStateHolder.record);
+Look3dState* PeekLook3dState() {
+    return static_cast<Look3dState*>(look3dStateHolder.record);
 }
 
-void InitialiseLook3dState(_AFX_LOOK3D_STATE* state, HINSTANCE instance) {
+void InitialiseLook3dState(Look3dState* state, HINSTANCE instance) {
     if (state->initialised) {
         return;
     }
@@ -73,7 +73,7 @@ BOOL EnableLook3dStatic() {
     if (LOBYTE(LOWORD(GetVersion())) >= 4) {
         return TRUE;
     }
-    _AFX_LOOK3D_STATE* state = GetLook3dState();
+    Look3dState* state = GetLook3dState();
     HINSTANCE instance = GetModuleState()->instanceHandle;
     InitialiseLook3dState(state, instance);
     if (state->hookThread == nullptr) {
@@ -86,7 +86,7 @@ void Look3dThreadStarted() {
     if (!InExecutable()) {
         return;
     }
-    _AFX_LOOK3D_STATE* state = PeekLook3dState();
+    Look3dState* state = PeekLook3dState();
     if (state != nullptr && state->hookThread != nullptr) {
         state->hookThread(GetModuleState()->instanceHandle);
     }
@@ -94,14 +94,14 @@ void Look3dThreadStarted() {
 }
 
 void Look3dColoursChanged() {
-    _AFX_LOOK3D_STATE* state = PeekLook3dState();
+    Look3dState* state = PeekLook3dState();
     if (state != nullptr && state->refreshColors != nullptr && InExecutable()) {
         state->refreshColors();
     }
 }
 
 void Look3dSettingsChanged() {
-    _AFX_LOOK3D_STATE* state = PeekLook3dState();
+    Look3dState* state = PeekLook3dState();
     if (state != nullptr && state->readImeSetting != nullptr && InExecutable()) {
         state->readImeSetting();
     }

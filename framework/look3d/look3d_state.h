@@ -6,9 +6,9 @@
 #include <windows.h>
 #include "framework/runtime/no_track.h"
 
-class _AFX_LOOK3D_STATE : public CNoTrackObject {
+class Look3dState : public CNoTrackObject {
 public:
-    ~_AFX_LOOK3D_STATE() override;
+    ~Look3dState() override;
 
     BOOL initialised = FALSE;
     HMODULE library = nullptr; // stays null: the core is part of the program
@@ -23,19 +23,19 @@ public:
     BOOL (*adoptControlAs)(HWND, int) = nullptr;
 };
 
-class _AFX_LOOK3D_THREAD : public CNoTrackObject {
+class Look3dThread : public CNoTrackObject {
 public:
-    ~_AFX_LOOK3D_THREAD() override;
+    ~Look3dThread() override;
 };
 
 // Created on first use.
-_AFX_LOOK3D_STATE* GetLook3dState();
+Look3dState* GetLook3dState();
 // Null until something has created it.
-_AFX_LOOK3D_STATE* PeekLook3dState();
+Look3dState* PeekLook3dState();
 
 // Fills the record's entry points once and attaches; all entry points are
 // cleared when the core cannot be used.
-void InitialiseLook3dState(_AFX_LOOK3D_STATE* state, HINSTANCE instance);
+void InitialiseLook3dState(Look3dState* state, HINSTANCE instance);
 
 BOOL EnableLook3dStatic();
 

@@ -65,7 +65,7 @@ void FreeObjectMemory(void* pointer) {
 }
 
 NewHandler SwapNewHandler(NewHandler handler) {
-    AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();
+    ModuleThreadState* state = GetModuleThreadState();
     NewHandler previous = state->newHandler;
     state->newHandler = handler;
     return previous;
@@ -76,7 +76,7 @@ int ThrowingNewHandler(size_t) {
 }
 
 int SafetyPoolNewHandler(size_t size) {
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     if (state->safetyPool == nullptr) {
         RaiseMemoryException();
     }
@@ -97,7 +97,7 @@ void RefillSafetyPool() {
     if (app == nullptr || app->safetyPoolSize == 0) {
         return;
     }
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     if (state->safetyPool != nullptr && _msize(state->safetyPool) >= app->safetyPoolSize) {
         return;
     }

@@ -6,12 +6,12 @@
 // are torn down after them (the application object included).
 namespace {
 
-__attribute__((init_priority(200))) ThreadLocal<_AFX_THREAD_STATE> threadStateHolder;
-__attribute__((init_priority(200))) ProcessLocal<AFX_MODULE_STATE> moduleStateHolder;
-__attribute__((init_priority(200))) ProcessLocal<_AFX_WIN_STATE> windowStateHolder;
+__attribute__((init_priority(200))) ThreadLocal<ThreadState> threadStateHolder;
+__attribute__((init_priority(200))) ProcessLocal<ModuleState> moduleStateHolder;
+__attribute__((init_priority(200))) ProcessLocal<WindowState> windowStateHolder;
 
 CNoTrackObject* MakeBaseModuleState() {
-    return new AFX_MODULE_STATE(TRUE);
+    return new BaseModuleState;
 }
 
 // The executable's library context: not a library, multibyte text in the
@@ -29,19 +29,19 @@ __attribute__((init_priority(230))) DisplayData displayData;
 
 } // namespace
 
-AFX_MODULE_STATE* GetModuleState() {
-    return static_cast<AFX_MODULE_STATE*>(moduleStateHolder.GetRecord(&MakeBaseModuleState));
+ModuleState* GetModuleState() {
+    return static_cast<ModuleState*>(moduleStateHolder.GetRecord(&MakeBaseModuleState));
 }
 
-AFX_MODULE_THREAD_STATE* GetModuleThreadState() {
+ModuleThreadState* GetModuleThreadState() {
     return GetModuleState()->threadData.Get();
 }
 
-_AFX_THREAD_STATE* GetThreadState() {
+ThreadState* GetThreadState() {
     return threadStateHolder.Get();
 }
 
-_AFX_WIN_STATE* GetWindowState() {
+WindowState* GetWindowState() {
     return windowStateHolder.Get();
 }
 
@@ -49,21 +49,21 @@ DisplayData& GetDisplayData() {
     return displayData;
 }
 
-AFX_MODULE_STATE::AFX_MODULE_STATE(BOOL library) : isLibrary(static_cast<BYTE>(library)) {}
+ModuleState::ModuleState(BOOL library) : isLibrary(static_cast<BYTE>(library)) {}
 
-AFX_MODULE_STATE::~AFX_MODULE_STATE() {
+ModuleState::~ModuleState() {
     threadData.Release();
 }
 
-AFX_MODULE_THREAD_STATE::AFX_MODULE_THREAD_STATE() : newHandler(&ThrowingNewHandler) {}
+ModuleThreadState::ModuleThreadState() : newHandler(&ThrowingNewHandler) {}
 
-AFX_MODULE_THREAD_STATE::~AFX_MODULE_THREAD_STATE() {
+ModuleThreadState::~ModuleThreadState() {
     DeleteHandleTables(this);
 }
 
-_AFX_THREAD_STATE::_AFX_THREAD_STATE() = default;
+ThreadState::ThreadState() = default;
 
-_AFX_THREAD_STATE::~_AFX_THREAD_STATE() {
+ThreadState::~ThreadState() {
     if (messageFilterHook != nullptr) {
         UnhookWindowsHookEx(messageFilterHook);
     }
@@ -73,7 +73,7 @@ _AFX_THREAD_STATE::~_AFX_THREAD_STATE() {
     free(safetyPool);
 }
 
-_AFX_WIN_STATE::~_AFX_WIN_STATE() {
+WindowState::~WindowState() {
     if (dialogBrush != nullptr) {
         DeleteObject(dialogBrush);
     }

@@ -13,10 +13,10 @@ class CWnd;
 class CHandleTable;
 struct RuntimeClassInfo;
 
-class AFX_MODULE_THREAD_STATE : public CNoTrackObject {
+class ModuleThreadState : public CNoTrackObject {
 public:
-    AFX_MODULE_THREAD_STATE();
-    ~AFX_MODULE_THREAD_STATE() override;
+    ModuleThreadState();
+    ~ModuleThreadState() override;
 
     CWinThread* currentThread = nullptr;
     CWnd* frameList = nullptr;
@@ -29,10 +29,10 @@ public:
     NewHandler newHandler;
 };
 
-class AFX_MODULE_STATE : public CNoTrackObject {
+class ModuleState : public CNoTrackObject {
 public:
-    explicit AFX_MODULE_STATE(BOOL library);
-    ~AFX_MODULE_STATE() override;
+    explicit ModuleState(BOOL library);
+    ~ModuleState() override;
 
     CWinApp* currentApp = nullptr;
     HINSTANCE instanceHandle = nullptr;
@@ -45,13 +45,20 @@ public:
     BOOL userControl = TRUE;
     char unregisterList[4096] = {};
     BOOL (*toolTipFilter)(MSG*, CWnd*) = nullptr;
-    ThreadLocal<AFX_MODULE_THREAD_STATE> threadData;
+    ThreadLocal<ModuleThreadState> threadData;
 };
 
-class _AFX_THREAD_STATE : public CNoTrackObject {
+// The executable's own module record: made as a library context, switched
+// to the executable's once start-up knows it runs as one.
+class BaseModuleState : public ModuleState {
 public:
-    _AFX_THREAD_STATE();
-    ~_AFX_THREAD_STATE() override;
+    BaseModuleState() : ModuleState(TRUE) {}
+};
+
+class ThreadState : public CNoTrackObject {
+public:
+    ThreadState();
+    ~ThreadState() override;
 
     void* safetyPool = nullptr;
     CWnd* windowBeingCreated = nullptr;
@@ -70,9 +77,9 @@ public:
     void* lastStatusBar = nullptr;
 };
 
-class _AFX_WIN_STATE : public CNoTrackObject {
+class WindowState : public CNoTrackObject {
 public:
-    ~_AFX_WIN_STATE() override;
+    ~WindowState() override;
 
     HBRUSH dialogBrush = nullptr;
     COLORREF dialogTextColor = 0;
@@ -112,12 +119,12 @@ struct DisplayData {
     int logPixelsY = 0;
 };
 
-AFX_MODULE_STATE* GetModuleState();
-AFX_MODULE_THREAD_STATE* GetModuleThreadState();
-_AFX_THREAD_STATE* GetThreadState();
-_AFX_WIN_STATE* GetWindowState();
+ModuleState* GetModuleState();
+ModuleThreadState* GetModuleThreadState();
+ThreadState* GetThreadState();
+WindowState* GetWindowState();
 DisplayData& GetDisplayData();
 
 // Deletes the handle tables of a module thread state (the windows layer
 // owns their type).
-void DeleteHandleTables(AFX_MODULE_THREAD_STATE* state);
+void DeleteHandleTables(ModuleThreadState* state);

@@ -62,7 +62,7 @@ CWinApp::~CWinApp() {
     if (systemTopicAtom != 0) {
         GlobalDeleteAtom(systemTopicAtom);
     }
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     if (module->currentAppName == appName) {
         module->currentAppName = nullptr;
     }
@@ -212,7 +212,7 @@ BOOL CWinApp::HandleDdeCommand(const char*) {
 }
 
 void CWinApp::DeriveNamesAndPaths() {
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     module->instanceHandle = instance;
     module->resourceHandle = instance;
     char path[MAX_PATH];
@@ -368,7 +368,7 @@ int FrameworkMain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show) 
 
 BOOL InitializeFramework(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show) {
     SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     module->instanceHandle = instance;
     module->resourceHandle = instance;
     if (CWinApp* app = GetApplication()) {
@@ -388,7 +388,7 @@ void InitializeThread() {
     if (GetModuleState()->isLibrary != 0) {
         return;
     }
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     if (state->messageFilterHook == nullptr) {
         state->messageFilterHook =
             SetWindowsHookExA(WH_MSGFILTER, &MessageFilterHook, nullptr, GetCurrentThreadId());
@@ -397,7 +397,7 @@ void InitializeThread() {
 }
 
 void TerminateFramework() {
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     {
         GlobalLockScope guard(kLockWindowClasses);
         char* name = module->unregisterList;
@@ -412,7 +412,7 @@ void TerminateFramework() {
         }
         module->unregisterList[0] = '\0';
     }
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     if (state->toolTip != nullptr) {
         if (state->toolTip->windowHandle != nullptr) {
             DestroyWindow(state->toolTip->windowHandle);

@@ -17,7 +17,7 @@ CWinThread::~CWinThread() {
     if (threadHandle != nullptr) {
         CloseHandle(threadHandle);
     }
-    AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();
+    ModuleThreadState* state = GetModuleThreadState();
     if (state->currentThread == this) {
         state->currentThread = nullptr;
     }
@@ -112,7 +112,7 @@ LRESULT CWinThread::HandleCallbackException(CException*, const MSG* message) {
 namespace {
 
 void CancelToolTips(BOOL keys) {
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     if (state->toolTip != nullptr && state->toolTip->windowHandle != nullptr) {
         SendMessageA(state->toolTip->windowHandle, 0x0401, 0, 0);
     }
@@ -219,7 +219,7 @@ BOOL CWinThread::FilterHookMessage(int code, MSG* message) {
     }
     if (code == MSGF_DIALOGBOX && activeWindow != nullptr && message->message >= WM_KEYFIRST &&
         message->message <= 0x0108) {
-        _AFX_THREAD_STATE* state = GetThreadState();
+        ThreadState* state = GetThreadState();
         if (state->inMessageFilter) {
             return FALSE;
         }
@@ -297,7 +297,7 @@ void LockTemporaryMaps() {
 }
 
 BOOL UnlockTemporaryMaps(BOOL deleteTemporaries) {
-    AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();
+    ModuleThreadState* state = GetModuleThreadState();
     if (state->temporaryHoldCount == 0) {
         return FALSE;
     }

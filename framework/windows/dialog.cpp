@@ -155,7 +155,7 @@ CWnd* ChooseModalOwner(CWnd* parent, HWND* disabledTopLevel) {
 
 BOOL CDialog::CreateFromTemplate(const DLGTEMPLATE* dialogTemplate, CWnd* parentWindow,
                                  HINSTANCE instance) {
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     if (instance == nullptr) {
         instance = module->instanceHandle;
     }
@@ -280,7 +280,7 @@ void CDialog::HandleCancel() {
 
 BOOL CDialog::TransferData(BOOL saveAndValidate) {
     CExchangeContext context = {saveAndValidate, this, nullptr};
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     HWND savedLockout = state->lockoutNotifyWindow;
     // Controls changed by the exchange must not notify the dialog back.
     state->lockoutNotifyWindow = windowHandle;
@@ -352,7 +352,7 @@ HBRUSH CDialog::HandleDialogColor(CDC* dc, CWnd* control, UINT type) {
     if (control != nullptr && control->NotifyWithCurrentMessage(&value)) {
         return reinterpret_cast<HBRUSH>(value);
     }
-    _AFX_WIN_STATE* colours = GetWindowState();
+    WindowState* colours = GetWindowState();
     if (PaintDialogColours(dc != nullptr ? dc->outputHandle : nullptr,
                            control != nullptr ? control->windowHandle : nullptr, type,
                            colours->dialogBrush, colours->dialogTextColor)) {

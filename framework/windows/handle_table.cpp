@@ -157,7 +157,7 @@ CHandleTable* GetImageListTable(BOOL) {
 }
 
 void DeleteAllTemporaries() {
-    AFX_MODULE_THREAD_STATE* state = GetModuleThreadState();
+    ModuleThreadState* state = GetModuleThreadState();
     for (CHandleTable* table : {state->gdiObjectTable, state->dcTable, state->menuTable,
                                 state->windowTable, state->imageListTable}) {
         if (table != nullptr) {
@@ -166,7 +166,7 @@ void DeleteAllTemporaries() {
     }
 }
 
-void DeleteHandleTables(AFX_MODULE_THREAD_STATE* state) {
+void DeleteHandleTables(ModuleThreadState* state) {
     for (CHandleTable** table : {&state->windowTable, &state->menuTable, &state->dcTable,
                                  &state->gdiObjectTable, &state->imageListTable}) {
         delete *table;

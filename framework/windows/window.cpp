@@ -238,11 +238,11 @@ BOOL CWnd::AdjustCreateParams(CREATESTRUCTA& cs) {
     if (cs.lpszClass != nullptr) {
         return TRUE;
     }
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     if ((module->registeredClasses & kClassWnd) == 0 && !RegisterStandardClasses(kClassWnd)) {
         return FALSE;
     }
-    cs.lpszClass = "AfxWnd42s";
+    cs.lpszClass = "LumWnd";
     return TRUE;
 }
 

@@ -15,7 +15,7 @@ BOOL RegisterClassOnce(WNDCLASSA* windowClass) {
     if (!RegisterClassA(windowClass)) {
         return FALSE;
     }
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     if (module->isLibrary != 0) {
         GlobalLockScope guard(kLockWindowClasses);
         size_t used = strlen(module->unregisterList);
@@ -33,9 +33,9 @@ const char* MakeWindowClassName(UINT style, HCURSOR cursor, HBRUSH background, H
     char* name = GetThreadState()->classNameBuffer;
     HINSTANCE instance = GetModuleState()->instanceHandle;
     if (cursor == nullptr && background == nullptr && icon == nullptr) {
-        wsprintfA(name, "Afx:%x:%x", reinterpret_cast<UINT_PTR>(instance), style);
+        wsprintfA(name, "Lum:%x:%x", reinterpret_cast<UINT_PTR>(instance), style);
     } else {
-        wsprintfA(name, "Afx:%x:%x:%x:%x:%x", reinterpret_cast<UINT_PTR>(instance), style,
+        wsprintfA(name, "Lum:%x:%x:%x:%x:%x", reinterpret_cast<UINT_PTR>(instance), style,
                   reinterpret_cast<UINT_PTR>(cursor), reinterpret_cast<UINT_PTR>(background),
                   reinterpret_cast<UINT_PTR>(icon));
     }
@@ -88,7 +88,7 @@ HICON ModuleIconOr(int id) {
 } // namespace
 
 BOOL RegisterStandardClasses(UINT requests) {
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = &DefWindowProcA;
     wc.hInstance = module->instanceHandle;
@@ -97,26 +97,26 @@ BOOL RegisterStandardClasses(UINT requests) {
     if (requests & kClassWnd) {
         served = kClassWnd;
         wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-        wc.lpszClassName = "AfxWnd42s";
+        wc.lpszClassName = "LumWnd";
     } else if (requests & kClassOleControl) {
         served = kClassOleControl;
         wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC;
-        wc.lpszClassName = "AfxOleControl42s";
+        wc.lpszClassName = "LumOleControl";
     } else if (requests & kClassControlBar) {
         served = kClassControlBar;
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = "AfxControlBar42s";
+        wc.lpszClassName = "LumControlBar";
     } else if (requests & kClassMdiFrame) {
         served = kClassMdiFrame;
         wc.style = CS_DBLCLKS;
         wc.hIcon = ModuleIconOr(31233);
-        wc.lpszClassName = "AfxMDIFrame42s";
+        wc.lpszClassName = "LumMDIFrame";
     } else if (requests & kClassFrameOrView) {
         served = kClassFrameOrView;
         wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         wc.hIcon = ModuleIconOr(31234);
-        wc.lpszClassName = "AfxFrameOrView42s";
+        wc.lpszClassName = "LumFrameOrView";
     } else if (requests & kClassCommonControls) {
         InitialiseCommonControls();
         module->registeredClasses |= kClassCommonControls;

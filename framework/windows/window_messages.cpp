@@ -160,7 +160,7 @@ void CWnd::HandleFinalMessage() {
             thread->activeWindow = nullptr;
         }
     }
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     if ((stateFlags & 0x01) != 0 && state->toolTip != nullptr &&
         state->toolTip->windowHandle != nullptr) {
         TOOLINFOA tool = {};

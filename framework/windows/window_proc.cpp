@@ -11,7 +11,7 @@
 
 namespace {
 
-const char kOldProcProperty[] = "AfxOldWndProc";
+const char kOldProcProperty[] = "LumOldWndProc";
 
 LRESULT ReportCallbackException(CException* e, const MSG* message) {
     LRESULT result = 0;
@@ -41,7 +41,7 @@ WNDPROC GetCommonWindowProc() {
 }
 
 LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     MSG saved = state->lastSentMessage;
     state->lastSentMessage.hwnd = window;
     state->lastSentMessage.message = message;
@@ -65,7 +65,7 @@ LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, 
 }
 
 void ArmCreationHook(CWnd* object) {
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     if (state->windowBeingCreated == object) {
         return;
     }
@@ -79,7 +79,7 @@ void ArmCreationHook(CWnd* object) {
 }
 
 BOOL DisarmCreationHook() {
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     if (GetModuleState()->isLibrary != 0 && state->cbtHook != nullptr) {
         UnhookWindowsHookEx(state->cbtHook);
         state->cbtHook = nullptr;
@@ -92,14 +92,14 @@ BOOL DisarmCreationHook() {
 }
 
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-    _AFX_THREAD_STATE* state = GetThreadState();
+    ThreadState* state = GetThreadState();
     if (code != HCBT_CREATEWND) {
         return CallNextHookEx(state->cbtHook, code, wParam, lParam);
     }
     auto window = reinterpret_cast<HWND>(wParam);
     auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
     CWnd* object = state->windowBeingCreated;
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     bool child = (create->lpcs->style & WS_CHILD) != 0;
     // The hook runs inside the system's window creation: nothing may unwind.
     try {
@@ -110,7 +110,7 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
             // 3D look: when the system is older than version 4, the window
             // may hand its controls and itself to the look's adopt-dialog
             // entry; the look's procedure then sits below the common one.
-            _AFX_LOOK3D_STATE* look = PeekLook3dState();
+            Look3dState* look = PeekLook3dState();
             LRESULT kinds = 0;
             if (!GetDisplayData().isVersion4 && module->isLibrary == 0 && look != nullptr &&
                 look->adoptDialog != nullptr) {

@@ -87,7 +87,7 @@ TEST_F(Look3dCore, ButtonAndStaticStylesDecideAdoption) {
         Look3dAdoptControl(control.handle);
         EXPECT_EQ(Adopted(control.handle), c.adopted) << c.className << " " << c.style;
         if (c.adopted) {
-            EXPECT_EQ(reinterpret_cast<LONG>(GetPropA(control.handle, "C3dNew")), before);
+            EXPECT_EQ(reinterpret_cast<LONG>(GetPropA(control.handle, "Lum3dNew")), before);
         } else {
             EXPECT_EQ(ProcOf(control.handle), before);
         }
@@ -96,7 +96,7 @@ TEST_F(Look3dCore, ButtonAndStaticStylesDecideAdoption) {
 
 TEST_F(Look3dCore, WindowOfAnotherCopyIsNeverAdopted) {
     Window parent("STATIC", WS_POPUP, nullptr);
-    for (const char* mark : {"C3d", "C3dL", "C3dH", "C3dLNew", "C3dHNew"}) {
+    for (const char* mark : {"Lum3d", "Lum3dL", "Lum3dH", "Lum3dLNew", "Lum3dHNew"}) {
         Window button("BUTTON", WS_CHILD | BS_AUTOCHECKBOX, parent.handle);
         SetPropA(button.handle, mark, reinterpret_cast<HANDLE>(1));
         LONG before = ProcOf(button.handle);
@@ -128,10 +128,10 @@ TEST_F(Look3dCore, StaleMarkIsRepairedAtDialogInit) {
     // Someone put the class procedure back but left the mark behind.
     WNDPROC classProc = ClassProc("Button");
     SetWindowLongA(check, GWL_WNDPROC, AsLong(classProc));
-    SetPropA(check, "C3dNew", reinterpret_cast<HANDLE>(0x1234));
+    SetPropA(check, "Lum3dNew", reinterpret_cast<HANDLE>(0x1234));
     SendMessageA(dialog.handle, WM_INITDIALOG, 0, 0);
     EXPECT_EQ(ProcOf(check), AsLong(&look3d::ButtonProc));
-    EXPECT_EQ(reinterpret_cast<LONG>(GetPropA(check, "C3dNew")), AsLong(classProc));
+    EXPECT_EQ(reinterpret_cast<LONG>(GetPropA(check, "Lum3dNew")), AsLong(classProc));
     // Controls made later inside an adopted dialog are adopted as they come.
     Window later("BUTTON", WS_CHILD | BS_AUTOCHECKBOX, dialog.handle);
     EXPECT_EQ(ProcOf(later.handle), AsLong(&look3d::ButtonProc));
@@ -159,7 +159,7 @@ TEST_F(Look3dCore, BuriedProcedureIsSwitchedOffInsteadOfRemoved) {
     WNDPROC ours = reinterpret_cast<WNDPROC>(ProcOf(check.handle));
     SetWindowLongA(check.handle, GWL_WNDPROC, AsLong(ClassProc("Button")));
     EXPECT_TRUE(look3d::ReleaseTree(parent.handle));
-    EXPECT_EQ(GetPropA(check.handle, "C3dD"), reinterpret_cast<HANDLE>(1));
+    EXPECT_EQ(GetPropA(check.handle, "Lum3dD"), reinterpret_cast<HANDLE>(1));
     // Switched off: the look's procedure no longer answers for itself.
     int answer = 666;
     CallWindowProcA(ours, check.handle, WM_LOOK3D_IDENTIFY, 0, reinterpret_cast<LPARAM>(&answer));

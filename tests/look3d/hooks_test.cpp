@@ -129,7 +129,7 @@ TEST_F(Look3dCore, UnchangedColoursRebuildNothing) {
 void ExpectScreenRefused(int bits, int width, int height) {
     ASSERT_EQ(look3d::TheCore().attachCount, 0);
     look3d::SetScreenSeam(bits, width, height);
-    _AFX_LOOK3D_STATE state;
+    Look3dState state;
     InitialiseLook3dState(&state, Module());
     look3d::ClearScreenSeam();
     EXPECT_TRUE(state.initialised);

@@ -22,7 +22,7 @@ inline HINSTANCE Module() {
 }
 
 inline bool Adopted(HWND window) {
-    return GetPropA(window, "C3dNew") != nullptr;
+    return GetPropA(window, "Lum3dNew") != nullptr;
 }
 
 inline LONG ProcOf(HWND window) {

@@ -198,7 +198,7 @@ TEST(Look3dFramework, EnableEngagesTheLookForFrameworkDialogs) {
         GTEST_SKIP() << "needs a system older than 4.0";
     }
     ASSERT_TRUE(EnableLook3dStatic());
-    _AFX_LOOK3D_STATE* state = PeekLook3dState();
+    Look3dState* state = PeekLook3dState();
     ASSERT_NE(state, nullptr);
     EXPECT_NE(state->adoptDialog, nullptr);
     EXPECT_NE(state->hookThread, nullptr);

@@ -307,7 +307,7 @@ TEST(Terminate, UnregistersListedClassesOnce) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "LumListedClass";
     ASSERT_NE(RegisterClassA(&wc), 0);
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     module->instanceHandle = wc.hInstance;
     lstrcpyA(module->unregisterList, "LumListedClass\n");
     TerminateFramework();

@@ -61,7 +61,7 @@ public:
     void*& Pool() { return state->safetyPool; }
 
 private:
-    _AFX_THREAD_STATE* state;
+    ThreadState* state;
     void* saved;
 };
 

@@ -272,9 +272,9 @@ TEST_F(SlotTableTest, ConcurrentStoresAndSlotChurnKeepEveryRecordListed) {
 }
 
 TEST(StateRecords, ModuleStateIsSharedThreadStatesAreNot) {
-    AFX_MODULE_STATE* otherModule = nullptr;
-    _AFX_THREAD_STATE* otherThread = nullptr;
-    AFX_MODULE_THREAD_STATE* otherModuleThread = nullptr;
+    ModuleState* otherModule = nullptr;
+    ThreadState* otherThread = nullptr;
+    ModuleThreadState* otherModuleThread = nullptr;
     bool stable = false;
     TestThread other([&] {
         otherModule = GetModuleState();
@@ -309,7 +309,7 @@ TEST(StateRecords, ThrowingFactoryLeavesNothingBehindAndLock16Free) {
     }
     EXPECT_TRUE(finished);
 
-    CNoTrackObject* record = holder.GetRecord(&MakeRecord<_AFX_WIN_STATE>);
+    CNoTrackObject* record = holder.GetRecord(&MakeRecord<WindowState>);
     EXPECT_NE(record, nullptr);
     EXPECT_EQ(holder.GetRecord(throwing), record);
 }

@@ -186,7 +186,7 @@ private:
         self->timer = 0;
         HWND box = self->box;
         self->procedureWhileOpen = GetWindowLongA(box, GWL_WNDPROC);
-        self->propertyWhileOpen = GetPropA(box, "AfxOldWndProc");
+        self->propertyWhileOpen = GetPropA(box, "LumOldWndProc");
         // Through the activation procedure: activation from another
         // top-level window notifies the box's owner, from the owner not.
         Activate(box, WA_ACTIVE, self->stranger);
@@ -201,7 +201,7 @@ private:
             call->hwnd == self->box && call->message == WM_NCDESTROY) {
             self->sawFinalMessage = true;
             self->procedureAfterFinal = GetWindowLongA(call->hwnd, GWL_WNDPROC);
-            self->propertyAfterFinal = GetPropA(call->hwnd, "AfxOldWndProc");
+            self->propertyAfterFinal = GetPropA(call->hwnd, "LumOldWndProc");
         }
         return CallNextHookEx(self != nullptr ? self->hook : nullptr, code, w, l);
     }

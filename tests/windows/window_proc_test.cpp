@@ -263,7 +263,7 @@ TEST(WindowClasses, GeneratedNamesRegisterOnce) {
     std::string first = MakeWindowClassName(CS_DBLCLKS, arrow, nullptr, nullptr);
     std::string second = MakeWindowClassName(CS_DBLCLKS, arrow, nullptr, nullptr);
     EXPECT_EQ(first, second);
-    EXPECT_EQ(first.rfind("Afx:", 0), 0u);
+    EXPECT_EQ(first.rfind("Lum:", 0), 0u);
     WNDCLASSA info;
     EXPECT_TRUE(GetClassInfoA(GetModuleState()->instanceHandle, first.c_str(), &info));
     EXPECT_EQ(info.hCursor, arrow);
@@ -272,7 +272,7 @@ TEST(WindowClasses, GeneratedNamesRegisterOnce) {
 }
 
 TEST(WindowClasses, OneRequestIsServedPerCall) {
-    AFX_MODULE_STATE* module = GetModuleState();
+    ModuleState* module = GetModuleState();
     WORD before = module->registeredClasses;
     module->registeredClasses = 0;
     EXPECT_TRUE(RegisterStandardClasses(kClassWnd | kClassCommonControls));
