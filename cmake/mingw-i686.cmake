@@ -1,4 +1,4 @@
-# Cross toolchain: 32-bit Windows with MinGW-w64 (POSIX threads, for std::mutex in tests).
+# Cross toolchain for the tests: 32-bit Windows with MinGW-w64, POSIX threads (std::mutex, std::thread).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

@@ -16,7 +16,7 @@ start=$(date +%s)
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
       -DLUM_BUILD_BENCH=ON -DBUILD_TESTING=OFF --no-warn-unused-cli >/dev/null
 cmake --build "$build" -j"$(nproc)" --target dispatch_bench scaling_bench lum_launcher \
-      lumcfg_mapped >"$build/bench-build.log" 2>&1 || { cat "$build/bench-build.log"; exit 1; }
+      LUMCFG >"$build/bench-build.log" 2>&1 || { cat "$build/bench-build.log"; exit 1; }
 echo "build: $(( $(date +%s) - start )) s"
 logs=$build/bench-logs
 rm -rf "$logs"
@@ -27,7 +27,7 @@ want() { [[ " $parts " == *" $1 "* ]]; }
 rc=0
 if want size; then
   python3 "$root/bench/size_report.py" "$build/LUMCFG.EXE" "$build/bench/lum_baseline.exe" \
-          "$build/bench/lumcfg.map" >"$logs/size.log" || rc=1
+          "$build/program/LUMCFG.map" >"$logs/size.log" || rc=1
 fi
 
 . "$root/scripts/testbed.sh"

@@ -6,23 +6,7 @@ namespace {
 
 using namespace e2e;
 
-// A digit and its NUL.
-std::string Stored(char digit) {
-    return std::string({digit, '\0'});
-}
-
 class ClosingTest : public ToolTest {};
-
-void ExpectStored(const char* name, const std::string& text) {
-    const RawValue narrow = LoadRaw(name);
-    ASSERT_EQ(ERROR_SUCCESS, narrow.status) << name;
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), narrow.type) << name;
-    EXPECT_EQ(text, narrow.bytes) << name << ": the digit and its NUL, two bytes";
-    const RawValue wide = LoadRawWide(name);
-    ASSERT_EQ(ERROR_SUCCESS, wide.status) << name;
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), wide.type) << name;
-    EXPECT_EQ(std::string({text[0], '\0', '\0', '\0'}), wide.bytes) << name;
-}
 
 TEST_F(ClosingTest, OkAfterUserChoicesStoresOneAndOne) {
     HWND dialog = Open();

@@ -124,29 +124,6 @@ TEST_F(HelpTest, FailedStartIsReportedOnceAndF1InTheReportDoesNotTryAgain) {
     EndWithEscape(dialog);
 }
 
-// The system version Wine reports to LUMCFG.EXE alone, for one case.
-class ToolVersion {
-public:
-    explicit ToolVersion(const char* version) {
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &key.key, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(key.key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                           static_cast<DWORD>(strlen(version) + 1));
-        }
-    }
-    ~ToolVersion() {
-        if (key.key != nullptr) {
-            RegDeleteValueA(key.key, "Version");
-        }
-    }
-    ToolVersion(const ToolVersion&) = delete;
-    ToolVersion& operator=(const ToolVersion&) = delete;
-
-private:
-    static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\LUMCFG.EXE";
-    ScopedKey key;
-};
-
 // Before 3.51 a system sends no help request for F1: the framework's
 // message filter sees the key inside the dialog manager and issues the help
 // command itself. Wine sends its help request at every version, so here the

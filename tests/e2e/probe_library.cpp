@@ -115,6 +115,9 @@ void Answer(DWORD driver) {
     case e2eprobe::kReadMessageBoxIcon:
         ReadMessageBoxIcon(block);
         break;
+    case e2eprobe::kReadSystemVersion:
+        block.systemVersion = GetVersion();
+        break;
     default:
         break;
     }

@@ -13,7 +13,12 @@ namespace e2eprobe {
 inline constexpr wchar_t kRequestMessage[] = L"LumE2eProbeRequest";
 inline constexpr char kHookProcName[] = "ProbeHook";
 
-enum Request : LONG { kReadSystemMenu = 1, kReadIcons = 2, kReadMessageBoxIcon = 3 };
+enum Request : LONG {
+    kReadSystemMenu = 1,
+    kReadIcons = 2,
+    kReadMessageBoxIcon = 3,
+    kReadSystemVersion = 4
+};
 
 inline constexpr int kMaxItems = 40;
 inline constexpr int kTextLength = 80;
@@ -51,6 +56,7 @@ struct Block {
     RECT client;
     UINT_PTR shownIcon;
     UINT_PTR warningIcon;
+    DWORD systemVersion;
 };
 
 inline void BlockName(DWORD driver, wchar_t (&name)[64]) {

@@ -421,4 +421,30 @@ const e2eprobe::Block* ToolProbe::Ask(HWND window, e2eprobe::Request request) {
     return block;
 }
 
+void ExpectStored(const char* name, const std::string& text) {
+    const RawValue narrow = LoadRaw(name);
+    ASSERT_EQ(ERROR_SUCCESS, narrow.status) << name;
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), narrow.type) << name;
+    EXPECT_EQ(text, narrow.bytes) << name << ": the digit and its NUL, two bytes";
+    const RawValue wide = LoadRawWide(name);
+    ASSERT_EQ(ERROR_SUCCESS, wide.status) << name;
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), wide.type) << name;
+    EXPECT_EQ(std::string({text[0], '\0', '\0', '\0'}), wide.bytes) << name;
+}
+
+ToolVersion::ToolVersion(const char* version) {
+    static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\LUMCFG.EXE";
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key.key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key.key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                       static_cast<DWORD>(strlen(version) + 1));
+    }
+}
+
+ToolVersion::~ToolVersion() {
+    if (key.key != nullptr) {
+        RegDeleteValueA(key.key, "Version");
+    }
+}
+
 } // namespace e2e

@@ -106,6 +106,13 @@ struct DialogState {
 };
 DialogState ReadState(HWND dialog);
 
+// A setting as the tool stores it: a digit and its NUL.
+inline std::string Stored(char digit) {
+    return std::string({digit, '\0'});
+}
+// The setting holds exactly this text as REG_SZ, through both interfaces.
+void ExpectStored(const char* name, const std::string& text);
+
 // The data of the setting as Wine's own reg.exe prints it, or the reason it could not.
 std::string QueryWithRegExe(const char* name);
 
@@ -119,6 +126,19 @@ protected:
     DWORD ExitCode();
 
     ToolRun tool;
+};
+
+// The system version Wine reports to LUMCFG.EXE alone (Wine's name for it,
+// such as "win95" or "nt40"), while this object lives.
+class ToolVersion {
+public:
+    explicit ToolVersion(const char* version);
+    ~ToolVersion();
+    ToolVersion(const ToolVersion&) = delete;
+    ToolVersion& operator=(const ToolVersion&) = delete;
+
+private:
+    ScopedKey key;
 };
 
 // The probe library hooked into the tool's thread for the lifetime of this object.
