@@ -1,8 +1,12 @@
 // LUMCFG's application object: its per-instance start runs the settings
 // dialog to its end, then lets the framework finish.
 #include "app/config_dialog.h"
+#include "framework/look3d/look3d_core.h"
 #include "framework/look3d/look3d_state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
+
+// The look loads its glyph grid from the program by this id.
+static_assert(IDB_LOOK3D_GLYPHS == look3d::kGlyphResource);
 
 namespace {
 

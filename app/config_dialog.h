@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include "framework/windows/dialog.h"
+#include "resources/resource_ids.h"
 
 class CConfigDlg : public CDialog {
     LUM_DECLARE_MESSAGE_MAP()
@@ -28,13 +29,3 @@ public:
     static int currentPreviewOnly;
     static int currentForcePrimary;
 };
-
-// Control ids and commands of the settings dialog.
-constexpr UINT IDD_CONFIG = 102;
-constexpr int IDC_USE_OVERLAY = 1000;
-constexpr int IDC_NO_OVERLAY = 1001;
-constexpr int IDC_HELP_BUTTON = 1002;
-constexpr int IDC_NO_SURFACE = 1012;
-constexpr UINT IDM_ABOUT = 0x0010;
-constexpr UINT IDS_ABOUT = 101;
-constexpr UINT IDI_TOOL = 128;

@@ -2,17 +2,18 @@
 #pragma once
 
 #include "framework/windows/dialog.h"
+#include "resources/resource_ids.h"
 
 class CAboutDlg : public CDialog {
     LUM_DECLARE_MESSAGE_MAP()
 public:
-    CAboutDlg() : CDialog(100) {}
+    CAboutDlg() : CDialog(IDD_ABOUT) {}
     void ExchangeDialogData(void*) override {}
 };
 
 class CHelpDlg : public CDialog {
     LUM_DECLARE_MESSAGE_MAP()
 public:
-    CHelpDlg() : CDialog(129) {}
+    CHelpDlg() : CDialog(IDD_HELP) {}
     void ExchangeDialogData(void*) override {}
 };

@@ -1,5 +1,6 @@
 #include "framework/runtime/exceptions.h"
 
+#include "framework/runtime/framework_ids.h"
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/string_resource.h"
 
@@ -67,7 +68,7 @@ int CException::ShowErrorBox(UINT type, UINT promptId) {
     if (FormatErrorText(text, sizeof text, &helpContext)) {
         return MessageBoxText(text, type, helpContext);
     }
-    return MessageBoxById(promptId != 0 ? promptId : 0xF020, type, helpContext);
+    return MessageBoxById(promptId != 0 ? promptId : IDS_NO_ERROR_MESSAGE, type, helpContext);
 }
 
 BOOL CSimpleException::FormatErrorText(char* buffer, UINT maxChars, UINT* helpContext) {

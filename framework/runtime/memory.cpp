@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
 
 #ifdef LUM_FAULT_INJECTION
 #include <windows.h>
@@ -90,24 +89,4 @@ int SafetyPoolNewHandler(size_t size) {
         state->safetyPool = nullptr;
     }
     return 1;
-}
-
-void RefillSafetyPool() {
-    CWinApp* app = GetApplication();
-    if (app == nullptr || app->safetyPoolSize == 0) {
-        return;
-    }
-    ThreadState* state = GetThreadState();
-    if (state->safetyPool != nullptr && _msize(state->safetyPool) >= app->safetyPoolSize) {
-        return;
-    }
-    size_t oldSize = 0;
-    if (state->safetyPool != nullptr) {
-        oldSize = _msize(state->safetyPool);
-        free(state->safetyPool);
-    }
-    state->safetyPool = malloc(app->safetyPoolSize);
-    if (state->safetyPool == nullptr && oldSize != 0) {
-        state->safetyPool = malloc(oldSize);
-    }
 }

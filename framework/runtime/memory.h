@@ -13,9 +13,6 @@ NewHandler SwapNewHandler(NewHandler handler);
 int ThrowingNewHandler(size_t size);
 int SafetyPoolNewHandler(size_t size);
 
-// Brings the thread's pool back to the application's ideal size (idle clean-up).
-void RefillSafetyPool();
-
 #ifdef LUM_FAULT_INJECTION
 // Test builds only: refuses one numbered framework allocation of one thread
 // and counts the framework's live blocks, so that every failure path can be run.

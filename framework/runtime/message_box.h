@@ -1,4 +1,5 @@
-// The framework's message box, through the application object.
+// The framework's message box: through the application object once there is
+// one, a plain system box before.
 #pragma once
 
 #include <windows.h>

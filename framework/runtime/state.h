@@ -45,6 +45,9 @@ public:
     BOOL userControl = TRUE;
     char unregisterList[4096] = {};
     BOOL (*toolTipFilter)(MSG*, CWnd*) = nullptr;
+    // Set by the application object: the runtime's own reports (exception
+    // boxes) reach the user through it without the runtime knowing windows.
+    int (*messageBoxHandler)(const char* text, UINT type, UINT helpId) = nullptr;
     ThreadLocal<ModuleThreadState> threadData;
 };
 
@@ -69,6 +72,8 @@ public:
     HMENU trackingMenu = nullptr;
     HWND lockoutNotifyWindow = nullptr;
     BOOL inMessageFilter = FALSE;
+    // Dormant from here to lastStatusBar, but for the class-name buffer:
+    // frames, tool tips and status bars do not exist in this framework.
     void* routingFrame = nullptr;
     CWnd* toolTip = nullptr;
     char classNameBuffer[64] = {};

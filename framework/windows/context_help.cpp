@@ -2,15 +2,14 @@
 // command, which asks the windows in turn for their help context.
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 #include "framework/windows/dialog.h"
 #include "framework/windows/window.h"
 #include "framework/windows/window_proc.h"
 
 namespace {
 
-constexpr UINT kDefaultHelpCommand = 0xE147;
-constexpr DWORD kFailedHelpPrompt = 0x30000 + 0xF107;
+constexpr DWORD kFailedHelpPrompt = kPromptHelpContextBase + IDS_HELP_FAILED;
 
 bool ModifierHeld() {
     return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
@@ -71,7 +70,7 @@ void CWnd::RequestContextHelp() {
     if (top != nullptr && AskUpwards(GetLastActivePopup(top->windowHandle))) {
         return;
     }
-    SendMessageA(windowHandle, WM_COMMAND, kDefaultHelpCommand, 0);
+    SendMessageA(windowHandle, WM_COMMAND, ID_DEFAULT_HELP_COMMAND, 0);
 }
 
 void CWnd::CallHelpEngine(DWORD data, UINT command) {
@@ -86,7 +85,7 @@ void CWnd::CallHelpEngine(DWORD data, UINT command) {
         SendMessageA(capture, WM_CANCELMODE, 0, 0);
     }
     if (!WinHelpA(topHandle, app != nullptr ? app->helpFilePath : nullptr, command, data)) {
-        MessageBoxById(0xF107, MB_OK, static_cast<UINT>(-1));
+        MessageBoxById(IDS_HELP_FAILED, MB_OK, static_cast<UINT>(-1));
     }
 }
 
@@ -111,6 +110,6 @@ void CWinApp::ShowHelp(DWORD data, UINT command) {
     if (main == nullptr) {
         return;
     }
-    PostMessageA(main->windowHandle, WM_LUM_IDLE_KICK, 0, 0);
+    PostMessageA(main->windowHandle, WM_LUM_KICKIDLE, 0, 0);
     main->CallHelpEngine(data, command);
 }

@@ -2,7 +2,7 @@
 
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 #include "framework/windows/dc.h"
 #include "framework/windows/dialog_template.h"
 #include "framework/windows/dispatch.h"
@@ -15,8 +15,6 @@ LUM_IMPLEMENT_CLASS(CDialog, CWnd)
 
 namespace {
 
-constexpr UINT kHelpCommand = 0xE146;
-
 HGLOBAL LoadTemplateResource(HINSTANCE instance, const char* name) {
     HRSRC found = FindResourceA(instance, name, reinterpret_cast<LPCSTR>(RT_DIALOG));
     return found != nullptr ? LoadResource(instance, found) : nullptr;
@@ -24,7 +22,7 @@ HGLOBAL LoadTemplateResource(HINSTANCE instance, const char* name) {
 
 bool HasHelpHandler(CCmdTarget* target) {
     CommandHandlerInfo info = {};
-    return target != nullptr && target->RouteCommand(kHelpCommand, 0, nullptr, &info);
+    return target != nullptr && target->RouteCommand(ID_HELP_COMMAND, 0, nullptr, &info);
 }
 
 } // namespace
@@ -159,8 +157,8 @@ BOOL CDialog::CreateFromTemplate(const DLGTEMPLATE* dialogTemplate, CWnd* parent
     if (instance == nullptr) {
         instance = module->instanceHandle;
     }
-    if ((module->registeredClasses & 0x10) == 0) {
-        RegisterStandardClasses(0x10);
+    if ((module->registeredClasses & kClassCommonControls) == 0) {
+        RegisterStandardClasses(kClassCommonControls);
     }
     if (dialogTemplate == nullptr) {
         return FALSE;
@@ -237,7 +235,7 @@ int CDialog::ModalLoop(UINT flags) {
             }
             if ((flags & MODAL_NO_IDLE_KICK) != 0) {
                 idle = false;
-            } else if (SendMessageA(windowHandle, WM_LUM_IDLE_KICK, 0, idleCount++) == 0) {
+            } else if (SendMessageA(windowHandle, WM_LUM_KICKIDLE, 0, idleCount++) == 0) {
                 idle = false;
             }
         }
@@ -290,7 +288,7 @@ BOOL CDialog::TransferData(BOOL saveAndValidate) {
     } catch (CException* e) {
         // A user exception means the user has been told already.
         if (!e->IsOfKind(LUM_RUNTIME_CLASS(CUserException))) {
-            e->ShowErrorBox(MB_ICONEXCLAMATION, 0xF108);
+            e->ShowErrorBox(MB_ICONEXCLAMATION, IDS_INTERNAL_ERROR);
         }
         e->Discard();
         ok = FALSE;
@@ -306,7 +304,7 @@ BOOL CDialog::InitializeDialog() {
         CloseDialog(-1);
         return FALSE;
     }
-    if (HWND help = ::GetDlgItem(windowHandle, kHelpCommand)) {
+    if (HWND help = ::GetDlgItem(windowHandle, ID_HELP_COMMAND)) {
         CWinApp* app = GetApplication();
         bool available = app != nullptr && (HasHelpHandler(GetMainWindow()) || HasHelpHandler(app));
         ::ShowWindow(help, available ? SW_SHOW : SW_HIDE);
@@ -332,7 +330,7 @@ LRESULT CDialog::HandleQuery3dControls(WPARAM, LPARAM) {
 LRESULT CDialog::HandleCommandHelp(WPARAM, LPARAM lParam) {
     DWORD context = static_cast<DWORD>(lParam);
     if (context == 0 && helpId != 0) {
-        context = 0x20000 + helpId;
+        context = kDialogHelpContextBase + helpId;
     }
     if (context == 0) {
         return 0;
@@ -344,7 +342,7 @@ LRESULT CDialog::HandleCommandHelp(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CDialog::HandleHelpHitTest(WPARAM, LPARAM) {
-    return helpId != 0 ? 0x20000 + helpId : 0;
+    return helpId != 0 ? kDialogHelpContextBase + helpId : 0;
 }
 
 HBRUSH CDialog::HandleDialogColor(CDC* dc, CWnd* control, UINT type) {

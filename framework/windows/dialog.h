@@ -4,25 +4,15 @@
 #pragma once
 
 #include <windows.h>
+#include "framework/runtime/framework_ids.h"
 #include "framework/windows/window.h"
 
 class CGdiObject;
-
-// Window state bits owned by the modal run.
-constexpr DWORD WND_IN_MODAL_LOOP = 0x08;
-constexpr DWORD WND_CONTINUE_MODAL = 0x10;
 
 // Modal-loop flags.
 constexpr UINT MODAL_QUIET_OWNER = 0x1;
 constexpr UINT MODAL_NO_IDLE_KICK = 0x2;
 constexpr UINT MODAL_SHOW_WHEN_IDLE = 0x4;
-
-// Private messages of the modal run.
-constexpr UINT WM_LUM_IDLE_KICK = 0x036A;
-constexpr UINT WM_LUM_CENTRE_TARGET = 0x036B;
-constexpr UINT WM_LUM_INITIAL_UPDATE = 0x0364;
-constexpr UINT WM_LUM_COMMAND_HELP = 0x0365;
-constexpr UINT WM_LUM_HELP_HIT_TEST = 0x0366;
 
 // Handed to the data exchange; lives on the stack for one exchange.
 struct CExchangeContext {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include "framework/runtime/framework_ids.h"
 
 class CMenu;
 class CWnd;
@@ -13,9 +14,6 @@ struct ControlColorRecord {
     UINT type; // message number minus WM_CTLCOLORMSGBOX
 };
 static_assert(sizeof(ControlColorRecord) == 12);
-
-constexpr UINT WM_LUM_CTLCOLOR = 0x0019;
-constexpr UINT kReflectBase = 0xBC00;
 
 void NotifyTopLevelActivation(CWnd* window, WPARAM state, CWnd* other);
 BOOL BringPopupForward(CWnd* window, int hitTest, UINT mouseMessage);

@@ -100,12 +100,6 @@ CWnd* CWnd::PermanentObjectFor(HWND handle) {
     return table != nullptr ? static_cast<CWnd*>(table->FindPermanent(handle)) : nullptr;
 }
 
-void CWnd::DeleteTemporaryWindows() {
-    if (CHandleTable* table = GetWindowTable(FALSE)) {
-        table->DeleteTemporaries();
-    }
-}
-
 CWnd* CWnd::GetOwnerObject() const {
     return ObjectFor(ownerHandle != nullptr ? ownerHandle : GetParent(windowHandle));
 }

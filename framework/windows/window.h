@@ -7,6 +7,10 @@
 
 class CDC;
 
+// Window state bits owned by the modal run.
+constexpr DWORD WND_IN_MODAL_LOOP = 0x08;
+constexpr DWORD WND_CONTINUE_MODAL = 0x10;
+
 class CWnd : public CCmdTarget {
     LUM_DECLARE_CREATABLE(CWnd)
     LUM_DECLARE_MESSAGE_MAP()
@@ -29,7 +33,7 @@ public:
     virtual int FindToolAtPoint(POINT, void*) const { return -1; }
     virtual CWnd* GetScrollBarObject(int) const { return nullptr; }
     virtual void CallHelpEngine(DWORD data, UINT command);
-    virtual BOOL IsModalContinuing() const { return (stateFlags & 0x10) != 0; }
+    virtual BOOL IsModalContinuing() const { return (stateFlags & WND_CONTINUE_MODAL) != 0; }
     virtual void EndModalWith(int result);
     virtual BOOL HandleCommandMessage(WPARAM wParam, LPARAM lParam);
     virtual BOOL HandleNotifyMessage(WPARAM wParam, LPARAM lParam, LRESULT* result);
@@ -65,7 +69,6 @@ public:
 
     static CWnd* ObjectFor(HWND handle);
     static CWnd* PermanentObjectFor(HWND handle);
-    static void DeleteTemporaryWindows();
 
     CWnd* GetOwnerObject() const;
     static HWND ParentOrOwnerHandle(HWND handle);
@@ -87,10 +90,6 @@ public:
     UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(windowHandle, id); }
     BOOL ProcessDialogKeys(MSG* message) { return IsDialogMessageA(windowHandle, message); }
     DWORD ReadStyle() const { return static_cast<DWORD>(GetWindowLongA(windowHandle, GWL_STYLE)); }
-    DWORD ReadExStyle() const {
-        return static_cast<DWORD>(GetWindowLongA(windowHandle, GWL_EXSTYLE));
-    }
-    BOOL ChangeExStyle(DWORD remove, DWORD add, UINT positioning = 0);
     void SetWindowText(const char* text) { ::SetWindowTextA(windowHandle, text); }
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
         return ::SetWindowPos(windowHandle,
@@ -113,8 +112,6 @@ public:
     void CenterOverOwner(CWnd* alternate = nullptr);
     BOOL ApplyDialogInitData(const char* resourceName);
     BOOL ApplyDialogInitData(const void* block);
-    void LayOutBars(UINT first, UINT last, UINT leftOver, UINT mode = 0, RECT* rect = nullptr,
-                    const RECT* client = nullptr, BOOL stretch = TRUE);
 
     // Context help.
     LRESULT HandleHelpRequest(LPARAM helpInfo);

@@ -2,7 +2,7 @@
 // reflected to the controls that sent them, and the end of a window's life.
 #include "framework/look3d/look3d_state.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 #include "framework/windows/dc.h"
 #include "framework/windows/dispatch.h"
 #include "framework/windows/handle_table.h"
@@ -159,17 +159,6 @@ void CWnd::HandleFinalMessage() {
         if (thread->activeWindow == this) {
             thread->activeWindow = nullptr;
         }
-    }
-    ThreadState* state = GetThreadState();
-    if ((stateFlags & 0x01) != 0 && state->toolTip != nullptr &&
-        state->toolTip->windowHandle != nullptr) {
-        TOOLINFOA tool = {};
-        tool.cbSize = 44;
-        tool.uFlags = TTF_IDISHWND;
-        tool.hwnd = windowHandle;
-        tool.uId = reinterpret_cast<UINT_PTR>(windowHandle);
-        SendMessageA(state->toolTip->windowHandle, TTM_DELTOOLA, 0,
-                     reinterpret_cast<LPARAM>(&tool));
     }
     LONG procedure = GetWindowLongA(windowHandle, GWL_WNDPROC);
     DefaultForCurrentMessage();

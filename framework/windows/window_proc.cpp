@@ -3,7 +3,7 @@
 #include "framework/look3d/look3d_state.h"
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 #include "framework/windows/dialog.h"
 #include "framework/windows/dispatch.h"
 #include "framework/windows/handle_table.h"

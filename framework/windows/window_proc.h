@@ -4,13 +4,9 @@
 #pragma once
 
 #include <windows.h>
+#include "framework/runtime/framework_ids.h"
 
 class CWnd;
-
-// Private messages of the window layer.
-constexpr UINT WM_LUM_WNDPROC_PROBE = 0x0360;
-constexpr UINT WM_LUM_ACTIVATE_TOPLEVEL = 0x036E;
-constexpr UINT WM_LUM_QUERY3DCONTROLS = 0x036F;
 
 LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 WNDPROC GetCommonWindowProc();

@@ -12,19 +12,21 @@ TEST_F(ClosingTest, OkAfterUserChoicesStoresOneAndOne) {
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
 
-    ClickControl(dialog, kUseOverlay);
+    ClickControl(dialog, IDC_USE_OVERLAY);
     EXPECT_TRUE(WaitUntil([&] {
-        return CheckState(dialog, kUseOverlay) == BST_CHECKED && ControlEnabled(dialog, kNoSurface);
+        return CheckState(dialog, IDC_USE_OVERLAY) == BST_CHECKED &&
+               ControlEnabled(dialog, IDC_NO_SURFACE);
     })) << "choosing the overlay enables the check box";
-    EXPECT_EQ(BST_UNCHECKED, CheckState(dialog, kNoOverlay));
-    ClickControl(dialog, kNoSurface);
-    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, kNoSurface) == BST_CHECKED; }));
-    ClickControl(dialog, kNoOverlay);
+    EXPECT_EQ(BST_UNCHECKED, CheckState(dialog, IDC_NO_OVERLAY));
+    ClickControl(dialog, IDC_NO_SURFACE);
+    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_NO_SURFACE) == BST_CHECKED; }));
+    ClickControl(dialog, IDC_NO_OVERLAY);
     EXPECT_TRUE(WaitUntil([&] {
-        return CheckState(dialog, kNoOverlay) == BST_CHECKED && !ControlEnabled(dialog, kNoSurface);
+        return CheckState(dialog, IDC_NO_OVERLAY) == BST_CHECKED &&
+               !ControlEnabled(dialog, IDC_NO_SURFACE);
     })) << "choosing no overlay disables the check box";
-    EXPECT_EQ(BST_UNCHECKED, CheckState(dialog, kUseOverlay));
-    EXPECT_EQ(BST_CHECKED, CheckState(dialog, kNoSurface)) << "kept while disabled";
+    EXPECT_EQ(BST_UNCHECKED, CheckState(dialog, IDC_USE_OVERLAY));
+    EXPECT_EQ(BST_CHECKED, CheckState(dialog, IDC_NO_SURFACE)) << "kept while disabled";
     ClickControl(dialog, IDOK);
 
     // The button's WM_LBUTTONUP (no button still down) was the last message retrieved.
@@ -59,8 +61,8 @@ TEST_F(ClosingTest, EscapeStoresNothingAndExitsWithEscapeKey) {
     StoreRaw("Force Primary", REG_SZ, Stored('1'));
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
-    ClickControl(dialog, kNoSurface);
-    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, kNoSurface) == BST_UNCHECKED; }));
+    ClickControl(dialog, IDC_NO_SURFACE);
+    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_NO_SURFACE) == BST_UNCHECKED; }));
 
     ASSERT_TRUE(MakeActive(dialog, tool.threadId));
     PressKey(VK_ESCAPE);
@@ -75,8 +77,8 @@ TEST_F(ClosingTest, EscapeStoresNothingAndExitsWithEscapeKey) {
 TEST_F(ClosingTest, CloseCommandStoresNothingAndExitsWithCancelId) {
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
-    ClickControl(dialog, kUseOverlay);
-    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, kUseOverlay) == BST_CHECKED; }));
+    ClickControl(dialog, IDC_USE_OVERLAY);
+    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_USE_OVERLAY) == BST_CHECKED; }));
 
     PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
 
@@ -88,8 +90,8 @@ TEST_F(ClosingTest, CloseBoxClickStoresNothingAndExitsWithCancelId) {
     StoreRaw("PreviewOnly", REG_SZ, Stored('0'));
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
-    ClickControl(dialog, kNoOverlay);
-    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, kNoOverlay) == BST_CHECKED; }));
+    ClickControl(dialog, IDC_NO_OVERLAY);
+    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_NO_OVERLAY) == BST_CHECKED; }));
 
     POINT closeBox = {};
     ASSERT_TRUE(FindCloseBox(dialog, &closeBox)) << "no close box in the caption";

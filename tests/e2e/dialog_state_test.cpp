@@ -35,24 +35,24 @@ StoredData Dword(DWORD value) {
 // Shown state: 1000 checked, 1001 checked, 1012 checked, 1012 enabled.
 constexpr DialogState kOverlay = {BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED, true};
 constexpr DialogState kOverlayNoSurface = {BST_CHECKED, BST_UNCHECKED, BST_CHECKED, true};
-constexpr DialogState kNoOverlay = {BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED, false};
+constexpr DialogState kNoOverlayState = {BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED, false};
 constexpr DialogState kNoOverlayNoSurface = {BST_UNCHECKED, BST_CHECKED, BST_CHECKED, false};
 constexpr DialogState kNeither = {BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED, false};
 
 std::vector<OpeningCase> OpeningCases() {
     return {
-        {"NoDeviceKey", std::nullopt, std::nullopt, kNoOverlay},
+        {"NoDeviceKey", std::nullopt, std::nullopt, kNoOverlayState},
         {"PreviewZero", Text("0"), std::nullopt, kOverlay},
         {"PreviewTwo", Text("2"), std::nullopt, kNeither},
         {"ForcePrimaryOneIsCheckedWhileDisabled", std::nullopt, Text("1"), kNoOverlayNoSurface},
         {"LettersAndSpaceDigitLetters", Text("abc"), Text(" 1x"), kOverlayNoSurface},
-        {"SpaceDigitLettersAndLetters", Text(" 1x"), Text("abc"), kNoOverlay},
+        {"SpaceDigitLettersAndLetters", Text(" 1x"), Text("abc"), kNoOverlayState},
         {"PlusZeroAndMinusZero", Text("+0"), Text("-0"), kOverlay},
         {"MinusZeroAndPlusOne", Text("-0"), Text("+1"), kOverlayNoSurface},
         {"EmptyTexts", Text(""), Text(""), kOverlay},
         // 261 bytes with the terminator do not fit the 260-byte buffer: defaults.
         {"TextsLongerThanBuffer", Text(std::string(260, '0')), Text("1" + std::string(259, '0')),
-         kNoOverlay},
+         kNoOverlayState},
         {"TextsFillingBuffer", Text(std::string(259, '0')), Text(std::string(258, '0') + "1"),
          kOverlayNoSurface},
         // The value's bytes are read as text whatever its type: 01 00 00 00 has no

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/help_engine_stand_in.h"
+#include "framework/runtime/framework_ids.h"
 #include "tool_driver.h"
 
 namespace {
@@ -14,9 +15,9 @@ using namespace e2e;
 constexpr wchar_t kAboutCaption[] = L"バージョン情報";
 constexpr wchar_t kHelpCaption[] = L"ﾍﾙﾌﾟ";
 constexpr wchar_t kFailedHelpText[] = L"ﾍﾙﾌﾟの起動に失敗しました。";
-constexpr DWORD kSettingsContext = 0x20000 + 102;
-constexpr DWORD kAboutContext = 0x20000 + 100;
-constexpr DWORD kHelpContext = 0x20000 + 129;
+constexpr DWORD kSettingsContext = kDialogHelpContextBase + IDD_CONFIG;
+constexpr DWORD kAboutContext = kDialogHelpContextBase + IDD_ABOUT;
+constexpr DWORD kHelpContext = kDialogHelpContextBase + IDD_HELP;
 
 bool EndsWithNoCase(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
@@ -65,7 +66,7 @@ TEST_F(HelpTest, F1InEachDialogStartsHelpAtThatDialogsContext) {
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
 
-    ClickControl(dialog, kHelpButton);
+    ClickControl(dialog, IDC_HELP_BUTTON);
     HWND help = WaitForDialog(tool.processId, kHelpCaption, false);
     ASSERT_NE(nullptr, help);
     ExpectHelpAt(help, engine, kHelpContext);

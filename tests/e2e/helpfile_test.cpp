@@ -151,7 +151,7 @@ TEST_F(HelpEngineTest, F1InEachDialogOpensTheHelpEngineAtThatDialogsTopic) {
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
 
-    ClickControl(dialog, kHelpButton);
+    ClickControl(dialog, IDC_HELP_BUTTON);
     HWND help = WaitForDialog(tool.processId, kHelpCaption, false);
     ASSERT_NE(nullptr, help);
     ExpectTopicFor(help, L"ﾍﾙﾌﾟ ダイアログ", L"設定の選び方の要点");

@@ -76,9 +76,9 @@ TEST_F(RefusalTest, KeyClosedToWritersWarnsAndTheOtherSettingIsStillStored) {
     ASSERT_NO_FATAL_FAILURE(RestrictToReaders("Bt848\\PreviewOnly"));
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(BST_CHECKED, CheckState(dialog, kUseOverlay)) << "a closed key is still read";
-    ClickControl(dialog, kNoSurface);
-    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, kNoSurface) == BST_CHECKED; }));
+    EXPECT_EQ(BST_CHECKED, CheckState(dialog, IDC_USE_OVERLAY)) << "a closed key is still read";
+    ClickControl(dialog, IDC_NO_SURFACE);
+    EXPECT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_NO_SURFACE) == BST_CHECKED; }));
     ClickControl(dialog, IDOK);
 
     ExpectCreationWarning();

@@ -43,7 +43,7 @@ TEST_F(SecondaryDialogTest, AboutAndHelpOpenRepeatedlyAsModalBoxesOfTheSettingsD
     const auto systemCommand = [dialog](UINT command) {
         return [dialog, command] { PostMessageW(dialog, WM_SYSCOMMAND, command, 0); };
     };
-    const auto clickHelp = [dialog] { ClickControl(dialog, kHelpButton); };
+    const auto clickHelp = [dialog] { ClickControl(dialog, IDC_HELP_BUTTON); };
 
     RunBox(dialog, systemCommand(kAboutCommand), kAboutCaption, true, pressKey(VK_RETURN));
     // Only the command's upper twelve bits name it.

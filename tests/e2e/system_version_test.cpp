@@ -49,12 +49,13 @@ TEST_P(SystemVersionTest, OkWritesBothSettings) {
     HWND dialog = OpenUnderSystem();
     ASSERT_NE(nullptr, dialog);
 
-    ClickControl(dialog, kUseOverlay);
+    ClickControl(dialog, IDC_USE_OVERLAY);
     ASSERT_TRUE(WaitUntil([&] {
-        return CheckState(dialog, kUseOverlay) == BST_CHECKED && ControlEnabled(dialog, kNoSurface);
+        return CheckState(dialog, IDC_USE_OVERLAY) == BST_CHECKED &&
+               ControlEnabled(dialog, IDC_NO_SURFACE);
     }));
-    ClickControl(dialog, kNoSurface);
-    ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, kNoSurface) == BST_CHECKED; }));
+    ClickControl(dialog, IDC_NO_SURFACE);
+    ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_NO_SURFACE) == BST_CHECKED; }));
     ClickControl(dialog, IDOK);
 
     EXPECT_EQ(0u, ExitCode());
@@ -68,8 +69,8 @@ TEST_P(SystemVersionTest, EscapeWritesNothing) {
     HWND dialog = OpenUnderSystem();
     ASSERT_NE(nullptr, dialog);
 
-    ClickControl(dialog, kUseOverlay);
-    ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, kUseOverlay) == BST_CHECKED; }));
+    ClickControl(dialog, IDC_USE_OVERLAY);
+    ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_USE_OVERLAY) == BST_CHECKED; }));
     ASSERT_TRUE(MakeActive(dialog, tool.threadId));
     PressKey(VK_ESCAPE);
 

@@ -140,7 +140,7 @@ std::vector<HWND> ShownDialogsOf(DWORD processId) {
 HWND FindDialog(DWORD processId, const std::wstring& caption, bool settingsDialog) {
     for (HWND window : ShownDialogsOf(processId)) {
         if (TextOf(window) == caption &&
-            (GetDlgItem(window, kUseOverlay) != nullptr) == settingsDialog) {
+            (GetDlgItem(window, IDC_USE_OVERLAY) != nullptr) == settingsDialog) {
             return window;
         }
     }
@@ -180,8 +180,8 @@ bool ControlEnabled(HWND dialog, int id) {
 }
 
 DialogState ReadState(HWND dialog) {
-    return {CheckState(dialog, kUseOverlay), CheckState(dialog, kNoOverlay),
-            CheckState(dialog, kNoSurface), ControlEnabled(dialog, kNoSurface)};
+    return {CheckState(dialog, IDC_USE_OVERLAY), CheckState(dialog, IDC_NO_OVERLAY),
+            CheckState(dialog, IDC_NO_SURFACE), ControlEnabled(dialog, IDC_NO_SURFACE)};
 }
 
 GUITHREADINFO GuiInfo(DWORD threadId) {

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "common/device_key.h"
+#include "resources/resource_ids.h"
 #include "probe_protocol.h"
 
 namespace e2e {
@@ -91,12 +92,6 @@ void MoveMouse(POINT point);
 void PressMouse(DWORD flags);
 void ClickAt(POINT point);
 void ClickControl(HWND dialog, int id);
-
-// The settings dialog's controls.
-inline constexpr int kUseOverlay = 1000;
-inline constexpr int kNoOverlay = 1001;
-inline constexpr int kHelpButton = 1002;
-inline constexpr int kNoSurface = 1012;
 
 struct DialogState {
     LRESULT useOverlay;

@@ -10,15 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/runtime/framework_ids.h"
 #include "helpfile/help_reader.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 using helpfile::HelpFile;
 
-constexpr int32_t kSettingsContext = 0x20000 + 102;
-constexpr int32_t kAboutContext = 0x20000 + 100;
-constexpr int32_t kHelpContext = 0x20000 + 129;
+constexpr int32_t kSettingsContext = kDialogHelpContextBase + IDD_CONFIG;
+constexpr int32_t kAboutContext = kDialogHelpContextBase + IDD_ABOUT;
+constexpr int32_t kHelpContext = kDialogHelpContextBase + IDD_HELP;
 
 // The file's text is in code page 932, as the Japanese system reads it.
 std::string Cp932(const wchar_t* text) {

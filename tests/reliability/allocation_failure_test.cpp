@@ -77,7 +77,7 @@ SessionResult RunSession(DWORD timeout = 20000) {
             }
         },
         [&](rel::Ticker& ticker) {
-            HWND settings = rel::FindThreadDialog(rel::kNoSurface);
+            HWND settings = rel::FindThreadDialog(IDC_NO_SURFACE);
             if (HWND secondary = rel::FindSecondaryDialog(settings)) {
                 (step == 1 ? session.aboutShown : session.helpShown) = true;
                 if (secondary != closingSecondary) {
@@ -102,8 +102,8 @@ SessionResult RunSession(DWORD timeout = 20000) {
                     ticker.Defer(
                         [settings] {
                             SendMessageA(
-                                settings, WM_COMMAND, MAKEWPARAM(rel::kHelpButton, 0),
-                                reinterpret_cast<LPARAM>(GetDlgItem(settings, rel::kHelpButton)));
+                                settings, WM_COMMAND, MAKEWPARAM(IDC_HELP_BUTTON, 0),
+                                reinterpret_cast<LPARAM>(GetDlgItem(settings, IDC_HELP_BUTTON)));
                         },
                         &sent);
                 }

@@ -166,7 +166,7 @@ TEST_F(HandlerExceptionTest, EveryKindFromEveryHandler) {
             const rel::DrivenRun driven = rel::RunDriven(
                 [&] { return dialog.RunModal(); },
                 [&](rel::Ticker& ticker) {
-                    HWND shown = rel::FindThreadDialog(rel::kNoSurface);
+                    HWND shown = rel::FindThreadDialog(IDC_NO_SURFACE);
                     if (HWND secondary = rel::FindSecondaryDialog(shown)) {
                         secondaryShown = true;
                         if (secondary != closingSecondary) {
@@ -195,7 +195,7 @@ TEST_F(HandlerExceptionTest, EveryKindFromEveryHandler) {
                         if (done) {
                             step = 3;
                             surfaceEnabledAfter =
-                                IsWindowEnabled(GetDlgItem(shown, rel::kNoSurface)) != FALSE;
+                                IsWindowEnabled(GetDlgItem(shown, IDC_NO_SURFACE)) != FALSE;
                             rel::PostClick(shown, IDOK);
                         }
                         break;

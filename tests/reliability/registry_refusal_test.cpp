@@ -147,7 +147,7 @@ TEST_F(RegistryRefusalTest, EachCallAloneAndTogetherForEitherSetting) {
                     driven =
                         rel::RunDriven([&] { return dialog.RunModal(); },
                                        [&](rel::Ticker&) {
-                                           HWND shown = rel::FindThreadDialog(rel::kNoSurface);
+                                           HWND shown = rel::FindThreadDialog(IDC_NO_SURFACE);
                                            if (shown == nullptr || chosen) {
                                                return;
                                            }

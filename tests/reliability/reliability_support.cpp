@@ -247,9 +247,9 @@ DrivenRun RunDriven(const std::function<int()>& run, const std::function<void(Ti
 }
 
 void ChooseInDialog(HWND dialog, int previewOnly, int forcePrimary) {
-    SendDlgItemMessageA(dialog, kUseOverlay, BM_SETCHECK, previewOnly == 0, 0);
-    SendDlgItemMessageA(dialog, kNoOverlay, BM_SETCHECK, previewOnly == 1, 0);
-    SendDlgItemMessageA(dialog, kNoSurface, BM_SETCHECK, forcePrimary == 1, 0);
+    SendDlgItemMessageA(dialog, IDC_USE_OVERLAY, BM_SETCHECK, previewOnly == 0, 0);
+    SendDlgItemMessageA(dialog, IDC_NO_OVERLAY, BM_SETCHECK, previewOnly == 1, 0);
+    SendDlgItemMessageA(dialog, IDC_NO_SURFACE, BM_SETCHECK, forcePrimary == 1, 0);
 }
 
 void PostClick(HWND dialog, int id) {

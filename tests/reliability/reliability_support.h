@@ -13,6 +13,7 @@
 
 #include "common/device_key.h"
 #include "common/import_patch.h"
+#include "resources/resource_ids.h"
 
 namespace rel {
 
@@ -97,11 +98,6 @@ struct DrivenRun {
 DrivenRun RunDriven(const std::function<int()>& run, const std::function<void(Ticker&)>& act,
                     DWORD timeout = 30000);
 
-// The settings dialog's controls.
-constexpr int kUseOverlay = 1000;
-constexpr int kNoOverlay = 1001;
-constexpr int kHelpButton = 1002;
-constexpr int kNoSurface = 1012;
 // Sets the dialog's controls as the user would leave them before OK.
 void ChooseInDialog(HWND dialog, int previewOnly, int forcePrimary);
 void PostClick(HWND dialog, int id);

@@ -5,7 +5,7 @@
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/memory.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 #include "framework/windows/window.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 #include "framework/windows/dialog.h"
 #include "framework/windows/window_proc.h"
 #include "windows/window_test_support.h"
@@ -119,7 +119,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(HelpDialog, CDialog)
-LUM_ON_MESSAGE(WM_LUM_IDLE_KICK, 10, HelpDialog, OnIdleKick)
+LUM_ON_MESSAGE(WM_LUM_KICKIDLE, 10, HelpDialog, OnIdleKick)
 LUM_END_MESSAGE_MAP(HelpDialog, CDialog)
 
 HICON SystemIcon(LPCSTR id) {

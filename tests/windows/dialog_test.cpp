@@ -5,7 +5,7 @@
 #include <vector>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 #include "framework/windows/dialog.h"
 #include "framework/windows/gdi_object.h"
 #include "framework/windows/window_proc.h"
@@ -91,7 +91,7 @@ public:
         return DefaultForCurrentMessage();
     }
     LRESULT OnIdleKick(WPARAM, LPARAM count) {
-        log->push_back({WM_LUM_IDLE_KICK, 0, count});
+        log->push_back({WM_LUM_KICKIDLE, 0, count});
         if (kicks++ == 0) {
             visibleAtFirstKick = IsWindowVisible(windowHandle);
             GetWindowRect(windowHandle, &rectAtFirstKick);
@@ -131,7 +131,7 @@ public:
 
 LUM_BEGIN_MESSAGE_MAP(TestDialog, CDialog)
 LUM_ON_MESSAGE(WM_CREATE, 10, TestDialog, OnCreate)
-LUM_ON_MESSAGE(WM_LUM_IDLE_KICK, 10, TestDialog, OnIdleKick)
+LUM_ON_MESSAGE(WM_LUM_KICKIDLE, 10, TestDialog, OnIdleKick)
 LUM_ON_MESSAGE(WM_DESTROY, 12, TestDialog, OnDestroy)
 LUM_END_MESSAGE_MAP(TestDialog, CDialog)
 
@@ -185,7 +185,7 @@ std::vector<Seen> Phase(HWND dialog, bool ownerHears) {
         phase.push_back({WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(dialog)});
     }
     for (LPARAM count = 0; count <= 2; ++count) {
-        phase.push_back({WM_LUM_IDLE_KICK, 0, count});
+        phase.push_back({WM_LUM_KICKIDLE, 0, count});
     }
     return phase;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_thread.h"
+#include "framework/windows/win_thread.h"
 #include "framework/windows/handle_table.h"
 #include "framework/windows/window.h"
 

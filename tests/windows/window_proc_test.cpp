@@ -6,7 +6,7 @@
 #include <vector>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 #include "framework/windows/dispatch.h"
 #include "framework/windows/handle_table.h"
 #include "framework/windows/window.h"

@@ -1,8 +1,8 @@
-#include "framework/runtime/win_thread.h"
+#include "framework/windows/win_thread.h"
 
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 #include "framework/windows/handle_table.h"
 #include "framework/windows/window.h"
 #include "framework/windows/window_proc.h"
@@ -109,52 +109,9 @@ LRESULT CWinThread::HandleCallbackException(CException*, const MSG* message) {
     return 0;
 }
 
-namespace {
-
-void CancelToolTips(BOOL keys) {
-    ThreadState* state = GetThreadState();
-    if (state->toolTip != nullptr && state->toolTip->windowHandle != nullptr) {
-        SendMessageA(state->toolTip->windowHandle, 0x0401, 0, 0);
-    }
-    // The fly-by status bar belongs to frame windows, which this framework
-    // never creates; `keys` only matters there.
-    (void)keys;
-}
-
-} // namespace
-
 BOOL CWinThread::FilterMessage(MSG* message) {
     if (message->hwnd == nullptr && DispatchThreadMessage(message)) {
         return TRUE;
-    }
-    switch (message->message) {
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_CHAR:
-    case WM_DEADCHAR:
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-    case WM_SYSCHAR:
-    case WM_SYSDEADCHAR:
-    case 0x0108:
-        CancelToolTips(TRUE);
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK:
-    case WM_NCRBUTTONDOWN:
-    case WM_NCRBUTTONDBLCLK:
-    case WM_NCMBUTTONDOWN:
-    case WM_NCMBUTTONDBLCLK:
-        CancelToolTips(FALSE);
-        break;
-    default:
-        break;
     }
     CWnd* main = GetMainWindow();
     HWND stop = main != nullptr ? main->windowHandle : nullptr;

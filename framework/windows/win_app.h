@@ -3,7 +3,7 @@
 #pragma once
 
 #include <windows.h>
-#include "framework/runtime/win_thread.h"
+#include "framework/windows/win_thread.h"
 
 class CWinApp : public CWinThread {
     LUM_DECLARE_CLASS(CWinApp)
@@ -20,6 +20,9 @@ public:
     int FinishInstance() override;
     LRESULT HandleCallbackException(CException* e, const MSG* message) override;
 
+    // Dormant, like the document, printer, recent-file and command-line
+    // fields below: this framework has no documents, printing or DDE. They
+    // keep their places in the virtual table and the record.
     virtual void* OpenDocument(const char* path);
     virtual void AddRecentFile(const char* path);
     virtual BOOL StartApplication();
@@ -69,6 +72,9 @@ public:
 };
 
 CWinApp* GetApplication();
+// Brings the thread's safety pool back to the application's ideal size
+// (idle clean-up).
+void RefillSafetyPool();
 
 int FrameworkMain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show);
 BOOL InitializeFramework(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include "framework/runtime/framework_ids.h"
 #include "framework/windows/cmd_target.h"
 
 class CException;
@@ -37,12 +38,6 @@ public:
     POINT lastCursorPos = {};
     UINT lastMouseMessage = 0;
 };
-
-// Private framework messages.
-constexpr UINT WM_LUM_IDLEUPDATECMDUI = 0x0363;
-constexpr UINT WM_LUM_KICKIDLE = 0x036A;
-
-constexpr UINT ID_HELP_COMMAND = 0xE146;
 
 CWinThread* GetCurrentThreadObject();
 CWnd* GetMainWindow();

@@ -1,7 +1,9 @@
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 
 #include "framework/look3d/look3d_state.h"
 
+#include <malloc.h>
+#include <cstdlib>
 #include <cstring>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/global_locks.h"
@@ -37,6 +39,14 @@ char* FindLastOf(char* text, const char* set) {
     return last;
 }
 
+int ShowThroughApplication(const char* text, UINT type, UINT helpId) {
+    CWinApp* app = GetApplication();
+    if (app == nullptr) {
+        return MessageBoxA(nullptr, text, nullptr, type);
+    }
+    return app->ShowMessageBox(text, type, helpId);
+}
+
 } // namespace
 
 CWinApp::CWinApp(const char* name) {
@@ -47,6 +57,7 @@ CWinApp::CWinApp(const char* name) {
     threadHandle = GetCurrentThread();
     threadId = GetCurrentThreadId();
     GetModuleState()->currentApp = this;
+    GetModuleState()->messageBoxHandler = &ShowThroughApplication;
 }
 
 CWinApp::~CWinApp() {
@@ -68,6 +79,7 @@ CWinApp::~CWinApp() {
     }
     if (module->currentApp == this) {
         module->currentApp = nullptr;
+        module->messageBoxHandler = nullptr;
     }
     free(appName);
     free(registryKey);
@@ -108,12 +120,12 @@ LRESULT CWinApp::HandleCallbackException(CException* e, const MSG* message) {
     if (message->message == WM_CREATE || message->message == WM_PAINT) {
         return CWinThread::HandleCallbackException(e, message);
     }
-    UINT promptId = 0xF108;
+    UINT promptId = IDS_INTERNAL_ERROR;
     LRESULT result = 0;
     if (message->message == WM_COMMAND) {
         result = 1;
         if (message->lParam == 0) {
-            promptId = 0xF109;
+            promptId = IDS_COMMAND_FAILED;
         }
     }
     if (e->IsOfKind(LUM_RUNTIME_CLASS(CMemoryException))) {
@@ -125,9 +137,9 @@ LRESULT CWinApp::HandleCallbackException(CException* e, const MSG* message) {
 }
 
 LUM_BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-LUM_ON_COMMAND(0xE141, CWinApp, HandleExitCommand)
-LUM_ON_UPDATE_COMMAND_UI(0xE110, CWinApp, UpdateRecentFileCommand)
-LUM_ON_COMMAND_RANGE(0xE110, 0xE11F, CWinApp, OpenRecentFile)
+LUM_ON_COMMAND(ID_EXIT_COMMAND, CWinApp, HandleExitCommand)
+LUM_ON_UPDATE_COMMAND_UI(ID_RECENT_FILE_FIRST, CWinApp, UpdateRecentFileCommand)
+LUM_ON_COMMAND_RANGE(ID_RECENT_FILE_FIRST, ID_RECENT_FILE_LAST, CWinApp, OpenRecentFile)
 LUM_END_MESSAGE_MAP(CWinApp, CCmdTarget)
 
 void CWinApp::HandleExitCommand() {
@@ -170,7 +182,7 @@ int CWinApp::ShowMessageBox(const char* text, UINT type, UINT promptId) {
     DWORD* context = &promptContext;
     DWORD oldContext = *context;
     if (promptId != 0) {
-        *context = 0x30000 + promptId;
+        *context = kPromptHelpContextBase + promptId;
     }
     if ((type & MB_ICONMASK) == 0) {
         switch (type & MB_TYPEMASK) {
@@ -333,18 +345,24 @@ CWinApp* GetApplication() {
     return GetModuleState()->currentApp;
 }
 
-int MessageBoxText(const char* text, UINT type, UINT helpId) {
+void RefillSafetyPool() {
     CWinApp* app = GetApplication();
-    if (app == nullptr) {
-        return MessageBoxA(nullptr, text, nullptr, type);
+    if (app == nullptr || app->safetyPoolSize == 0) {
+        return;
     }
-    return app->ShowMessageBox(text, type, helpId);
-}
-
-int MessageBoxById(UINT stringId, UINT type, UINT helpId) {
-    char text[512];
-    LoadStringResource(stringId, text, sizeof text);
-    return MessageBoxText(text, type, helpId == static_cast<UINT>(-1) ? stringId : helpId);
+    ThreadState* state = GetThreadState();
+    if (state->safetyPool != nullptr && _msize(state->safetyPool) >= app->safetyPoolSize) {
+        return;
+    }
+    size_t oldSize = 0;
+    if (state->safetyPool != nullptr) {
+        oldSize = _msize(state->safetyPool);
+        free(state->safetyPool);
+    }
+    state->safetyPool = malloc(app->safetyPoolSize);
+    if (state->safetyPool == nullptr && oldSize != 0) {
+        state->safetyPool = malloc(oldSize);
+    }
 }
 
 int FrameworkMain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show) {
@@ -413,13 +431,6 @@ void TerminateFramework() {
         module->unregisterList[0] = '\0';
     }
     ThreadState* state = GetThreadState();
-    if (state->toolTip != nullptr) {
-        if (state->toolTip->windowHandle != nullptr) {
-            DestroyWindow(state->toolTip->windowHandle);
-        }
-        delete state->toolTip;
-        state->toolTip = nullptr;
-    }
     if (module->isLibrary == 0) {
         if (state->messageFilterHook != nullptr) {
             UnhookWindowsHookEx(state->messageFilterHook);

@@ -2,7 +2,7 @@
 // show command computed the way the system's own start-up code does.
 #include <windows.h>
 #include <cstdlib>
-#include "framework/runtime/win_app.h"
+#include "framework/windows/win_app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     STARTUPINFOA info = {};
