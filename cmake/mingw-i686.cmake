@@ -8,4 +8,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# CTest runs each test program through this launcher: Wine, with another try
+# only when Wine fails to start the program.
+get_filename_component(LUM_WINE_LAUNCHER ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine_test.sh ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${LUM_WINE_LAUNCHER})

@@ -140,20 +140,6 @@ const char kWatcherClass[] = "SettingsTestBoxWatcher";
 
 } // namespace
 
-std::string ShiftJis(const char* utf8) {
-    const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
-    std::wstring wide(wideLength, L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), wideLength);
-    BOOL unmappable = FALSE;
-    const int length =
-        WideCharToMultiByte(932, 0, wide.c_str(), -1, nullptr, 0, nullptr, &unmappable);
-    std::string text(length, '\0');
-    WideCharToMultiByte(932, 0, wide.c_str(), -1, text.data(), length, nullptr, &unmappable);
-    EXPECT_FALSE(unmappable) << utf8;
-    text.resize(length > 0 ? length - 1 : 0);
-    return text;
-}
-
 int OpenDeviceKeyHandles() {
     const BYTE keyType = KeyObjectType();
     EXPECT_NE(0, keyType) << "the type of key handles is unknown";

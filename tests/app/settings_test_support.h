@@ -14,9 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "common/device_key.h"
-
-// UTF-8 text of this source in the ANSI code page the tool runs under (932).
-std::string ShiftJis(const char* utf8);
+#include "common/shift_jis.h"
 
 // Stands a replacement in for the registry's value-writing call while alive.
 class StandInSetValue {

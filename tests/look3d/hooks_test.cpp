@@ -150,21 +150,21 @@ void ExpectScreenRefused(int bits, int width, int height) {
 
 TEST(Look3dScreen, FewerThanFourColourBitsLeaveTheLookOff) {
     if (!OldSystem()) {
-        GTEST_SKIP() << "needs a system older than 4.0";
+        GTEST_SKIP() << kNeedsOldSystem;
     }
     ExpectScreenRefused(1, 1024, 768);
 }
 
 TEST(Look3dScreen, An640By350ScreenLeavesTheLookOff) {
     if (!OldSystem()) {
-        GTEST_SKIP() << "needs a system older than 4.0";
+        GTEST_SKIP() << kNeedsOldSystem;
     }
     ExpectScreenRefused(4, 640, 350);
 }
 
 TEST(Look3dScreen, SixteenColoursAreEnough) {
     if (!OldSystem()) {
-        GTEST_SKIP() << "needs a system older than 4.0";
+        GTEST_SKIP() << kNeedsOldSystem;
     }
     look3d::SetScreenSeam(4, 640, 480);
     EXPECT_TRUE(Look3dAttach(Module()));

@@ -4,18 +4,23 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <string>
-#include <vector>
+#include "common/template_builder.h"
 #include "framework/look3d/look3d.h"
 #include "framework/look3d/look3d_core.h"
 
 namespace look3dtest {
 
-// The cases that need a system older than 4.0 run in a copy of this program
-// whose reported version is 3.51.
+// The cases that need a system older than 4.0 are skipped in the regular run;
+// the look3d_nt351 test entries run them again under a name that Wine
+// reports 3.51 to.
 inline bool OldSystem() {
     return LOBYTE(LOWORD(GetVersion())) < 4;
 }
+
+constexpr char kNeedsOldSystem[] =
+    "needs a system older than 4.0; the look3d_nt351 entries run it under 3.51";
 
 inline HINSTANCE Module() {
     return GetModuleHandleA(nullptr);
@@ -38,70 +43,51 @@ inline WNDPROC ClassProc(const char* name) {
     return GetClassInfoA(nullptr, name, &info) ? info.lpfnWndProc : nullptr;
 }
 
-// A dialog template built item by item.
+using testtemplate::kButton;
+using testtemplate::kComboBox;
+using testtemplate::kEdit;
+using testtemplate::kListBox;
+using testtemplate::kStatic;
+
+// The look's dialogs in the classic layout at 0,0, titled "look", their
+// controls visible; built item by item.
 class Template {
 public:
     Template(DWORD style, short cx, short cy) {
-        Add(LOWORD(style));
-        Add(HIWORD(style));
-        Add(0);
-        Add(0);
-        countAt = words.size();
-        Add(0);
-        Add(0);
-        Add(0);
-        Add(static_cast<WORD>(cx));
-        Add(static_cast<WORD>(cy));
-        Add(0); // menu
-        Add(0); // class
-        Text("look");
+        shape.style = style;
+        shape.x = 0;
+        shape.y = 0;
+        shape.cx = cx;
+        shape.cy = cy;
+        shape.title = L"look";
         if ((style & DS_SETFONT) != 0) {
-            Add(8);
-            Text("MS Sans Serif");
+            shape.font = true;
+            shape.points = 8;
+            shape.face = L"MS Sans Serif";
         }
+        built = testtemplate::Build(shape);
     }
 
     void Item(WORD classAtom, DWORD style, const char* text, WORD id, short x, short y, short cx,
               short cy) {
-        while (words.size() % 2 != 0) {
-            Add(0);
-        }
-        style |= WS_CHILD | WS_VISIBLE;
-        Add(LOWORD(style));
-        Add(HIWORD(style));
-        Add(0);
-        Add(0);
-        Add(static_cast<WORD>(x));
-        Add(static_cast<WORD>(y));
-        Add(static_cast<WORD>(cx));
-        Add(static_cast<WORD>(cy));
-        Add(id);
-        Add(0xFFFF);
-        Add(classAtom);
-        Text(text);
-        Add(0);
-        ++words[countAt];
+        shape.items.push_back({id,
+                               style | WS_CHILD | WS_VISIBLE,
+                               testtemplate::Ordinal(classAtom),
+                               testtemplate::Text(std::wstring(text, text + strlen(text)).c_str()),
+                               {},
+                               x,
+                               y,
+                               cx,
+                               cy});
+        built = testtemplate::Build(shape);
     }
 
-    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words.data()); }
+    const DLGTEMPLATE* Get() const { return built.Get(); }
 
 private:
-    void Add(WORD w) { words.push_back(w); }
-    void Text(const char* text) {
-        for (const char* p = text; *p != '\0'; ++p) {
-            Add(static_cast<BYTE>(*p));
-        }
-        Add(0);
-    }
-    std::vector<WORD> words;
-    size_t countAt = 0;
+    testtemplate::Shape shape;
+    testtemplate::Built built;
 };
-
-constexpr WORD kButton = 0x0080;
-constexpr WORD kEdit = 0x0081;
-constexpr WORD kStatic = 0x0082;
-constexpr WORD kListBox = 0x0083;
-constexpr WORD kComboBox = 0x0085;
 
 inline INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
@@ -154,7 +140,7 @@ class OldSystemTest : public testing::Test {
 protected:
     void SetUp() override {
         if (!OldSystem()) {
-            GTEST_SKIP() << "needs a system older than 4.0";
+            GTEST_SKIP() << kNeedsOldSystem;
         }
         ASSERT_EQ(look3d::TheCore().attachCount, 0);
         ASSERT_TRUE(Look3dAttach(Module()));

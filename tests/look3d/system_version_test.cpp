@@ -1,7 +1,5 @@
-// The look at 4.0 and later stays idle; the cases that need an older system
-// run in a copy of this program that Wine tells it is 3.51.
-#include <cstdio>
-#include <string>
+// The look at 4.0 and later stays idle, and engages for framework dialogs
+// below it.
 #include "framework/look3d/look3d_state.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/dialog.h"
@@ -11,123 +9,6 @@
 using namespace look3dtest;
 
 namespace {
-
-constexpr char kOldCopy[] = "look3d_old_tests.exe";
-
-std::string OwnDirectory() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string directory(path);
-    return directory.substr(0, directory.find_last_of("\\/") + 1);
-}
-
-// The per-program version setting of the copy, removed again at the end.
-class VersionSetting {
-public:
-    VersionSetting() {
-        std::string key = std::string("Software\\Wine\\AppDefaults\\") + kOldCopy;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &handle, nullptr) == ERROR_SUCCESS) {
-            static const char kVersion[] = "nt351";
-            ok = RegSetValueExA(handle, "Version", 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(kVersion),
-                                sizeof kVersion) == ERROR_SUCCESS;
-        }
-    }
-    ~VersionSetting() {
-        if (handle != nullptr) {
-            RegDeleteValueA(handle, "Version");
-            RegCloseKey(handle);
-            std::string key = std::string("Software\\Wine\\AppDefaults\\") + kOldCopy;
-            RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-        }
-    }
-    VersionSetting(const VersionSetting&) = delete;
-    VersionSetting& operator=(const VersionSetting&) = delete;
-    HKEY handle = nullptr;
-    bool ok = false;
-};
-
-class Handle {
-public:
-    explicit Handle(HANDLE h = nullptr) : h(h) {}
-    ~Handle() {
-        if (h != nullptr && h != INVALID_HANDLE_VALUE) {
-            CloseHandle(h);
-        }
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE h;
-};
-
-// Runs the copy with a filter; its output goes to a file that is printed.
-DWORD RunOldCopy(const std::string& filter, std::string* output) {
-    std::string directory = OwnDirectory();
-    std::string log = directory + "look3d_old_tests_" + std::to_string(GetTickCount()) + ".log";
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    Handle file(CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
-                            nullptr));
-    if (file.h == INVALID_HANDLE_VALUE) {
-        return 0xFFFFFFFF;
-    }
-    std::string command =
-        "\"" + directory + kOldCopy + "\" --gtest_color=no --gtest_filter=" + filter;
-    STARTUPINFOA start = {};
-    start.cb = sizeof start;
-    start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdOutput = file.h;
-    start.hStdError = file.h;
-    start.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        directory.c_str(), &start, &process)) {
-        return 0xFFFFFFFE;
-    }
-    Handle processHandle(process.hProcess);
-    Handle threadHandle(process.hThread);
-    DWORD code = 0xFFFFFFFD;
-    if (WaitForSingleObject(process.hProcess, 200000) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(process.hProcess, &code);
-    } else {
-        TerminateProcess(process.hProcess, 99);
-    }
-    CloseHandle(file.h);
-    file.h = nullptr;
-    if (FILE* in = fopen(log.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, in)) > 0) {
-            output->append(buffer, n);
-        }
-        fclose(in);
-    }
-    DeleteFileA(log.c_str());
-    return code;
-}
-
-TEST(Look3dSystemVersion, OldSystemCasesPassUnderVersion351) {
-    if (OldSystem()) {
-        GTEST_SKIP() << "this is the copy";
-    }
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string copy = OwnDirectory() + kOldCopy;
-    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
-    VersionSetting setting;
-    ASSERT_TRUE(setting.ok);
-    // The framework case needs a process of its own: its state is made once.
-    for (const char* filter :
-         {"Look3dCore*:Look3dPaint*:Look3dScreen*:Look3dLabel*", "Look3dFramework*"}) {
-        std::string output;
-        DWORD code = RunOldCopy(filter, &output);
-        EXPECT_EQ(code, 0u) << output;
-        EXPECT_NE(output.find("[  PASSED  ]"), std::string::npos) << output;
-        EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
-        printf("%s", output.c_str());
-    }
-    DeleteFileA(copy.c_str());
-}
 
 TEST(Look3dNewSystem, EnableReturnsTrueAndEngagesNothing) {
     if (OldSystem()) {
@@ -195,7 +76,7 @@ public:
 
 TEST(Look3dFramework, EnableEngagesTheLookForFrameworkDialogs) {
     if (!OldSystem()) {
-        GTEST_SKIP() << "needs a system older than 4.0";
+        GTEST_SKIP() << kNeedsOldSystem;
     }
     ASSERT_TRUE(EnableLook3dStatic());
     Look3dState* state = PeekLook3dState();

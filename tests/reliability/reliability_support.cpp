@@ -82,17 +82,6 @@ BOOL CALLBACK FindSecondaryWindow(HWND window, LPARAM p) {
 
 } // namespace
 
-std::string ShiftJis(const char* utf8) {
-    const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
-    std::wstring wide(wideLength, L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), wideLength);
-    const int length = WideCharToMultiByte(932, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string text(length, '\0');
-    WideCharToMultiByte(932, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
-    text.resize(length > 0 ? length - 1 : 0);
-    return text;
-}
-
 LONG StoreRaw(const char* name, DWORD type, const std::string& bytes) {
     ScopedKey key;
     LONG status =

@@ -13,6 +13,7 @@
 
 #include "common/device_key.h"
 #include "common/import_patch.h"
+#include "common/shift_jis.h"
 #include "resources/resource_ids.h"
 
 namespace rel {
@@ -20,15 +21,13 @@ namespace rel {
 // Set by a case that needs the runtime's exit processing to run.
 extern bool normalExit;
 
-// UTF-8 text of this source in the ANSI code page the tool runs under (932).
-std::string ShiftJis(const char* utf8);
-
-// The device key helpers every test area shares.
+// The helpers every test area shares.
 using ::DeleteDeviceKey;
 using ::DeviceKeyTest;
 using ::KeyExists;
 using ::LoadRaw;
 using ::RawValue;
+using ::ShiftJis;
 
 // Stores exactly these bytes with this type as the default value of
 // Bt848\name through the ANSI interface; returns the registry's status.

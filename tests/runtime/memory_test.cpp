@@ -2,6 +2,7 @@
 #include <malloc.h>
 #include <windows.h>
 #include <string>
+#include "common/shift_jis.h"
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/memory.h"
 #include "framework/runtime/state.h"
@@ -12,15 +13,6 @@ namespace {
 
 constexpr size_t kHuge = 0x7FFFFFF0;
 constexpr char kDeletedEvent[] = "LumRuntimeTestExceptionDeleted";
-
-// The expected text in code page 932, the ANSI code page of the test bed.
-std::string ShiftJis(const char* utf8) {
-    wchar_t wide[256];
-    char text[512];
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
-    WideCharToMultiByte(932, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
 
 // Thrown where nothing can be captured, so it reports its deletion through
 // a named event (see Deleted).

@@ -1,3 +1,5 @@
+// The main of the test programs that need no framework state: the tool's
+// settings, its help file and the end-to-end driver.
 #include <gtest/gtest.h>
 #include "common/stdout_printer.h"
 

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# CTest's launcher of the Windows test programs: runs one under Wine.
+# Under the i386 emulator Wine now and then fails to start a process: it
+# crashes or hangs before the program prints a line. Only that is run again,
+# at most twice: a program that printed its first GoogleTest line, or ended
+# on its own without one, has its result taken as it is.
+#   LUM_WINE                the Wine command (default: wine)
+#   LUM_WINE_START_SECONDS  how long a start may take before it counts as hung
+set -uo pipefail
+if [ $# -eq 0 ]; then
+  echo "usage: $0 PROGRAM [ARGUMENT...]" >&2
+  exit 2
+fi
+wine=${LUM_WINE:-wine}
+limit=${LUM_WINE_START_SECONDS:-60}
+attempts=3
+name=$(basename "$1")
+# The program writes to a file, never to CTest's pipe: Wine's helper
+# processes may keep a pipe they inherit open for as long as the wineserver
+# runs. tail passes the file on as it grows, so a test that runs into its
+# time-out still shows how far it got.
+log=$(mktemp "${TMPDIR:-/tmp}/lum-wine-test.XXXXXX")
+pid=
+follower=
+cleanup() {
+  if [ -n "$pid" ]; then
+    kill -9 "$pid" 2>/dev/null
+  fi
+  if [ -n "$follower" ]; then
+    kill "$follower" 2>/dev/null
+  fi
+  rm -f "$log"
+}
+trap cleanup EXIT
+trap 'exit 143' TERM INT
+
+# One run. Sets status, started (the GoogleTest marker was printed) and
+# hung (no marker within the start limit: the process was ended).
+run_once() {
+  started=0 hung=0 status=0
+  "$wine" "$@" </dev/null >"$log" 2>&1 &
+  pid=$!
+  tail -s 0.1 -c +1 -f --pid="$pid" "$log" &
+  follower=$!
+  local deadline=$((${EPOCHREALTIME/./} + limit * 1000000))
+  while kill -0 "$pid" 2>/dev/null; do
+    if grep -qF '[==========] Running' "$log"; then
+      started=1
+      break
+    fi
+    if [ "${EPOCHREALTIME/./}" -ge "$deadline" ]; then
+      hung=1
+      kill -9 "$pid" 2>/dev/null
+      break
+    fi
+    sleep 0.1
+  done
+  wait "$pid" 2>/dev/null
+  status=$?
+  pid=
+  wait "$follower"
+  follower=
+  if [ "$started" = 0 ] && grep -qF '[==========] Running' "$log"; then
+    started=1
+  fi
+}
+
+# What a failed start left: its first line of output, if any.
+seen() {
+  local first
+  first=$(grep -m1 -v '^[[:space:]]*$' "$log" | cut -c1-160)
+  if [ "$hung" = 1 ]; then
+    printf 'no GoogleTest output within %s s' "$limit"
+  elif [ "$status" -gt 128 ]; then
+    printf 'ended by signal %d' $((status - 128))
+  else
+    printf 'exit status %d' "$status"
+  fi
+  if [ -n "$first" ]; then
+    printf ', output: %s' "$first"
+  else
+    printf ', no output'
+  fi
+}
+
+for attempt in $(seq 1 $attempts); do
+  run_once "$@"
+  # A signal or a hang before the first line is Wine failing to start it;
+  # anything else is the program's own result.
+  if [ "$started" = 1 ] || { [ "$hung" = 0 ] && [ "$status" -le 128 ]; }; then
+    exit "$status"
+  fi
+  if [ "$attempt" -lt $attempts ]; then
+    echo "retrying $name: Wine did not start it ($(seen))"
+  fi
+done
+echo "$name: Wine did not start it in $attempts attempts ($(seen))"
+if [ "$hung" = 1 ]; then
+  exit 124
+fi
+exit "$status"
