@@ -135,8 +135,9 @@ void FocusAround(HDC dc, RECT label, const RECT& client) {
     }
 }
 
-void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, DWORD kind,
-                     bool pushed, bool disabled) {
+// The black frame (doubled round a default button), the rounded corners and
+// the raised or pushed face; returns the inside of the face.
+RECT DrawPushFace(HDC dc, const RECT& client, DWORD kind, bool pushed, bool disabled) {
     const Core& core = TheCore();
     RECT r = client;
     DrawEdgeLines(dc, r, kWindowFrame, kWindowFrame, kSidesAll);
@@ -170,9 +171,12 @@ void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, 
         inside.bottom -= 2;
     }
     FillRect(dc, &inside, core.faceBrush);
-    if (disabled) {
-        SetTextColor(dc, core.colours[kGrayText]);
-    }
+    return inside;
+}
+
+// Centred on the face; a pushed label moves down and right, short of the
+// frame.
+RECT PushLabel(HDC dc, const RECT& inside, const RECT& client, const char* text, bool pushed) {
     SIZE size = MeasureLabel(dc, text);
     RECT label;
     label.left = inside.left + (inside.right - inside.left - size.cx) / 2;
@@ -188,6 +192,16 @@ void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, 
             label.bottom = client.bottom - 3;
         }
     }
+    return label;
+}
+
+void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, DWORD kind,
+                     bool pushed, bool disabled) {
+    RECT inside = DrawPushFace(dc, client, kind, pushed, disabled);
+    if (disabled) {
+        SetTextColor(dc, TheCore().colours[kGrayText]);
+    }
+    RECT label = PushLabel(dc, inside, client, text, pushed);
     {
         SavedDc clip(dc);
         IntersectClipRect(dc, inside.left, inside.top, inside.right, inside.bottom);
