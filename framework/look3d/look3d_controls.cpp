@@ -135,8 +135,9 @@ void FocusAround(HDC dc, RECT label, const RECT& client) {
     }
 }
 
-void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, DWORD kind,
-                     bool pushed, bool disabled) {
+// The black frame (doubled round a default button), the rounded corners and
+// the raised or pushed face; returns the inside of the face.
+RECT DrawPushFace(HDC dc, const RECT& client, DWORD kind, bool pushed, bool disabled) {
     const Core& core = TheCore();
     RECT r = client;
     DrawEdgeLines(dc, r, kWindowFrame, kWindowFrame, kSidesAll);
@@ -170,9 +171,12 @@ void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, 
         inside.bottom -= 2;
     }
     FillRect(dc, &inside, core.faceBrush);
-    if (disabled) {
-        SetTextColor(dc, core.colours[kGrayText]);
-    }
+    return inside;
+}
+
+// Centred on the face; a pushed label moves down and right, short of the
+// frame.
+RECT PushLabel(HDC dc, const RECT& inside, const RECT& client, const char* text, bool pushed) {
     SIZE size = MeasureLabel(dc, text);
     RECT label;
     label.left = inside.left + (inside.right - inside.left - size.cx) / 2;
@@ -188,6 +192,16 @@ void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, 
             label.bottom = client.bottom - 3;
         }
     }
+    return label;
+}
+
+void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, DWORD kind,
+                     bool pushed, bool disabled) {
+    RECT inside = DrawPushFace(dc, client, kind, pushed, disabled);
+    if (disabled) {
+        SetTextColor(dc, TheCore().colours[kGrayText]);
+    }
+    RECT label = PushLabel(dc, inside, client, text, pushed);
     {
         SavedDc clip(dc);
         IntersectClipRect(dc, inside.left, inside.top, inside.right, inside.bottom);
@@ -198,13 +212,23 @@ void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, 
     }
 }
 
-void PaintButton(HWND window, HDC dc, UINT parts) {
-    const Core& core = TheCore();
-    DWORD style = StyleOf(window);
-    DWORD kind = style & 0x1F;
-    bool leftText = (style & BS_LEFTTEXT) != 0;
-    bool disabled = (style & WS_DISABLED) != 0;
-    SavedDc saved(dc);
+// What one painting of a button works from.
+struct ButtonPainting {
+    HWND window;
+    HDC dc;
+    UINT parts;
+    DWORD kind;
+    bool leftText;
+    bool disabled;
+    RECT client = {};
+    UINT check = 0;
+    bool pushed = false;
+    char text[256] = {};
+};
+
+// The font, the colours and the parent's brush, as the system's own button
+// painting sets them; null when the parent gives no brush.
+HBRUSH PrepareButtonDc(HWND window, HDC dc) {
     SetBkMode(dc, OPAQUE);
     SelectWindowFont(window, dc);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -213,102 +237,153 @@ void PaintButton(HWND window, HDC dc, UINT parts) {
     if (brush != nullptr) {
         SelectObject(dc, brush);
     }
-    RECT client;
-    GetClientRect(window, &client);
-    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
-    if ((parts & kPartErase) != 0 && kind != BS_GROUPBOX && brush != nullptr) {
-        FillRect(dc, &client, brush);
-    }
-    auto state = static_cast<UINT>(SendMessageA(window, BM_GETSTATE, 0, 0));
-    UINT check = state & 3;
-    bool pushed = (state & BST_PUSHED) != 0;
+    return brush;
+}
+
+// Columns of the glyph grid: plain, checked, pushed (also disabled), pushed
+// and checked, disabled and checked.
+int GlyphColumn(const ButtonPainting& b) {
     // A disabled box shows its disabled cell whatever its pushed state, so
     // the column never leaves the grid.
-    int column = disabled ? (check != 0 ? 4 : 2) : (pushed ? 2 : 0) + (check != 0 ? 1 : 0);
-    char text[256] = {};
-    if ((parts & (kPartText | kPartFocus)) != 0 || kind <= BS_DEFPUSHBUTTON) {
-        GetWindowTextA(window, text, sizeof text);
+    if (b.disabled) {
+        return b.check != 0 ? 4 : 2;
     }
-    int height = client.bottom - client.top;
-    switch (kind) {
+    return (b.pushed ? 2 : 0) + (b.check != 0 ? 1 : 0);
+}
+
+// Rows of the glyph grid: check box, radio button, indeterminate box.
+int GlyphRow(const ButtonPainting& b) {
+    if (b.kind == BS_RADIOBUTTON || b.kind == BS_AUTORADIOBUTTON) {
+        return 1;
+    }
+    if ((b.kind == BS_3STATE || b.kind == BS_AUTO3STATE) && b.check == BST_INDETERMINATE) {
+        return 2;
+    }
+    return 0;
+}
+
+void DrawBoxGlyph(const ButtonPainting& b) {
+    MemoryDc memory(b.dc);
+    if (!memory.Select(TheCore().glyphs)) {
+        return;
+    }
+    int x = b.leftText ? b.client.right - kCellWidth : b.client.left;
+    int y = b.client.top + (b.client.bottom - b.client.top - kCellHeight) / 2;
+    BitBlt(b.dc, x, y, kCellWidth, kCellHeight, memory.dc, GlyphColumn(b) * kCellWidth,
+           GlyphRow(b) * kCellHeight, SRCCOPY);
+}
+
+void DrawBoxLabel(const ButtonPainting& b) {
+    RECT area = b.client;
+    if (b.leftText) {
+        area.right -= kLabelGap;
+    } else {
+        area.left += kLabelGap;
+    }
+    COLORREF old = GetTextColor(b.dc);
+    if (b.disabled) {
+        SetTextColor(b.dc, TheCore().colours[kGrayText]);
+    }
+    DrawTextA(b.dc, b.text, -1, &area, DT_SINGLELINE | DT_VCENTER);
+    SetTextColor(b.dc, old);
+}
+
+void DrawBoxFocus(const ButtonPainting& b) {
+    SIZE size = MeasureLabel(b.dc, b.text);
+    RECT label;
+    label.top = (b.client.bottom - b.client.top - size.cy) / 2;
+    label.left = b.client.left + (b.leftText ? 0 : kLabelGap);
+    label.right = label.left + size.cx;
+    label.bottom = label.top + size.cy;
+    FocusAround(b.dc, label, b.client);
+}
+
+// Check boxes and radio buttons: only the parts asked for are drawn.
+void PaintBox(const ButtonPainting& b) {
+    if ((b.parts & kPartGlyph) != 0) {
+        DrawBoxGlyph(b);
+    }
+    if ((b.parts & kPartText) != 0) {
+        DrawBoxLabel(b);
+    }
+    if ((b.parts & kPartFocus) != 0) {
+        DrawBoxFocus(b);
+    }
+}
+
+// An empty caption still lowers the frame by half a line.
+SIZE GroupCaptionSize(HDC dc, const char* text) {
+    SIZE size = MeasureLabel(dc, text);
+    if (text[0] == '\0') {
+        size.cx = 0;
+        size.cy = MeasureLabel(dc, "X").cy;
+    }
+    return size;
+}
+
+// The caption's old text may have been wider: the parent repaints the strip.
+void InvalidateGroupCaption(HWND window, const RECT& caption, const RECT& client) {
+    RECT stale = {caption.left, caption.top, client.right, caption.bottom};
+    HWND parent = GetParent(window);
+    MapWindowPoints(window, parent, reinterpret_cast<POINT*>(&stale), 2);
+    InvalidateRect(parent, &stale, TRUE);
+}
+
+void PaintGroupBox(const ButtonPainting& b) {
+    if ((b.parts & (kPartText | kPartGlyph)) == 0) {
+        return;
+    }
+    const RECT& client = b.client;
+    SIZE size = GroupCaptionSize(b.dc, b.text);
+    RECT caption = {client.left + 4, client.top, client.left + 4 + size.cx + 4,
+                    client.top + size.cy};
+    if ((b.parts & kPartCaption) != 0) {
+        InvalidateGroupCaption(b.window, caption, client);
+        return;
+    }
+    RECT frame = {client.left, client.top + size.cy / 2, client.right - 1, client.bottom - 1};
+    DrawEdgeLines(b.dc, frame, kShadow, kShadow, kSidesAll);
+    OffsetRect(&frame, 1, 1);
+    DrawEdgeLines(b.dc, frame, kHighlight, kHighlight, kSidesAll);
+    if (b.disabled) {
+        SetTextColor(b.dc, TheCore().colours[kGrayText]);
+    }
+    DrawTextA(b.dc, b.text, -1, &caption, DT_SINGLELINE);
+}
+
+void PaintButton(HWND window, HDC dc, UINT parts) {
+    DWORD style = StyleOf(window);
+    ButtonPainting b = {
+        window, dc, parts, style & 0x1F, (style & BS_LEFTTEXT) != 0, (style & WS_DISABLED) != 0};
+    SavedDc saved(dc);
+    HBRUSH brush = PrepareButtonDc(window, dc);
+    GetClientRect(window, &b.client);
+    IntersectClipRect(dc, b.client.left, b.client.top, b.client.right, b.client.bottom);
+    if ((parts & kPartErase) != 0 && b.kind != BS_GROUPBOX && brush != nullptr) {
+        FillRect(dc, &b.client, brush);
+    }
+    auto state = static_cast<UINT>(SendMessageA(window, BM_GETSTATE, 0, 0));
+    b.check = state & 3;
+    b.pushed = (state & BST_PUSHED) != 0;
+    if ((parts & (kPartText | kPartFocus)) != 0 || b.kind <= BS_DEFPUSHBUTTON) {
+        GetWindowTextA(window, b.text, sizeof b.text);
+    }
+    switch (b.kind) {
     case BS_PUSHBUTTON:
     case BS_DEFPUSHBUTTON:
-        PaintPushButton(window, dc, client, text, kind, pushed, disabled);
+        PaintPushButton(window, dc, b.client, b.text, b.kind, b.pushed, b.disabled);
         break;
     case BS_CHECKBOX:
     case BS_AUTOCHECKBOX:
     case BS_RADIOBUTTON:
     case BS_AUTORADIOBUTTON:
     case BS_3STATE:
-    case BS_AUTO3STATE: {
-        int row = 0;
-        if (kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON) {
-            row = 1;
-        } else if ((kind == BS_3STATE || kind == BS_AUTO3STATE) && check == BST_INDETERMINATE) {
-            row = 2;
-        }
-        if ((parts & kPartGlyph) != 0) {
-            MemoryDc memory(dc);
-            if (memory.Select(core.glyphs)) {
-                int x = leftText ? client.right - kCellWidth : client.left;
-                int y = client.top + (height - kCellHeight) / 2;
-                BitBlt(dc, x, y, kCellWidth, kCellHeight, memory.dc, column * kCellWidth,
-                       row * kCellHeight, SRCCOPY);
-            }
-        }
-        if ((parts & kPartText) != 0) {
-            RECT area = client;
-            if (leftText) {
-                area.right -= kLabelGap;
-            } else {
-                area.left += kLabelGap;
-            }
-            COLORREF old = GetTextColor(dc);
-            if (disabled) {
-                SetTextColor(dc, core.colours[kGrayText]);
-            }
-            DrawTextA(dc, text, -1, &area, DT_SINGLELINE | DT_VCENTER);
-            SetTextColor(dc, old);
-        }
-        if ((parts & kPartFocus) != 0) {
-            SIZE size = MeasureLabel(dc, text);
-            RECT label;
-            label.top = (height - size.cy) / 2;
-            label.left = client.left + (leftText ? 0 : kLabelGap);
-            label.right = label.left + size.cx;
-            label.bottom = label.top + size.cy;
-            FocusAround(dc, label, client);
-        }
+    case BS_AUTO3STATE:
+        PaintBox(b);
         break;
-    }
-    case BS_GROUPBOX: {
-        if ((parts & (kPartText | kPartGlyph)) == 0) {
-            break;
-        }
-        SIZE size = MeasureLabel(dc, text);
-        if (text[0] == '\0') {
-            size.cx = 0;
-            size.cy = MeasureLabel(dc, "X").cy;
-        }
-        RECT caption = {client.left + 4, client.top, client.left + 4 + size.cx + 4,
-                        client.top + size.cy};
-        if ((parts & kPartCaption) != 0) {
-            RECT stale = {caption.left, caption.top, client.right, caption.bottom};
-            HWND parent = GetParent(window);
-            MapWindowPoints(window, parent, reinterpret_cast<POINT*>(&stale), 2);
-            InvalidateRect(parent, &stale, TRUE);
-            break;
-        }
-        RECT frame = {client.left, client.top + size.cy / 2, client.right - 1, client.bottom - 1};
-        DrawEdgeLines(dc, frame, kShadow, kShadow, kSidesAll);
-        OffsetRect(&frame, 1, 1);
-        DrawEdgeLines(dc, frame, kHighlight, kHighlight, kSidesAll);
-        if (disabled) {
-            SetTextColor(dc, core.colours[kGrayText]);
-        }
-        DrawTextA(dc, text, -1, &caption, DT_SINGLELINE);
+    case BS_GROUPBOX:
+        PaintGroupBox(b);
         break;
-    }
     default:
         break;
     }
@@ -382,13 +457,106 @@ void InvalidateFrame(HWND window, const WINDOWPOS* position) {
     InvalidateRect(GetParent(window), &area, FALSE);
 }
 
+// Nothing is framed while the field is hidden or its list is dropped.
+bool FieldFrameShown(HWND window, DWORD style, int kind) {
+    if ((style & WS_VISIBLE) == 0) {
+        return false;
+    }
+    return !(kind == kKindComboBox && (style & 3) == CBS_DROPDOWNLIST &&
+             SendMessageA(window, CB_GETDROPPEDSTATE, 0, 0) != 0);
+}
+
+// Scroll bars draw their own edge on their side.
+UINT FieldSides(DWORD style) {
+    UINT sides = kSidesAll;
+    if ((style & WS_HSCROLL) != 0) {
+        sides &= ~kSideBottom;
+    }
+    if ((style & WS_VSCROLL) != 0) {
+        sides &= ~kSideRight;
+    }
+    return sides;
+}
+
+// The edit or list inside a combo box, known by its identifier and by the
+// parent's class or its answer to the look's question.
+bool IsComboChild(HWND window, HWND parent, bool caret) {
+    int id = GetDlgCtrlID(window);
+    if (parent == nullptr || id != 1000 + (caret ? 1 : 0)) {
+        return false;
+    }
+    if (IsClass(parent, "ComboBox")) {
+        return true;
+    }
+    int answer = 0;
+    LRESULT code = SendMessageA(parent, WM_LOOK3D_IDENTIFY, 0, reinterpret_cast<LPARAM>(&answer));
+    if (answer == 0) {
+        code = SendMessageA(parent, WM_LOOK3D_IDENTIFY_OLD, 0, reinterpret_cast<LPARAM>(&answer));
+    }
+    return answer != 0 && code == 1003;
+}
+
+// A combo box's child is framed in the combo's parent: moves the frame there
+// and trims it to what the combo leaves showing. False when the dropped list
+// hides where the frame would go.
+bool FitFrameToCombo(HWND combo, HDC dc, bool caret, RECT& r, UINT& sides) {
+    MapWindowPoints(combo, GetParent(combo), reinterpret_cast<POINT*>(&r), 2);
+    DWORD comboStyle = StyleOf(combo) & 3;
+    if (!caret) {
+        ++r.top;
+        sides &= ~kSideTop;
+        return true;
+    }
+    if (comboStyle != CBS_DROPDOWN && comboStyle != CBS_DROPDOWNLIST) {
+        // A simple combo's edit: its frame ends where the list's begins.
+        RECT whole = r;
+        if (HWND first = GetWindow(combo, GW_CHILD)) {
+            RECT firstRect;
+            GetWindowRect(first, &firstRect);
+            r.right = r.left + (firstRect.right - firstRect.left);
+        }
+        DrawSunkenFrame(dc, r, kSideBottom | kSideShortBottom);
+        r = whole;
+        sides &= ~kSideBottom;
+        return true;
+    }
+    return !(comboStyle == CBS_DROPDOWN && SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0);
+}
+
+// Where a scroll bar meets the frame.
+void DrawScrollBarEdges(HDC dc, const RECT& r, DWORD style, int scrollWidth) {
+    if ((style & WS_VSCROLL) != 0) {
+        RECT edge = {r.left, r.top, r.right + 1, r.bottom};
+        DrawEdgeLines(dc, edge, kHighlight, kHighlight, kSideRight);
+        RECT under = {r.right - scrollWidth, r.top, r.right, r.bottom};
+        DrawEdgeLines(dc, under, kWindowFrame, kWindowFrame, kSideBottom);
+    }
+    if ((style & WS_HSCROLL) != 0) {
+        RECT edge = {r.left, r.top, r.right, r.bottom + 1};
+        DrawEdgeLines(dc, edge, kHighlight, kHighlight, kSideBottom);
+        RECT beside = {r.left, r.bottom - GetSystemMetrics(SM_CXHSCROLL), r.right, r.bottom};
+        DrawEdgeLines(dc, beside, kWindowFrame, kWindowFrame, kSideRight);
+    }
+}
+
+void DrawFieldFrame(HWND window, HWND parent, HDC dc, const RECT& r, UINT sides, DWORD style,
+                    int kind) {
+    DrawSunkenFrame(dc, r, sides);
+    int scrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+    if (kind == kKindComboBox && (style & 3) == CBS_DROPDOWNLIST) {
+        RECT button = {r.right - scrollWidth, r.top, r.right, r.bottom};
+        DrawEdgeLines(dc, button, kWindowFrame, kWindowFrame, kSideRight | kSideBottom);
+        // The frame is up to date: the parent need not paint over it.
+        RECT area = FrameArea(window);
+        ValidateRect(parent, &area);
+    } else {
+        DrawScrollBarEdges(dc, r, style, scrollWidth);
+    }
+}
+
 void PaintFieldFrame(HWND window, bool caret, int kind) {
     DWORD style = StyleOf(window);
-    if ((style & WS_VISIBLE) == 0) {
-        return;
-    }
-    if (kind == kKindComboBox && (style & 3) == CBS_DROPDOWNLIST &&
-        SendMessageA(window, CB_GETDROPPEDSTATE, 0, 0) != 0) {
+    if (!FieldFrameShown(window, style, kind)) {
         return;
     }
     if (caret) {
@@ -398,78 +566,16 @@ void PaintFieldFrame(HWND window, bool caret, int kind) {
     RECT r;
     GetWindowRect(window, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    UINT sides = kSidesAll;
-    if ((style & WS_HSCROLL) != 0) {
-        sides &= ~kSideBottom;
-    }
-    if ((style & WS_VSCROLL) != 0) {
-        sides &= ~kSideRight;
-    }
-    bool draw = true;
-    int id = GetDlgCtrlID(window);
-    bool comboChild = false;
-    if (parent != nullptr && id == 1000 + (caret ? 1 : 0)) {
-        if (IsClass(parent, "ComboBox")) {
-            comboChild = true;
-        } else {
-            int answer = 0;
-            LRESULT code =
-                SendMessageA(parent, WM_LOOK3D_IDENTIFY, 0, reinterpret_cast<LPARAM>(&answer));
-            if (answer == 0) {
-                code = SendMessageA(parent, WM_LOOK3D_IDENTIFY_OLD, 0,
-                                    reinterpret_cast<LPARAM>(&answer));
-            }
-            comboChild = answer != 0 && code == 1003;
-        }
-    }
+    UINT sides = FieldSides(style);
+    bool comboChild = IsComboChild(window, parent, caret);
     WindowDc parentDc(comboChild ? GetParent(parent) : parent);
     HDC dc = parentDc.dc;
+    bool draw = true;
     if (comboChild && dc != nullptr) {
-        MapWindowPoints(parent, GetParent(parent), reinterpret_cast<POINT*>(&r), 2);
-        DWORD comboStyle = StyleOf(parent) & 3;
-        if (caret) {
-            if (comboStyle != CBS_DROPDOWN && comboStyle != CBS_DROPDOWNLIST) {
-                RECT whole = r;
-                if (HWND first = GetWindow(parent, GW_CHILD)) {
-                    RECT firstRect;
-                    GetWindowRect(first, &firstRect);
-                    r.right = r.left + (firstRect.right - firstRect.left);
-                }
-                DrawSunkenFrame(dc, r, kSideBottom | kSideShortBottom);
-                r = whole;
-                sides &= ~kSideBottom;
-            } else if (comboStyle == CBS_DROPDOWN &&
-                       SendMessageA(parent, CB_GETDROPPEDSTATE, 0, 0) != 0) {
-                draw = false;
-            }
-        } else {
-            ++r.top;
-            sides &= ~kSideTop;
-        }
+        draw = FitFrameToCombo(parent, dc, caret, r, sides);
     }
     if (draw && dc != nullptr) {
-        DrawSunkenFrame(dc, r, sides);
-        int scrollWidth = GetSystemMetrics(SM_CXVSCROLL);
-        if (kind == kKindComboBox && (style & 3) == CBS_DROPDOWNLIST) {
-            RECT button = {r.right - scrollWidth, r.top, r.right, r.bottom};
-            DrawEdgeLines(dc, button, kWindowFrame, kWindowFrame, kSideRight | kSideBottom);
-            RECT area = FrameArea(window);
-            ValidateRect(parent, &area);
-        } else {
-            if ((style & WS_VSCROLL) != 0) {
-                RECT edge = {r.left, r.top, r.right + 1, r.bottom};
-                DrawEdgeLines(dc, edge, kHighlight, kHighlight, kSideRight);
-                RECT under = {r.right - scrollWidth, r.top, r.right, r.bottom};
-                DrawEdgeLines(dc, under, kWindowFrame, kWindowFrame, kSideBottom);
-            }
-            if ((style & WS_HSCROLL) != 0) {
-                RECT edge = {r.left, r.top, r.right, r.bottom + 1};
-                DrawEdgeLines(dc, edge, kHighlight, kHighlight, kSideBottom);
-                RECT beside = {r.left, r.bottom - GetSystemMetrics(SM_CXHSCROLL), r.right,
-                               r.bottom};
-                DrawEdgeLines(dc, beside, kWindowFrame, kWindowFrame, kSideRight);
-            }
-        }
+        DrawFieldFrame(window, parent, dc, r, sides, style, kind);
     }
     if (caret) {
         ShowCaret(window);
@@ -480,8 +586,51 @@ int ListKind(HWND window) {
     return IsClass(window, "ComboLBox") ? kKindComboList : kKindListBox;
 }
 
+UINT StaticTextFormat(DWORD style) {
+    DWORD kind = style & 0x1F;
+    UINT format = kind == SS_LEFTNOWORDWRAP
+                      ? DT_EXPANDTABS | DT_NOCLIP
+                      : (kind & 0xF) | DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP;
+    if ((style & SS_NOPREFIX) != 0) {
+        format |= DT_NOPREFIX;
+    }
+    return format;
+}
+
+void PaintStaticText(HWND window, HDC dc, RECT client, DWORD style) {
+    SelectWindowFont(window, dc);
+    SetBkMode(dc, OPAQUE);
+    if (HBRUSH brush = ParentBrush(window, WM_CTLCOLORSTATIC, dc)) {
+        FillRect(dc, &client, brush);
+    }
+    int length = GetWindowTextLengthA(window);
+    LocalText text(length + 2);
+    if (text.text == nullptr) {
+        return;
+    }
+    GetWindowTextA(window, text.text, length + 2);
+    if (text.text[0] == '\0') {
+        return;
+    }
+    UINT format = StaticTextFormat(style);
+    if ((style & WS_DISABLED) != 0) {
+        SetTextColor(dc, TheCore().colours[kGrayText]);
+    }
+    DrawTextA(dc, text.text, -1, &client, format);
+}
+
+// Grey frames and etched lines: a highlight one pixel below and right of a
+// shadow.
+void DrawEtchedFrame(HDC dc, const RECT& client) {
+    RECT r = client;
+    ++r.left;
+    ++r.top;
+    DrawEdgeLines(dc, r, kHighlight, kHighlight, kSidesAll);
+    OffsetRect(&r, -1, -1);
+    DrawEdgeLines(dc, r, kShadow, kShadow, kSidesAll);
+}
+
 void PaintStatic(HWND window, HDC dc) {
-    const Core& core = TheCore();
     DWORD style = StyleOf(window);
     if ((style & WS_VISIBLE) == 0) {
         return;
@@ -490,38 +639,13 @@ void PaintStatic(HWND window, HDC dc) {
     GetClientRect(window, &client);
     SavedDc saved(dc);
     IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
-    DWORD kind = style & 0x1F;
-    switch (kind) {
+    switch (style & 0x1F) {
     case SS_LEFT:
     case SS_CENTER:
     case SS_RIGHT:
-    case SS_LEFTNOWORDWRAP: {
-        SelectWindowFont(window, dc);
-        SetBkMode(dc, OPAQUE);
-        if (HBRUSH brush = ParentBrush(window, WM_CTLCOLORSTATIC, dc)) {
-            FillRect(dc, &client, brush);
-        }
-        int length = GetWindowTextLengthA(window);
-        LocalText text(length + 2);
-        if (text.text == nullptr) {
-            break;
-        }
-        GetWindowTextA(window, text.text, length + 2);
-        if (text.text[0] == '\0') {
-            break;
-        }
-        UINT format = kind == SS_LEFTNOWORDWRAP
-                          ? DT_EXPANDTABS | DT_NOCLIP
-                          : (kind & 0xF) | DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP;
-        if ((style & SS_NOPREFIX) != 0) {
-            format |= DT_NOPREFIX;
-        }
-        if ((style & WS_DISABLED) != 0) {
-            SetTextColor(dc, core.colours[kGrayText]);
-        }
-        DrawTextA(dc, text.text, -1, &client, format);
+    case SS_LEFTNOWORDWRAP:
+        PaintStaticText(window, dc, client, style);
         break;
-    }
     case SS_BLACKRECT:
     case SS_BLACKFRAME:
         DrawEdgeLines(dc, client, kShadow, kHighlight, kSidesAll);
@@ -534,15 +658,9 @@ void PaintStatic(HWND window, HDC dc) {
     case SS_GRAYFRAME:
     case SS_ETCHEDHORZ:
     case SS_ETCHEDVERT:
-    case SS_ETCHEDFRAME: {
-        RECT r = client;
-        ++r.left;
-        ++r.top;
-        DrawEdgeLines(dc, r, kHighlight, kHighlight, kSidesAll);
-        OffsetRect(&r, -1, -1);
-        DrawEdgeLines(dc, r, kShadow, kShadow, kSidesAll);
+    case SS_ETCHEDFRAME:
+        DrawEtchedFrame(dc, client);
         break;
-    }
     default:
         break;
     }

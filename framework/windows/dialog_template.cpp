@@ -199,6 +199,86 @@ HGLOBAL CTemplateCopy::ReleaseHandle() {
     return handle;
 }
 
+namespace {
+
+// Where a copy's font block lies and how a new face changes it.
+struct FontChange {
+    Layout layout;
+    BOOL hadFont;
+    DWORD position;
+    DWORD oldBytes; // 0 when the template named no font
+    DWORD newBytes;
+    DWORD oldItems; // where the items start, before and after
+    DWORD newItems;
+    DWORD newSize;
+};
+
+FontChange PlanFontChange(HGLOBAL block, DWORD size, int faceUnits) {
+    FontChange c;
+    c.oldBytes = 0;
+    {
+        LockedBlock copy(block);
+        c.layout = ReadLayout(copy.bytes);
+        c.position = static_cast<DWORD>(
+            CTemplateCopy::LocateFontBlock(reinterpret_cast<const DLGTEMPLATE*>(copy.bytes)) -
+            copy.bytes);
+        c.hadFont = (c.layout.style & DS_SETFONT) != 0;
+        if (c.hadFont) {
+            const BYTE* oldFace = copy.bytes + c.position + c.layout.fontAttributeBytes;
+            c.oldBytes = c.layout.fontAttributeBytes + 2 * (FaceLength(oldFace) + 1);
+        }
+    }
+    c.newBytes = c.layout.fontAttributeBytes + 2 * static_cast<DWORD>(faceUnits);
+    c.oldItems = AlignUp4(c.position + c.oldBytes);
+    c.newItems = AlignUp4(c.position + c.newBytes);
+    // Without items the template ends with its face, as a measured one does.
+    c.newSize = c.layout.itemCount != 0 ? size + c.newItems - c.oldItems : c.position + c.newBytes;
+    return c;
+}
+
+// A long face on a template that had none can move the items past the spare
+// room: carries the template over into a block that has the room.
+bool MakeRoom(HGLOBAL& block, DWORD size, DWORD needed) {
+    if (needed <= GlobalSize(block)) {
+        return true;
+    }
+    HGLOBAL bigger = GlobalAlloc(GMEM_ZEROINIT, needed + kSpareBytes);
+    if (bigger == nullptr) {
+        return false;
+    }
+    {
+        LockedBlock from(block);
+        LockedBlock to(bigger);
+        std::memcpy(to.bytes, from.bytes, size);
+    }
+    GlobalFree(block);
+    block = bigger;
+    return true;
+}
+
+// `size` is the template's length before the change.
+void WriteFontBlock(BYTE* t, DWORD size, const FontChange& c, WORD pointSize, const WCHAR* face,
+                    int faceUnits) {
+    DWORD style = c.layout.style | DS_SETFONT;
+    std::memcpy(t + c.layout.styleOffset, &style, sizeof style);
+    if (c.newBytes != c.oldBytes && c.layout.itemCount != 0) {
+        std::memmove(t + c.newItems, t + c.oldItems, size - c.oldItems);
+        std::memset(t + c.position + c.newBytes, 0, c.newItems - (c.position + c.newBytes));
+    }
+    WriteWord(t + c.position, pointSize);
+    if (c.layout.extended && !c.hadFont) {
+        // What lay here was item data: a plain font in the face's own
+        // character set.
+        WriteWord(t + c.position + 2, FW_NORMAL);
+        t[c.position + 4] = FALSE;
+        t[c.position + 5] = DEFAULT_CHARSET;
+    }
+    std::memcpy(t + c.position + c.layout.fontAttributeBytes, face,
+                2 * static_cast<size_t>(faceUnits));
+}
+
+} // namespace
+
 BOOL CTemplateCopy::ReplaceFont(const char* face, WORD pointSize) {
     if (block == nullptr) {
         return FALSE;
@@ -209,61 +289,13 @@ BOOL CTemplateCopy::ReplaceFont(const char* face, WORD pointSize) {
         // No face name is that long; the template keeps its own font.
         return FALSE;
     }
-    Layout layout;
-    DWORD position;
-    DWORD oldBytes = 0;
-    BOOL hadFont;
-    {
-        LockedBlock copy(block);
-        layout = ReadLayout(copy.bytes);
-        position = static_cast<DWORD>(
-            LocateFontBlock(reinterpret_cast<const DLGTEMPLATE*>(copy.bytes)) - copy.bytes);
-        hadFont = (layout.style & DS_SETFONT) != 0;
-        if (hadFont) {
-            const BYTE* oldFace = copy.bytes + position + layout.fontAttributeBytes;
-            oldBytes = layout.fontAttributeBytes + 2 * (FaceLength(oldFace) + 1);
-        }
+    const FontChange change = PlanFontChange(block, size, count);
+    if (!MakeRoom(block, size, change.newSize)) {
+        return FALSE;
     }
-    const DWORD newBytes = layout.fontAttributeBytes + 2 * static_cast<DWORD>(count);
-    const DWORD oldItems = AlignUp4(position + oldBytes);
-    const DWORD newItems = AlignUp4(position + newBytes);
-    // Without items the template ends with its face, as a measured one does.
-    const DWORD newSize = layout.itemCount != 0 ? size + newItems - oldItems : position + newBytes;
-
-    // A long face on a template that had none can move the items past the
-    // spare room: carry the template over into a block that has the room.
-    if (newSize > GlobalSize(block)) {
-        HGLOBAL bigger = GlobalAlloc(GMEM_ZEROINIT, newSize + kSpareBytes);
-        if (bigger == nullptr) {
-            return FALSE;
-        }
-        {
-            LockedBlock from(block);
-            LockedBlock to(bigger);
-            std::memcpy(to.bytes, from.bytes, size);
-        }
-        GlobalFree(block);
-        block = bigger;
-    }
-
     LockedBlock copy(block);
-    BYTE* t = copy.bytes;
-    DWORD style = layout.style | DS_SETFONT;
-    std::memcpy(t + layout.styleOffset, &style, sizeof style);
-    if (newBytes != oldBytes && layout.itemCount != 0) {
-        std::memmove(t + newItems, t + oldItems, size - oldItems);
-        std::memset(t + position + newBytes, 0, newItems - (position + newBytes));
-    }
-    WriteWord(t + position, pointSize);
-    if (layout.extended && !hadFont) {
-        // What lay here was item data: a plain font in the face's own
-        // character set.
-        WriteWord(t + position + 2, FW_NORMAL);
-        t[position + 4] = FALSE;
-        t[position + 5] = DEFAULT_CHARSET;
-    }
-    std::memcpy(t + position + layout.fontAttributeBytes, wideFace, 2 * static_cast<size_t>(count));
-    size = newSize;
+    WriteFontBlock(copy.bytes, size, change, pointSize, wideFace, count);
+    size = change.newSize;
     usesSystemFont = FALSE;
     return TRUE;
 }
