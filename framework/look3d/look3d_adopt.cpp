@@ -4,17 +4,17 @@
 
 namespace look3d {
 
+bool IsClass(HWND window, const char* name) {
+    char buffer[16] = {};
+    return window != nullptr && GetClassNameA(window, buffer, sizeof buffer) > 0 &&
+           lstrcmpA(buffer, name) == 0;
+}
+
 namespace {
 
 int AcceptButton(HWND, DWORD style, DWORD, int, HWND) {
     // Only BS_LEFTTEXT may accompany the ten plain button kinds.
     return !IsNewSystem() && LOWORD(style & 0xFFDF) <= 9 ? 1 : 0;
-}
-
-bool IsClass(HWND window, const char* name) {
-    char buffer[16] = {};
-    return window != nullptr && GetClassNameA(window, buffer, sizeof buffer) > 0 &&
-           lstrcmpA(buffer, name) == 0;
 }
 
 int AcceptListOrEdit(HWND, DWORD, DWORD, int, HWND parent) {

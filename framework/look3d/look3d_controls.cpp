@@ -17,12 +17,6 @@ DWORD StyleOf(HWND window) {
     return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
 }
 
-bool IsClass(HWND window, const char* name) {
-    char buffer[16] = {};
-    return window != nullptr && GetClassNameA(window, buffer, sizeof buffer) > 0 &&
-           lstrcmpA(buffer, name) == 0;
-}
-
 class WindowDc {
 public:
     explicit WindowDc(HWND window, bool whole = false)

@@ -6,6 +6,9 @@
 
 namespace look3d {
 
+// The window's class name is exactly `name` (names longer than 15 never match).
+bool IsClass(HWND window, const char* name);
+
 constexpr WORD kVersion310 = 0x030A;
 constexpr WORD kVersion395 = 0x035F;
 constexpr int kMaxThreads = 128;

@@ -20,9 +20,6 @@ Look3dState::~Look3dState() {
     if (detach != nullptr) {
         detach(nullptr);
     }
-    if (library != nullptr) {
-        FreeLibrary(library);
-    }
 }
 
 Look3dThread::~Look3dThread() {

@@ -11,7 +11,8 @@ public:
     ~Look3dState() override;
 
     BOOL initialised = FALSE;
-    HMODULE library = nullptr; // stays null: the core is part of the program
+    // Dormant: the core is part of the program, never a library of its own.
+    HMODULE library = nullptr;
     BOOL (*attach)(HINSTANCE) = nullptr;
     BOOL (*detach)(HINSTANCE) = nullptr;
     BOOL (*hookThread)(HINSTANCE) = nullptr;
@@ -19,6 +20,8 @@ public:
     BOOL (*refreshColors)() = nullptr;
     BOOL (*adoptDialog)(HWND, DWORD) = nullptr;
     void (*readImeSetting)() = nullptr;
+    // Published for programs that create controls the hooks do not see;
+    // the tool needs neither.
     BOOL (*adoptControl)(HWND) = nullptr;
     BOOL (*adoptControlAs)(HWND, int) = nullptr;
 };
