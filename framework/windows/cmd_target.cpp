@@ -184,7 +184,7 @@ BOOL CCmdUI::UpdateFrom(CCmdTarget* target, BOOL disableWithoutHandler) {
     return result;
 }
 
-void CTestCmdUI::SetEnabled(BOOL on) {
+void CCmdEnableProbe::SetEnabled(BOOL on) {
     enableChanged = TRUE;
     enabled = on;
 }

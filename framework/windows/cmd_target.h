@@ -73,8 +73,9 @@ public:
     CMenu* parentMenu = nullptr;
 };
 
-// A probe: routes an update request and tells whether the command is enabled.
-class CTestCmdUI : public CCmdUI {
+// Routes an update request only to learn whether the command is enabled;
+// changes nothing on screen.
+class CCmdEnableProbe : public CCmdUI {
 public:
     void SetEnabled(BOOL on) override;
     void SetChecked(int) override {}

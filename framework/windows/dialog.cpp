@@ -349,7 +349,7 @@ LRESULT CDialog::HandleHelpHitTest(WPARAM, LPARAM) {
 
 HBRUSH CDialog::HandleDialogColor(CDC* dc, CWnd* control, UINT type) {
     LRESULT value = 0;
-    if (control != nullptr && control->NotifyWithCurrentMessage(&value)) {
+    if (control != nullptr && control->ChildHandleCurrentMessage(&value)) {
         return reinterpret_cast<HBRUSH>(value);
     }
     WindowState* colours = GetWindowState();

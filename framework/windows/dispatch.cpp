@@ -317,7 +317,7 @@ BOOL CWnd::HandleCommandMessage(WPARAM wParam, LPARAM lParam) {
             return FALSE;
         }
         // A command whose update handler disables it is swallowed.
-        CTestCmdUI probe;
+        CCmdEnableProbe probe;
         probe.id = id;
         RouteCommand(id, kRouteUpdateUi, &probe, nullptr);
         if (!probe.enabled) {
@@ -328,7 +328,7 @@ BOOL CWnd::HandleCommandMessage(WPARAM wParam, LPARAM lParam) {
         if (GetThreadState()->lockoutNotifyWindow == windowHandle) {
             return TRUE;
         }
-        if (ReflectCurrentMessage(control, nullptr)) {
+        if (ParentReflectToChild(control, nullptr)) {
             return TRUE;
         }
         if (id == 0) {
@@ -345,7 +345,7 @@ BOOL CWnd::HandleNotifyMessage(WPARAM, LPARAM lParam, LRESULT* result) {
     if (GetThreadState()->lockoutNotifyWindow == windowHandle) {
         return TRUE;
     }
-    if (ReflectCurrentMessage(control, result)) {
+    if (ParentReflectToChild(control, result)) {
         return TRUE;
     }
     NotifyPacket packet = {result, header};
@@ -353,26 +353,26 @@ BOOL CWnd::HandleNotifyMessage(WPARAM, LPARAM lParam, LRESULT* result) {
                         nullptr);
 }
 
-BOOL CWnd::ReflectCurrentMessage(HWND child, LRESULT* result) {
+BOOL CWnd::ParentReflectToChild(HWND child, LRESULT* result) {
     if (GetWindowTable(FALSE) == nullptr) {
         return FALSE;
     }
     if (CWnd* object = PermanentObjectFor(child)) {
-        return object->NotifyWithCurrentMessage(result);
+        return object->ChildHandleCurrentMessage(result);
     }
     return FALSE;
 }
 
-BOOL CWnd::NotifyWithCurrentMessage(LRESULT* result) {
+BOOL CWnd::ChildHandleCurrentMessage(LRESULT* result) {
     const MSG& m = GetThreadState()->lastSentMessage;
-    return HandleReflectedMessage(m.message, m.wParam, m.lParam, result);
+    return ChildHandleReflected(m.message, m.wParam, m.lParam, result);
 }
 
-BOOL CWnd::HandleReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    return ReflectToSelf(message, wParam, lParam, result);
+BOOL CWnd::ChildHandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    return ChildDispatchReflected(message, wParam, lParam, result);
 }
 
-BOOL CWnd::ReflectToSelf(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+BOOL CWnd::ChildDispatchReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:

@@ -61,7 +61,7 @@ LRESULT CWnd::HandleControlColorMessage(WPARAM wParam, LPARAM lParam) {
 
 HBRUSH CWnd::HandleControlColor(CDC*, CWnd* control, UINT) {
     LRESULT value = 0;
-    if (control != nullptr && control->NotifyWithCurrentMessage(&value)) {
+    if (control != nullptr && control->ChildHandleCurrentMessage(&value)) {
         return reinterpret_cast<HBRUSH>(value);
     }
     return reinterpret_cast<HBRUSH>(DefaultForCurrentMessage());
@@ -74,7 +74,7 @@ void CWnd::HandleDrawItem(WPARAM, LPARAM lParam) {
         DefaultForCurrentMessage();
         return;
     }
-    if (!ReflectCurrentMessage(item->hwndItem, nullptr)) {
+    if (!ParentReflectToChild(item->hwndItem, nullptr)) {
         DefaultForCurrentMessage();
     }
 }
@@ -86,7 +86,7 @@ void CWnd::HandleMeasureItem(WPARAM, LPARAM lParam) {
         return;
     }
     CWnd* control = FindDescendant(windowHandle, static_cast<int>(item->CtlID), TRUE);
-    if (control == nullptr || !control->NotifyWithCurrentMessage(nullptr)) {
+    if (control == nullptr || !control->ChildHandleCurrentMessage(nullptr)) {
         DefaultForCurrentMessage();
     }
 }
@@ -94,28 +94,28 @@ void CWnd::HandleMeasureItem(WPARAM, LPARAM lParam) {
 LRESULT CWnd::HandleCompareItem(WPARAM, LPARAM lParam) {
     auto* item = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam);
     LRESULT value = 0;
-    if (ReflectCurrentMessage(item->hwndItem, &value)) {
+    if (ParentReflectToChild(item->hwndItem, &value)) {
         return value;
     }
     return DefaultForCurrentMessage();
 }
 
 void CWnd::HandleScroll(int, int, CWnd* scrollBar) {
-    if (scrollBar == nullptr || !scrollBar->NotifyWithCurrentMessage(nullptr)) {
+    if (scrollBar == nullptr || !scrollBar->ChildHandleCurrentMessage(nullptr)) {
         DefaultForCurrentMessage();
     }
 }
 
 void CWnd::HandleDeleteItem(WPARAM, LPARAM lParam) {
     auto* item = reinterpret_cast<DELETEITEMSTRUCT*>(lParam);
-    if (!ReflectCurrentMessage(item->hwndItem, nullptr)) {
+    if (!ParentReflectToChild(item->hwndItem, nullptr)) {
         DefaultForCurrentMessage();
     }
 }
 
 LRESULT CWnd::HandleListBoxKey(UINT, CWnd* listBox, UINT) {
     LRESULT value = 0;
-    if (listBox != nullptr && listBox->NotifyWithCurrentMessage(&value)) {
+    if (listBox != nullptr && listBox->ChildHandleCurrentMessage(&value)) {
         return value;
     }
     return DefaultForCurrentMessage();
@@ -124,7 +124,7 @@ LRESULT CWnd::HandleListBoxKey(UINT, CWnd* listBox, UINT) {
 void CWnd::HandleParentNotify(WPARAM wParam, LPARAM lParam) {
     UINT event = LOWORD(wParam);
     if ((event == WM_CREATE || event == WM_DESTROY) &&
-        ReflectCurrentMessage(reinterpret_cast<HWND>(lParam), nullptr)) {
+        ParentReflectToChild(reinterpret_cast<HWND>(lParam), nullptr)) {
         return;
     }
     DefaultForCurrentMessage();
@@ -142,7 +142,7 @@ LRESULT CWnd::HandleTopLevelActivation(WPARAM, LPARAM) {
 LRESULT CWnd::HandleDragListMessage(WPARAM, LPARAM lParam) {
     auto* info = reinterpret_cast<DRAGLISTINFO*>(lParam);
     LRESULT value = 0;
-    if (info != nullptr && ReflectCurrentMessage(info->hWnd, &value)) {
+    if (info != nullptr && ParentReflectToChild(info->hWnd, &value)) {
         return value;
     }
     return DefaultForCurrentMessage();

@@ -86,7 +86,7 @@ TEST(RouteCommand, RangeHandlerGetsTheIdAndDecides) {
 TEST(RouteCommand, UpdateAndCommandEntriesNeverAnswerEachOther) {
     DerivedTarget t;
     EXPECT_FALSE(t.RouteCommand(300, 0, nullptr, nullptr)) << "only an update entry for 300";
-    CTestCmdUI probe;
+    CCmdEnableProbe probe;
     probe.id = 100;
     EXPECT_FALSE(t.RouteCommand(100, kRouteUpdateUi, &probe, nullptr));
     EXPECT_TRUE(probe.enabled) << "no update handler answered";
@@ -95,7 +95,7 @@ TEST(RouteCommand, UpdateAndCommandEntriesNeverAnswerEachOther) {
 
 TEST(RouteCommand, UpdateHandlerDisablesAndMayAskToContinue) {
     DerivedTarget t;
-    CTestCmdUI probe;
+    CCmdEnableProbe probe;
     probe.id = 300;
     EXPECT_TRUE(t.RouteCommand(300, kRouteUpdateUi, &probe, nullptr));
     EXPECT_FALSE(probe.enabled);
@@ -126,7 +126,7 @@ TEST(RouteCommand, InfoIsFilledAndNothingIsCalled) {
 
 TEST(CmdUi, UpdateFromSkipsIdZeroAndDisablesWithoutHandler) {
     DerivedTarget t;
-    CTestCmdUI probe;
+    CCmdEnableProbe probe;
     probe.id = 0;
     EXPECT_TRUE(probe.UpdateFrom(&t, TRUE));
     probe.id = 0xFFFF;
