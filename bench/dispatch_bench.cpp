@@ -66,30 +66,30 @@ public:
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(BenchBase, CWnd)
-LUM_ON_MESSAGE(kDeepPing, 10, BenchBase, OnDeepPing)
+LUM_ON_MESSAGE(kDeepPing, LumForm::LresultWParamLParam, BenchBase, OnDeepPing)
 LUM_ON_COMMAND(kDeepButtonId, BenchBase, OnDeepButton)
 LUM_END_MESSAGE_MAP(BenchBase, CWnd)
 
 LUM_BEGIN_MESSAGE_MAP(Level1, BenchBase)
-LUM_ON_MESSAGE(kFiller + 1, 12, Level1, OnFiller)
-LUM_ON_MESSAGE(kFiller + 2, 12, Level1, OnFiller)
+LUM_ON_MESSAGE(kFiller + 1, LumForm::Void, Level1, OnFiller)
+LUM_ON_MESSAGE(kFiller + 2, LumForm::Void, Level1, OnFiller)
 LUM_ON_COMMAND(2001, Level1, OnFiller)
 LUM_END_MESSAGE_MAP(Level1, BenchBase)
 
 LUM_BEGIN_MESSAGE_MAP(Level2, Level1)
-LUM_ON_MESSAGE(kFiller + 3, 12, Level2, OnFiller)
-LUM_ON_MESSAGE(kFiller + 4, 12, Level2, OnFiller)
+LUM_ON_MESSAGE(kFiller + 3, LumForm::Void, Level2, OnFiller)
+LUM_ON_MESSAGE(kFiller + 4, LumForm::Void, Level2, OnFiller)
 LUM_ON_COMMAND(2002, Level2, OnFiller)
 LUM_END_MESSAGE_MAP(Level2, Level1)
 
 LUM_BEGIN_MESSAGE_MAP(Level3, Level2)
-LUM_ON_MESSAGE(kFiller + 5, 12, Level3, OnFiller)
-LUM_ON_MESSAGE(kFiller + 6, 12, Level3, OnFiller)
+LUM_ON_MESSAGE(kFiller + 5, LumForm::Void, Level3, OnFiller)
+LUM_ON_MESSAGE(kFiller + 6, LumForm::Void, Level3, OnFiller)
 LUM_ON_COMMAND(2003, Level3, OnFiller)
 LUM_END_MESSAGE_MAP(Level3, Level2)
 
 LUM_BEGIN_MESSAGE_MAP(BenchWnd, Level3)
-LUM_ON_MESSAGE(kPing, 10, BenchWnd, OnPing)
+LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, BenchWnd, OnPing)
 LUM_ON_COMMAND(kButtonId, BenchWnd, OnButton)
 LUM_END_MESSAGE_MAP(BenchWnd, Level3)
 // clang-format on
@@ -109,7 +109,7 @@ public:
 
 // clang-format off
 template <int K> const MessageMapEntry ScaledWnd<K>::entries[] = {
-    LUM_ON_MESSAGE(kPing, 10, ScaledWnd<K>, OnPing)
+    LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, ScaledWnd<K>, OnPing)
     {0, 0, 0, 0, 0, nullptr}};
 // clang-format on
 template <int K>

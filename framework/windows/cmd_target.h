@@ -14,12 +14,6 @@ struct CommandHandlerInfo {
     MapHandler handler;
 };
 
-// The extra argument of notification routing.
-struct NotifyPacket {
-    LRESULT* result;
-    NMHDR* header;
-};
-
 // Routing codes that are not packed (message << 16 | notification code).
 constexpr int kRouteUpdateUi = -1;
 constexpr int kRouteControlEvent = -2;

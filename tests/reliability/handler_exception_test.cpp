@@ -74,8 +74,8 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(ThrowingConfigDlg, CConfigDlg)
-LUM_ON_MESSAGE(WM_SYSCOMMAND, 18, ThrowingConfigDlg, OnSysCommand)
-LUM_ON_MESSAGE(WM_PAINT, 12, ThrowingConfigDlg, OnPaint)
+LUM_ON_MESSAGE(WM_SYSCOMMAND, LumForm::VoidCommandLParam, ThrowingConfigDlg, OnSysCommand)
+LUM_ON_MESSAGE(WM_PAINT, LumForm::Void, ThrowingConfigDlg, OnPaint)
 LUM_ON_CONTROL(BN_CLICKED, IDC_HELP_BUTTON, ThrowingConfigDlg, OnHelp)
 LUM_ON_CONTROL(BN_CLICKED, IDC_USE_OVERLAY, ThrowingConfigDlg, OnUseOverlay)
 LUM_END_MESSAGE_MAP(ThrowingConfigDlg, CConfigDlg)

@@ -101,7 +101,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(BoxWatcher, CWnd)
-LUM_ON_MESSAGE(WM_TIMER, 13, BoxWatcher, OnTimer)
+LUM_ON_MESSAGE(WM_TIMER, LumForm::VoidWParam, BoxWatcher, OnTimer)
 LUM_END_MESSAGE_MAP(BoxWatcher, CWnd)
 
 class HelpDialog : public CDialog {
@@ -119,7 +119,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(HelpDialog, CDialog)
-LUM_ON_MESSAGE(WM_LUM_IDLE_KICK, 10, HelpDialog, OnIdleKick)
+LUM_ON_MESSAGE(WM_LUM_IDLE_KICK, LumForm::LresultWParamLParam, HelpDialog, OnIdleKick)
 LUM_END_MESSAGE_MAP(HelpDialog, CDialog)
 
 HICON SystemIcon(LPCSTR id) {
