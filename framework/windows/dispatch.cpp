@@ -48,6 +48,62 @@ BOOL CallBySignature(CWnd* self, const MessageMapEntry* e, WPARAM w, LPARAM l, L
                                  e->handler, w, l, value);
 }
 
+const MessageMapEntry* LookUpThroughCache(const MessageMap* map, UINT message) {
+    LookupCacheEntry& slot = lookupCache[(message ^ reinterpret_cast<UINT_PTR>(map)) & 0x1FF];
+    const MessageMapEntry* entry;
+    TakeGlobalLock(kLockMessageMapCache);
+    if (slot.message == message && slot.map == map) {
+        entry = slot.entry;
+    } else {
+        entry = FindInChain(map, message);
+        slot.message = message;
+        slot.map = map;
+        slot.entry = entry;
+    }
+    ReleaseGlobalLock(kLockMessageMapCache);
+    return entry;
+}
+
+BOOL CallMapEntry(CWnd* self, const MessageMapEntry* entry, UINT message, WPARAM w, LPARAM l,
+                  LRESULT& value) {
+    if (message >= 0xC000) {
+        value = LumForm::LresultWParamLParam::ThunkOf(entry->handler)(self, w, l);
+        return TRUE;
+    }
+    return CallBySignature(self, entry, w, l, value);
+}
+
+enum class BeforeMap { GoOn, Handled, NotHandled };
+
+// The messages that take their own road before (or besides) the map.
+BeforeMap HandleBeforeMap(CWnd* self, UINT message, WPARAM w, LPARAM l, LRESULT& value) {
+    switch (message) {
+    case WM_COMMAND:
+        if (!self->HandleCommandMessage(w, l)) {
+            return BeforeMap::NotHandled;
+        }
+        value = 1;
+        return BeforeMap::Handled;
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(l)->hwndFrom == nullptr ||
+            !self->HandleNotifyMessage(w, l, &value)) {
+            return BeforeMap::NotHandled;
+        }
+        return BeforeMap::Handled;
+    case WM_ACTIVATE:
+        NotifyTopLevelActivation(self, w, mapform::WindowFor(l));
+        return BeforeMap::GoOn;
+    case WM_SETCURSOR:
+        if (BringPopupForward(self, mapform::SignedLow(l), HIWORD(l))) {
+            value = 1;
+            return BeforeMap::Handled;
+        }
+        return BeforeMap::GoOn;
+    default:
+        return BeforeMap::GoOn;
+    }
+}
+
 } // namespace
 
 CWnd* mapform::WindowFor(UINT_PTR handle) {
@@ -96,64 +152,18 @@ LRESULT CWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 BOOL CWnd::DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     LRESULT value = 0;
-    switch (message) {
-    case WM_COMMAND:
-        if (!HandleCommandMessage(wParam, lParam)) {
-            return FALSE;
-        }
-        value = 1;
-        if (result != nullptr) {
-            *result = value;
-        }
-        return TRUE;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->hwndFrom == nullptr) {
-            return FALSE;
-        }
-        if (!HandleNotifyMessage(wParam, lParam, &value)) {
-            return FALSE;
-        }
-        if (result != nullptr) {
-            *result = value;
-        }
-        return TRUE;
-    }
-    case WM_ACTIVATE:
-        NotifyTopLevelActivation(this, wParam, mapform::WindowFor(lParam));
-        break;
-    case WM_SETCURSOR:
-        if (BringPopupForward(this, mapform::SignedLow(lParam), HIWORD(lParam))) {
-            if (result != nullptr) {
-                *result = 1;
-            }
-            return TRUE;
-        }
-        break;
-    default:
-        break;
-    }
-
-    const MessageMap* map = GetClassMessageMap();
-    LookupCacheEntry& slot = lookupCache[(message ^ reinterpret_cast<UINT_PTR>(map)) & 0x1FF];
-    const MessageMapEntry* entry;
-    TakeGlobalLock(kLockMessageMapCache);
-    if (slot.message == message && slot.map == map) {
-        entry = slot.entry;
-    } else {
-        entry = FindInChain(map, message);
-        slot.message = message;
-        slot.map = map;
-        slot.entry = entry;
-    }
-    ReleaseGlobalLock(kLockMessageMapCache);
-    if (entry == nullptr) {
+    switch (HandleBeforeMap(this, message, wParam, lParam, value)) {
+    case BeforeMap::NotHandled:
         return FALSE;
+    case BeforeMap::Handled:
+        break;
+    case BeforeMap::GoOn: {
+        const MessageMapEntry* entry = LookUpThroughCache(GetClassMessageMap(), message);
+        if (entry == nullptr || !CallMapEntry(this, entry, message, wParam, lParam, value)) {
+            return FALSE;
+        }
+        break;
     }
-    if (message >= 0xC000) {
-        value = LumForm::LresultWParamLParam::ThunkOf(entry->handler)(this, wParam, lParam);
-    } else if (!CallBySignature(this, entry, wParam, lParam, value)) {
-        return FALSE;
     }
     if (result != nullptr) {
         *result = value;
