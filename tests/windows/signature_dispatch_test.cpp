@@ -259,11 +259,72 @@ LRESULT ReplyFor(UINT code) {
     return static_cast<LRESULT>(0x40000000u | (code << 8) | 0x5A);
 }
 
+Row V(UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
+    return Row{c, wp, lp, std::move(a), Rule::Value, ReplyFor(c)};
+}
+Row Z(UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
+    return Row{c, wp, lp, std::move(a), Rule::Zero, ReplyFor(c)};
+}
+Row O(UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
+    return Row{c, wp, lp, std::move(a), Rule::One, ReplyFor(c)};
+}
+Row N(UINT c) {
+    return Row{c, kW, kL, {}, Rule::NotCalled, ReplyFor(c)};
+}
+
 template <class H> WPARAM AsW(H h) {
     return reinterpret_cast<WPARAM>(h);
 }
 template <class H> LPARAM AsL(H h) {
     return reinterpret_cast<LPARAM>(h);
+}
+
+// Objects for handles: the bound object when there is one, else the
+// thread's temporary; none for a null handle.
+void ExpectWindowArg(const Arg& want, const Arg& got) {
+    ASSERT_EQ(got.kind, Kind::Window);
+    auto h = static_cast<HWND>(want.handle);
+    if (h == nullptr) {
+        EXPECT_EQ(got.object, nullptr);
+        return;
+    }
+    ASSERT_NE(got.object, nullptr);
+    EXPECT_EQ(got.handle, h);
+    if (CWnd* bound = CWnd::PermanentObjectFor(h)) {
+        EXPECT_EQ(got.object, bound) << "the bound object";
+    } else {
+        EXPECT_EQ(got.object, GetWindowTable(TRUE)->FindTemporary(h)) << "a temporary";
+    }
+}
+
+void ExpectMenuArg(const Arg& want, const Arg& got) {
+    ASSERT_EQ(got.kind, Kind::Menu);
+    ASSERT_NE(got.object, nullptr);
+    EXPECT_EQ(got.handle, want.handle);
+    CHandleTable* table = GetMenuTable(TRUE);
+    if (CObject* bound = table->FindPermanent(want.handle)) {
+        EXPECT_EQ(got.object, bound) << "the bound object";
+    } else {
+        EXPECT_EQ(got.object, table->FindTemporary(want.handle)) << "a temporary";
+    }
+}
+
+// Objects made on the stack for one call, never the table's temporaries.
+void ExpectStackArg(const Arg& want, const Arg& got) {
+    ASSERT_NE(got.object, nullptr);
+    EXPECT_EQ(got.handle, want.handle);
+    if (want.kind == Kind::StackDc) {
+        ASSERT_EQ(got.kind, Kind::Dc);
+        EXPECT_EQ(got.attribute, nullptr);
+        EXPECT_NE(got.object, GetDcTable(TRUE)->FindTemporary(want.handle))
+            << "not the table's temporary";
+    } else {
+        ASSERT_EQ(got.kind, Kind::Window);
+        auto h = static_cast<HWND>(want.handle);
+        EXPECT_EQ(CWnd::PermanentObjectFor(h), nullptr);
+        EXPECT_NE(got.object, GetWindowTable(TRUE)->FindTemporary(h))
+            << "not the table's temporary";
+    }
 }
 
 class SignatureDispatch : public ::testing::Test {
@@ -288,8 +349,6 @@ protected:
         }
     }
 
-    // Objects for handles: the bound object when there is one, else the
-    // thread's temporary; none for a null handle.
     static void ExpectArg(const Arg& want, const Arg& got) {
         switch (want.kind) {
         case Kind::Int:
@@ -301,34 +360,12 @@ protected:
             EXPECT_EQ(got.x, want.x);
             EXPECT_EQ(got.y, want.y);
             break;
-        case Kind::Window: {
-            ASSERT_EQ(got.kind, Kind::Window);
-            auto h = static_cast<HWND>(want.handle);
-            if (h == nullptr) {
-                EXPECT_EQ(got.object, nullptr);
-                break;
-            }
-            ASSERT_NE(got.object, nullptr);
-            EXPECT_EQ(got.handle, h);
-            if (CWnd* bound = CWnd::PermanentObjectFor(h)) {
-                EXPECT_EQ(got.object, bound) << "the bound object";
-            } else {
-                EXPECT_EQ(got.object, GetWindowTable(TRUE)->FindTemporary(h)) << "a temporary";
-            }
+        case Kind::Window:
+            ExpectWindowArg(want, got);
             break;
-        }
-        case Kind::Menu: {
-            ASSERT_EQ(got.kind, Kind::Menu);
-            ASSERT_NE(got.object, nullptr);
-            EXPECT_EQ(got.handle, want.handle);
-            CHandleTable* table = GetMenuTable(TRUE);
-            if (CObject* bound = table->FindPermanent(want.handle)) {
-                EXPECT_EQ(got.object, bound) << "the bound object";
-            } else {
-                EXPECT_EQ(got.object, table->FindTemporary(want.handle)) << "a temporary";
-            }
+        case Kind::Menu:
+            ExpectMenuArg(want, got);
             break;
-        }
         case Kind::Dc:
             ASSERT_EQ(got.kind, Kind::Dc);
             ASSERT_NE(got.object, nullptr);
@@ -337,23 +374,9 @@ protected:
             EXPECT_EQ(got.object, GetDcTable(TRUE)->FindTemporary(want.handle));
             break;
         case Kind::StackDc:
-            ASSERT_EQ(got.kind, Kind::Dc);
-            ASSERT_NE(got.object, nullptr);
-            EXPECT_EQ(got.handle, want.handle);
-            EXPECT_EQ(got.attribute, nullptr);
-            EXPECT_NE(got.object, GetDcTable(TRUE)->FindTemporary(want.handle))
-                << "not the table's temporary";
+        case Kind::StackWindow:
+            ExpectStackArg(want, got);
             break;
-        case Kind::StackWindow: {
-            ASSERT_EQ(got.kind, Kind::Window);
-            ASSERT_NE(got.object, nullptr);
-            auto h = static_cast<HWND>(want.handle);
-            EXPECT_EQ(got.handle, h);
-            EXPECT_EQ(CWnd::PermanentObjectFor(h), nullptr);
-            EXPECT_NE(got.object, GetWindowTable(TRUE)->FindTemporary(h))
-                << "not the table's temporary";
-            break;
-        }
         }
     }
 
@@ -403,6 +426,68 @@ protected:
         }
     }
 
+    // One row or more per code. `self` is this window, `bound` another bound
+    // one, `temp` a window with only a temporary object.
+    std::vector<Row> EveryCodeRows(HWND self, HWND bound, HWND temp) const {
+        return {
+            V(1, AsW(dc), kL, {Dc(dc)}),
+            V(2, kW, kL, {I(kWWhole)}),
+            V(3, AsW(temp), kL, {Wnd(temp), I(kLLowS), I(kLHighU)}),
+            V(6, kW, AsL(bound), {I(kWLowU), Wnd(bound), I(kWHighU)}),
+            V(6, kW, AsL(temp), {I(kWLowU), Wnd(temp), I(kWHighU)}),
+            V(7, kW, kL, {I(kWLowU), I(kWHighU)}),
+            V(8, AsW(bound), kL, {Wnd(bound), I(kLLowS), I(kLHighU)}),
+            V(9, kW, kL, {I(kLWhole)}),
+            V(10, kW, kL, {I(kWWhole), I(kLWhole)}),
+            V(11, kW, AsL(menu), {I(kWLowU), I(kWHighU), Menu(menu)}),
+            Z(12, kW, kL, {}),
+            Z(13, kW, kL, {I(kWWhole)}),
+            Z(14, kW, kL, {I(kWWhole), I(kLWhole)}),
+            Z(15, kW, kL, {I(kLLowS), I(kLHighS)}),
+            Z(16, kW, kL, {I(kWWhole), I(kLLowU), I(kLHighU)}),
+            Z(17, kW, kL, {I(kWWhole), I(kLLowU), I(kLHighU)}),
+            Z(18, kW, kL, {I(kWWhole), I(kLWhole)}),
+            Z(19, AsW(temp), AsL(self), {I(TRUE), Wnd(self), Wnd(temp)}),
+            Z(19, 0, AsL(temp), {I(FALSE), Wnd(temp), Wnd(nullptr)}),
+            Z(20, AsW(dc), kL, {Dc(dc)}),
+            Z(21, AsW(menu), kL, {Menu(menu)}),
+            Z(21, AsW(boundMenu), kL, {Menu(boundMenu)}),
+            Z(22, AsW(menu), kL, {Menu(menu), I(kLLowU), I(kLHighU)}),
+            Z(23, AsW(temp), kL, {Wnd(temp)}),
+            Z(23, 0, kL, {Wnd(nullptr)}),
+            Z(24, AsW(bound), kL, {Wnd(bound), I(kLLowU), I(kLHighU)}),
+            Z(25, AsW(temp), kL, {Wnd(temp), Pt(kLLowS, kLHighS)}),
+            Z(26, AsW(temp), kL, {Wnd(temp), I(kLWhole)}),
+            Z(27, kW, AsL(bound), {I(kWWhole), Wnd(bound)}),
+            Z(28, kW, AsL(temp), {I(kWLowU), Wnd(temp), I(kWHighU)}),
+            Z(29, kW, AsL(bound), {I(kWLowS), I(kWHighS), Wnd(bound)}),
+            Z(29, kW, 0, {I(kWLowS), I(kWHighS), Wnd(nullptr)}),
+            Z(30, kW, kL, {I(kWLowS), I(kWHighS)}),
+            Z(31, kW, kL, {I(kLWhole)}),
+            O(32, kW, kL, {I(kWWhole), I(kLWhole)}),
+            V(33, kW, kL, {I(kWWhole), I(kLWhole)}),
+            V(34, kW, kL, {Pt(kLLowS, kLHighS)}),
+            V(35, kW, kL, {}),
+            Z(36, kW, kL, {I(kLWhole)}),
+            Z(37, kW, kL, {I(kWWhole), I(kLWhole)}),
+            N(38),
+            N(39),
+            N(40),
+            N(41),
+            V(42, kW, kL, {I(kLWhole)}),
+            O(43, kW, kL, {I(kWWhole), I(kLWhole)}),
+            Z(44, kW, AsL(temp), {Wnd(temp)}),
+            V(45, kW, AsL(temp), {Wnd(temp), I(reinterpret_cast<LONG>(temp))}),
+            V(46, kW, kL, {I(kWLowU), I(kWHighU), I(kLLowU), I(kLHighU)}),
+            Row{46, kW, kL, {I(kWLowU), I(kWHighU), I(kLLowU), I(kLHighU)}, Rule::Default, 0},
+            Z(47, kW, kL, {I(kWWhole), I(kLWhole)}),
+            Z(48, kW, kL, {I(kWLowU), I(kWHighU), I(kLWhole)}),
+            Z(49, kW, kL, {I(kWWhole), Pt(kLLowS, kLHighS)}),
+            N(50),
+            N(200),
+        };
+    }
+
     SignatureWnd w;
     SignatureWnd peer;
     HDC dc = nullptr;
@@ -417,74 +502,7 @@ TEST_F(SignatureDispatch, EveryCodeUnpacksAndAnswersByItsRule) {
     HWND bound = peer.windowHandle;
     HWND temp = child.handle;
     ASSERT_EQ(CWnd::PermanentObjectFor(temp), nullptr);
-    auto V = [](UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
-        return Row{c, wp, lp, std::move(a), Rule::Value, ReplyFor(c)};
-    };
-    auto Z = [](UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
-        return Row{c, wp, lp, std::move(a), Rule::Zero, ReplyFor(c)};
-    };
-    auto O = [](UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
-        return Row{c, wp, lp, std::move(a), Rule::One, ReplyFor(c)};
-    };
-    auto N = [](UINT c) { return Row{c, kW, kL, {}, Rule::NotCalled, ReplyFor(c)}; };
-
-    const std::vector<Row> rows = {
-        V(1, AsW(dc), kL, {Dc(dc)}),
-        V(2, kW, kL, {I(kWWhole)}),
-        V(3, AsW(temp), kL, {Wnd(temp), I(kLLowS), I(kLHighU)}),
-        V(6, kW, AsL(bound), {I(kWLowU), Wnd(bound), I(kWHighU)}),
-        V(6, kW, AsL(temp), {I(kWLowU), Wnd(temp), I(kWHighU)}),
-        V(7, kW, kL, {I(kWLowU), I(kWHighU)}),
-        V(8, AsW(bound), kL, {Wnd(bound), I(kLLowS), I(kLHighU)}),
-        V(9, kW, kL, {I(kLWhole)}),
-        V(10, kW, kL, {I(kWWhole), I(kLWhole)}),
-        V(11, kW, AsL(menu), {I(kWLowU), I(kWHighU), Menu(menu)}),
-        Z(12, kW, kL, {}),
-        Z(13, kW, kL, {I(kWWhole)}),
-        Z(14, kW, kL, {I(kWWhole), I(kLWhole)}),
-        Z(15, kW, kL, {I(kLLowS), I(kLHighS)}),
-        Z(16, kW, kL, {I(kWWhole), I(kLLowU), I(kLHighU)}),
-        Z(17, kW, kL, {I(kWWhole), I(kLLowU), I(kLHighU)}),
-        Z(18, kW, kL, {I(kWWhole), I(kLWhole)}),
-        Z(19, AsW(temp), AsL(self), {I(TRUE), Wnd(self), Wnd(temp)}),
-        Z(19, 0, AsL(temp), {I(FALSE), Wnd(temp), Wnd(nullptr)}),
-        Z(20, AsW(dc), kL, {Dc(dc)}),
-        Z(21, AsW(menu), kL, {Menu(menu)}),
-        Z(21, AsW(boundMenu), kL, {Menu(boundMenu)}),
-        Z(22, AsW(menu), kL, {Menu(menu), I(kLLowU), I(kLHighU)}),
-        Z(23, AsW(temp), kL, {Wnd(temp)}),
-        Z(23, 0, kL, {Wnd(nullptr)}),
-        Z(24, AsW(bound), kL, {Wnd(bound), I(kLLowU), I(kLHighU)}),
-        Z(25, AsW(temp), kL, {Wnd(temp), Pt(kLLowS, kLHighS)}),
-        Z(26, AsW(temp), kL, {Wnd(temp), I(kLWhole)}),
-        Z(27, kW, AsL(bound), {I(kWWhole), Wnd(bound)}),
-        Z(28, kW, AsL(temp), {I(kWLowU), Wnd(temp), I(kWHighU)}),
-        Z(29, kW, AsL(bound), {I(kWLowS), I(kWHighS), Wnd(bound)}),
-        Z(29, kW, 0, {I(kWLowS), I(kWHighS), Wnd(nullptr)}),
-        Z(30, kW, kL, {I(kWLowS), I(kWHighS)}),
-        Z(31, kW, kL, {I(kLWhole)}),
-        O(32, kW, kL, {I(kWWhole), I(kLWhole)}),
-        V(33, kW, kL, {I(kWWhole), I(kLWhole)}),
-        V(34, kW, kL, {Pt(kLLowS, kLHighS)}),
-        V(35, kW, kL, {}),
-        Z(36, kW, kL, {I(kLWhole)}),
-        Z(37, kW, kL, {I(kWWhole), I(kLWhole)}),
-        N(38),
-        N(39),
-        N(40),
-        N(41),
-        V(42, kW, kL, {I(kLWhole)}),
-        O(43, kW, kL, {I(kWWhole), I(kLWhole)}),
-        Z(44, kW, AsL(temp), {Wnd(temp)}),
-        V(45, kW, AsL(temp), {Wnd(temp), I(reinterpret_cast<LONG>(temp))}),
-        V(46, kW, kL, {I(kWLowU), I(kWHighU), I(kLLowU), I(kLHighU)}),
-        Row{46, kW, kL, {I(kWLowU), I(kWHighU), I(kLLowU), I(kLHighU)}, Rule::Default, 0},
-        Z(47, kW, kL, {I(kWWhole), I(kLWhole)}),
-        Z(48, kW, kL, {I(kWLowU), I(kWHighU), I(kLWhole)}),
-        Z(49, kW, kL, {I(kWWhole), Pt(kLLowS, kLHighS)}),
-        N(50),
-        N(200),
-    };
+    const std::vector<Row> rows = EveryCodeRows(self, bound, temp);
     std::set<UINT> covered;
     for (const Row& row : rows) {
         covered.insert(row.code);
