@@ -12,9 +12,9 @@ int CConfigDlg::currentPreviewOnly = 0;
 int CConfigDlg::currentForcePrimary = 0;
 
 LUM_BEGIN_MESSAGE_MAP(CConfigDlg, CDialog)
-LUM_ON_MESSAGE(WM_SYSCOMMAND, 18, CConfigDlg, HandleSysCommand)
-LUM_ON_MESSAGE(WM_PAINT, 12, CConfigDlg, HandlePaint)
-LUM_ON_MESSAGE(WM_QUERYDRAGICON, 35, CConfigDlg, HandleQueryDragIcon)
+LUM_ON_MESSAGE(WM_SYSCOMMAND, LumForm::VoidCommandLParam, CConfigDlg, HandleSysCommand)
+LUM_ON_MESSAGE(WM_PAINT, LumForm::Void, CConfigDlg, HandlePaint)
+LUM_ON_MESSAGE(WM_QUERYDRAGICON, LumForm::Lresult, CConfigDlg, HandleQueryDragIcon)
 LUM_ON_CONTROL(BN_CLICKED, IDC_HELP_BUTTON, CConfigDlg, ShowHelpDialog)
 LUM_ON_CONTROL(BN_CLICKED, IDC_USE_OVERLAY, CConfigDlg, EnableSurfaceCheckBox)
 LUM_ON_CONTROL(BN_CLICKED, IDC_NO_OVERLAY, CConfigDlg, DisableSurfaceCheckBox)

@@ -66,30 +66,30 @@ public:
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(BenchBase, CWnd)
-LUM_ON_MESSAGE(kDeepPing, 10, BenchBase, OnDeepPing)
+LUM_ON_MESSAGE(kDeepPing, LumForm::LresultWParamLParam, BenchBase, OnDeepPing)
 LUM_ON_COMMAND(kDeepButtonId, BenchBase, OnDeepButton)
 LUM_END_MESSAGE_MAP(BenchBase, CWnd)
 
 LUM_BEGIN_MESSAGE_MAP(Level1, BenchBase)
-LUM_ON_MESSAGE(kFiller + 1, 12, Level1, OnFiller)
-LUM_ON_MESSAGE(kFiller + 2, 12, Level1, OnFiller)
+LUM_ON_MESSAGE(kFiller + 1, LumForm::Void, Level1, OnFiller)
+LUM_ON_MESSAGE(kFiller + 2, LumForm::Void, Level1, OnFiller)
 LUM_ON_COMMAND(2001, Level1, OnFiller)
 LUM_END_MESSAGE_MAP(Level1, BenchBase)
 
 LUM_BEGIN_MESSAGE_MAP(Level2, Level1)
-LUM_ON_MESSAGE(kFiller + 3, 12, Level2, OnFiller)
-LUM_ON_MESSAGE(kFiller + 4, 12, Level2, OnFiller)
+LUM_ON_MESSAGE(kFiller + 3, LumForm::Void, Level2, OnFiller)
+LUM_ON_MESSAGE(kFiller + 4, LumForm::Void, Level2, OnFiller)
 LUM_ON_COMMAND(2002, Level2, OnFiller)
 LUM_END_MESSAGE_MAP(Level2, Level1)
 
 LUM_BEGIN_MESSAGE_MAP(Level3, Level2)
-LUM_ON_MESSAGE(kFiller + 5, 12, Level3, OnFiller)
-LUM_ON_MESSAGE(kFiller + 6, 12, Level3, OnFiller)
+LUM_ON_MESSAGE(kFiller + 5, LumForm::Void, Level3, OnFiller)
+LUM_ON_MESSAGE(kFiller + 6, LumForm::Void, Level3, OnFiller)
 LUM_ON_COMMAND(2003, Level3, OnFiller)
 LUM_END_MESSAGE_MAP(Level3, Level2)
 
 LUM_BEGIN_MESSAGE_MAP(BenchWnd, Level3)
-LUM_ON_MESSAGE(kPing, 10, BenchWnd, OnPing)
+LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, BenchWnd, OnPing)
 LUM_ON_COMMAND(kButtonId, BenchWnd, OnButton)
 LUM_END_MESSAGE_MAP(BenchWnd, Level3)
 // clang-format on
@@ -109,7 +109,7 @@ public:
 
 // clang-format off
 template <int K> const MessageMapEntry ScaledWnd<K>::entries[] = {
-    LUM_ON_MESSAGE(kPing, 10, ScaledWnd<K>, OnPing)
+    LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, ScaledWnd<K>, OnPing)
     {0, 0, 0, 0, 0, nullptr}};
 // clang-format on
 template <int K>
@@ -382,49 +382,23 @@ const char* Indistinguishable(Ratio r, Ratio noise) {
     return std::fabs(r.median - 1.0) <= allowed ? "met" : "NOT met";
 }
 
-void RunMain(const PlainWindows& plains, int rounds, double minMs) {
-    BenchWnd framework;
-    MakeFramework(framework);
-    HWND plain = plains.main;
-    HWND plainTwin = plains.twin;
-    HWND plainButton = plains.button;
-    HWND fwButton = MakeButton(framework.windowHandle, kButtonId);
-    HWND fwDeepButton = MakeButton(framework.windowHandle, kDeepButtonId);
-    HWND fw = framework.windowHandle;
-    HWND late = MakePlain(0);
-    auto click = [](WORD id, HWND button) {
-        return Send{GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                    reinterpret_cast<LPARAM>(button)};
-    };
+// RunMain's variants, in the order it makes them.
+enum MainCase {
+    FwOwn,
+    FwDeep,
+    PlainPing,
+    PlainTwin,
+    FwMiss,
+    PlainMiss,
+    FwCmd,
+    FwDeepCmd,
+    PlainCmd,
+    PlainLate,
+    PlainSubclassed
+};
 
-    enum {
-        FwOwn,
-        FwDeep,
-        PlainPing,
-        PlainTwin,
-        FwMiss,
-        PlainMiss,
-        FwCmd,
-        FwDeepCmd,
-        PlainCmd,
-        PlainLate,
-        PlainSubclassed
-    };
-    std::vector<Variant> v = {
-        {{{fw, kPing, 3, 4}}, true},
-        {{{fw, kDeepPing, 3, 4}}, true},
-        {{{plain, kPing, 3, 4}}, true},
-        {{{plainTwin, kPing, 3, 4}}, true},
-        {{{fw, kUnhandled, 3, 4}}, false},
-        {{{plain, kUnhandled, 3, 4}}, false},
-        {{click(kButtonId, fwButton)}, true},
-        {{click(kDeepButtonId, fwDeepButton)}, true},
-        {{click(kButtonId, plainButton)}, true},
-        {{{late, kPing, 3, 4}}, true},
-        {{{plains.subclassed, kPing, 3, 4}}, true},
-    };
-    RunRounds(v, rounds, minMs);
-
+// The timings of RunMain's variants, side by side.
+void PrintMain(const std::vector<Variant>& v, int rounds) {
     auto med = [&](int i) { return Median(v[static_cast<std::size_t>(i)].ns); };
     auto ratio = [&](int a, int b) {
         return RatioOf(v[static_cast<std::size_t>(a)], v[static_cast<std::size_t>(b)]);
@@ -475,6 +449,38 @@ void RunMain(const PlainWindows& plains, int rounds, double minMs) {
         "ROW|dispatch|  part: plain proc set by SetWindowLongA / class proc|(diagnosis)|%.3f "
         "(%.0f / %.0f ns)|\n",
         subclassed.median, med(PlainSubclassed), med(PlainPing));
+}
+
+void RunMain(const PlainWindows& plains, int rounds, double minMs) {
+    BenchWnd framework;
+    MakeFramework(framework);
+    HWND plain = plains.main;
+    HWND plainTwin = plains.twin;
+    HWND plainButton = plains.button;
+    HWND fwButton = MakeButton(framework.windowHandle, kButtonId);
+    HWND fwDeepButton = MakeButton(framework.windowHandle, kDeepButtonId);
+    HWND fw = framework.windowHandle;
+    HWND late = MakePlain(0);
+    auto click = [](WORD id, HWND button) {
+        return Send{GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(button)};
+    };
+
+    std::vector<Variant> v = {
+        {{{fw, kPing, 3, 4}}, true},
+        {{{fw, kDeepPing, 3, 4}}, true},
+        {{{plain, kPing, 3, 4}}, true},
+        {{{plainTwin, kPing, 3, 4}}, true},
+        {{{fw, kUnhandled, 3, 4}}, false},
+        {{{plain, kUnhandled, 3, 4}}, false},
+        {{click(kButtonId, fwButton)}, true},
+        {{click(kDeepButtonId, fwDeepButton)}, true},
+        {{click(kButtonId, plainButton)}, true},
+        {{{late, kPing, 3, 4}}, true},
+        {{{plains.subclassed, kPing, 3, 4}}, true},
+    };
+    RunRounds(v, rounds, minMs);
+    PrintMain(v, rounds);
     DestroyWindow(late);
 }
 

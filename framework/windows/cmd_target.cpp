@@ -50,19 +50,11 @@ BOOL CCmdTarget::RouteCommand(UINT id, int code, void* extra, CommandHandlerInfo
     return FALSE;
 }
 
-namespace {
-
-template <UINT Code> typename mapform::Command<Code>::Thunk As(MapHandler handler) {
-    return reinterpret_cast<typename mapform::Command<Code>::Thunk>(handler);
-}
-
-BOOL UpdateHandlerResult(CCmdUI* ui) {
+BOOL mapform::UpdateHandlerAnswer(CCmdUI* ui) {
     BOOL handled = !ui->continueRouting;
     ui->continueRouting = FALSE;
     return handled;
 }
-
-} // namespace
 
 BOOL InvokeCommandHandler(CCmdTarget* target, UINT id, int, MapHandler handler, void* extra,
                           UINT signature, CommandHandlerInfo* info) {
@@ -71,43 +63,7 @@ BOOL InvokeCommandHandler(CCmdTarget* target, UINT id, int, MapHandler handler, 
         info->handler = handler;
         return TRUE;
     }
-    auto* packet = static_cast<NotifyPacket*>(extra);
-    auto* ui = static_cast<CCmdUI*>(extra);
-    switch (signature) {
-    case 2:
-        return As<2>(handler)(target, id) != 0;
-    case 12:
-        As<12>(handler)(target);
-        return TRUE;
-    case 13:
-        As<13>(handler)(target, id);
-        return TRUE;
-    case 35:
-        return As<35>(handler)(target) != 0;
-    case 38:
-        As<38>(handler)(target, packet->header, packet->result);
-        return TRUE;
-    case 39:
-        return As<39>(handler)(target, packet->header, packet->result) != 0;
-    case 40:
-        As<40>(handler)(target, id, packet->header, packet->result);
-        return TRUE;
-    case 41:
-        return As<41>(handler)(target, id, packet->header, packet->result) != 0;
-    case 44:
-        As<44>(handler)(target, ui);
-        return UpdateHandlerResult(ui);
-    case 45:
-        As<45>(handler)(target, ui, id);
-        return UpdateHandlerResult(ui);
-    case 46:
-        As<46>(handler)(target, extra);
-        return TRUE;
-    case 47:
-        return As<47>(handler)(target, extra) != 0;
-    default:
-        return FALSE;
-    }
+    return mapform::RouteByCode(LumCommandForm::AllForms{}, signature, target, handler, id, extra);
 }
 
 void CCmdUI::SetEnabled(BOOL on) {
@@ -184,7 +140,7 @@ BOOL CCmdUI::UpdateFrom(CCmdTarget* target, BOOL disableWithoutHandler) {
     return result;
 }
 
-void CTestCmdUI::SetEnabled(BOOL on) {
+void CCmdEnableProbe::SetEnabled(BOOL on) {
     enableChanged = TRUE;
     enabled = on;
 }

@@ -14,12 +14,6 @@ struct CommandHandlerInfo {
     MapHandler handler;
 };
 
-// The extra argument of notification routing.
-struct NotifyPacket {
-    LRESULT* result;
-    NMHDR* header;
-};
-
 // Routing codes that are not packed (message << 16 | notification code).
 constexpr int kRouteUpdateUi = -1;
 constexpr int kRouteControlEvent = -2;
@@ -73,8 +67,9 @@ public:
     CMenu* parentMenu = nullptr;
 };
 
-// A probe: routes an update request and tells whether the command is enabled.
-class CTestCmdUI : public CCmdUI {
+// Routes an update request only to learn whether the command is enabled;
+// changes nothing on screen.
+class CCmdEnableProbe : public CCmdUI {
 public:
     void SetEnabled(BOOL on) override;
     void SetChecked(int) override {}

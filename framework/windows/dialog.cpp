@@ -28,14 +28,14 @@ bool HasHelpHandler(CCmdTarget* target) {
 } // namespace
 
 LUM_BEGIN_MESSAGE_MAP(CDialog, CWnd)
-LUM_ON_MESSAGE(WM_LUM_CTLCOLOR, 4, CDialog, HandleDialogColor)
+LUM_ON_MESSAGE(WM_LUM_CTLCOLOR, LumForm::LresultColorDcWndType, CDialog, HandleDialogColor)
 LUM_ON_COMMAND(IDOK, CDialog, HandleOk)
 LUM_ON_COMMAND(IDCANCEL, CDialog, HandleCancel)
-LUM_ON_MESSAGE(WM_LUM_COMMAND_HELP, 10, CDialog, HandleCommandHelp)
-LUM_ON_MESSAGE(WM_LUM_HELP_HIT_TEST, 10, CDialog, HandleHelpHitTest)
-LUM_ON_MESSAGE(WM_LUM_QUERY3DCONTROLS, 10, CDialog, HandleQuery3dControls)
-LUM_ON_MESSAGE(WM_INITDIALOG, 10, CDialog, HandleInitDialog)
-LUM_ON_MESSAGE(WM_SETFONT, 10, CDialog, HandleSetFont)
+LUM_ON_MESSAGE(WM_LUM_COMMAND_HELP, LumForm::LresultWParamLParam, CDialog, HandleCommandHelp)
+LUM_ON_MESSAGE(WM_LUM_HELP_HIT_TEST, LumForm::LresultWParamLParam, CDialog, HandleHelpHitTest)
+LUM_ON_MESSAGE(WM_LUM_QUERY3DCONTROLS, LumForm::LresultWParamLParam, CDialog, HandleQuery3dControls)
+LUM_ON_MESSAGE(WM_INITDIALOG, LumForm::LresultWParamLParam, CDialog, HandleInitDialog)
+LUM_ON_MESSAGE(WM_SETFONT, LumForm::LresultWParamLParam, CDialog, HandleSetFont)
 LUM_END_MESSAGE_MAP(CDialog, CWnd)
 
 CDialog::CDialog(UINT templateId, CWnd* parent)
@@ -347,7 +347,7 @@ LRESULT CDialog::HandleHelpHitTest(WPARAM, LPARAM) {
 
 HBRUSH CDialog::HandleDialogColor(CDC* dc, CWnd* control, UINT type) {
     LRESULT value = 0;
-    if (control != nullptr && control->NotifyWithCurrentMessage(&value)) {
+    if (control != nullptr && control->ChildHandleCurrentMessage(&value)) {
         return reinterpret_cast<HBRUSH>(value);
     }
     WindowState* colours = GetWindowState();

@@ -41,247 +41,14 @@ const MessageMapEntry* FindInChain(const MessageMap* map, UINT message) {
     return nullptr;
 }
 
-template <UINT Code> typename mapform::Window<Code>::Thunk As(MapHandler handler) {
-    return reinterpret_cast<typename mapform::Window<Code>::Thunk>(handler);
-}
-
-CWnd* WindowOf(WPARAM value) {
-    return CWnd::ObjectFor(reinterpret_cast<HWND>(value));
-}
-CDC* DcOf(WPARAM value) {
-    return CDC::ObjectFor(reinterpret_cast<HDC>(value));
-}
-CMenu* MenuOf(WPARAM value) {
-    return CMenu::ObjectFor(reinterpret_cast<HMENU>(value));
-}
-int SignedLow(DWORD v) {
-    return static_cast<SHORT>(LOWORD(v));
-}
-int SignedHigh(DWORD v) {
-    return static_cast<SHORT>(HIWORD(v));
-}
-POINT PointOf(LPARAM l) {
-    return POINT{SignedLow(l), SignedHigh(l)};
-}
-
 // Calls a window handler in the form its code fixes; FALSE when the
 // message is to be treated as not handled.
 BOOL CallBySignature(CWnd* self, const MessageMapEntry* e, WPARAM w, LPARAM l, LRESULT& value) {
-    MapHandler h = e->handler;
-    switch (e->signature) {
-    case 1:
-        value = As<1>(h)(self, DcOf(w));
-        break;
-    case 2:
-        value = As<2>(h)(self, w);
-        break;
-    case 3:
-        value = As<3>(h)(self, WindowOf(w), SignedLow(l), HIWORD(l));
-        break;
-    case 4:
-    case 5: {
-        auto* record = reinterpret_cast<ControlColorRecord*>(l);
-        CDC dc;
-        dc.outputHandle = record->dc;
-        CWnd stackWindow(record->window);
-        // Also when the handler throws: a stack window object that still
-        // held the handle would destroy the control's window.
-        struct ClearHandles {
-            CDC& dc;
-            CWnd& window;
-            ~ClearHandles() {
-                dc.outputHandle = nullptr;
-                window.windowHandle = nullptr;
-            }
-        } clearHandles{dc, stackWindow};
-        CWnd* control = CWnd::PermanentObjectFor(record->window);
-        if (e->signature == 4) {
-            value = As<4>(h)(self, &dc, control != nullptr ? control : &stackWindow, record->type);
-        } else {
-            value = As<5>(h)(self, &dc, record->type);
-        }
-        break;
-    }
-    case 6:
-        value = As<6>(h)(self, LOWORD(w), WindowOf(l), HIWORD(w));
-        break;
-    case 7:
-        value = As<7>(h)(self, LOWORD(w), HIWORD(w));
-        break;
-    case 8:
-        value = As<8>(h)(self, WindowOf(w), SignedLow(l), HIWORD(l));
-        break;
-    case 9:
-        value = As<9>(h)(self, l);
-        break;
-    case 10:
-        value = As<10>(h)(self, w, l);
-        break;
-    case 11:
-        value = As<11>(h)(self, LOWORD(w), HIWORD(w), MenuOf(l));
-        break;
-    case 12:
-        As<12>(h)(self);
-        break;
-    case 13:
-        As<13>(h)(self, w);
-        break;
-    case 14:
-        As<14>(h)(self, w, l);
-        break;
-    case 15:
-        As<15>(h)(self, SignedLow(l), SignedHigh(l));
-        break;
-    case 16:
-        As<16>(h)(self, w, LOWORD(l), HIWORD(l));
-        break;
-    case 17:
-        As<17>(h)(self, w, LOWORD(l), HIWORD(l));
-        break;
-    case 18:
-        As<18>(h)(self, w, l);
-        break;
-    case 19:
-        As<19>(h)(self, reinterpret_cast<HWND>(l) == self->windowHandle, WindowOf(l), WindowOf(w));
-        break;
-    case 20:
-        As<20>(h)(self, DcOf(w));
-        break;
-    case 21:
-        As<21>(h)(self, MenuOf(w));
-        break;
-    case 22:
-        As<22>(h)(self, MenuOf(w), LOWORD(l), HIWORD(l));
-        break;
-    case 23:
-        As<23>(h)(self, WindowOf(w));
-        break;
-    case 24:
-        As<24>(h)(self, WindowOf(w), LOWORD(l), HIWORD(l));
-        break;
-    case 25:
-        As<25>(h)(self, WindowOf(w), PointOf(l));
-        break;
-    case 26:
-        As<26>(h)(self, WindowOf(w), l);
-        break;
-    case 27:
-        As<27>(h)(self, w, WindowOf(l));
-        break;
-    case 28:
-        As<28>(h)(self, LOWORD(w), WindowOf(l), HIWORD(w));
-        break;
-    case 29:
-        As<29>(h)(self, SignedLow(w), SignedHigh(w), WindowOf(l));
-        break;
-    case 30:
-        As<30>(h)(self, SignedLow(w), SignedHigh(w));
-        break;
-    case 31:
-        As<31>(h)(self, l);
-        break;
-    case 32:
-        As<32>(h)(self, w, l);
-        value = 1;
-        break;
-    case 33:
-        value = As<33>(h)(self, w, l);
-        break;
-    case 34:
-        value = As<34>(h)(self, PointOf(l));
-        break;
-    case 35:
-        value = As<35>(h)(self);
-        break;
-    case 36:
-        As<36>(h)(self, l);
-        break;
-    case 37:
-        As<37>(h)(self, w, l);
-        break;
-    case 42:
-        value = As<42>(h)(self, l);
-        break;
-    case 43:
-        As<43>(h)(self, w, l);
-        value = 1;
-        break;
-    case 44:
-        As<44>(h)(self, WindowOf(l));
-        break;
-    case 45:
-        value = As<45>(h)(self, WindowOf(l), l);
-        break;
-    case 46:
-        value = As<46>(h)(self, LOWORD(w), HIWORD(w), LOWORD(l), HIWORD(l));
-        return value != 0;
-    case 47:
-        As<47>(h)(self, w, l);
-        break;
-    case 48:
-        As<48>(h)(self, LOWORD(w), HIWORD(w), l);
-        break;
-    case 49:
-        As<49>(h)(self, w, PointOf(l));
-        break;
-    default:
-        // Unknown codes call nothing and count as handled.
-        break;
-    }
-    return TRUE;
+    return mapform::UnpackByCode(LumForm::AllForms{}, static_cast<UINT>(e->signature), self,
+                                 e->handler, w, l, value);
 }
 
-} // namespace
-
-LRESULT CWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
-    if (!DispatchThroughMap(message, wParam, lParam, &result)) {
-        result = CallDefaultProc(message, wParam, lParam);
-    }
-    return result;
-}
-
-BOOL CWnd::DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    LRESULT value = 0;
-    switch (message) {
-    case WM_COMMAND:
-        if (!HandleCommandMessage(wParam, lParam)) {
-            return FALSE;
-        }
-        value = 1;
-        if (result != nullptr) {
-            *result = value;
-        }
-        return TRUE;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->hwndFrom == nullptr) {
-            return FALSE;
-        }
-        if (!HandleNotifyMessage(wParam, lParam, &value)) {
-            return FALSE;
-        }
-        if (result != nullptr) {
-            *result = value;
-        }
-        return TRUE;
-    }
-    case WM_ACTIVATE:
-        NotifyTopLevelActivation(this, wParam, WindowOf(static_cast<WPARAM>(lParam)));
-        break;
-    case WM_SETCURSOR:
-        if (BringPopupForward(this, SignedLow(lParam), HIWORD(lParam))) {
-            if (result != nullptr) {
-                *result = 1;
-            }
-            return TRUE;
-        }
-        break;
-    default:
-        break;
-    }
-
-    const MessageMap* map = GetClassMessageMap();
+const MessageMapEntry* LookUpThroughCache(const MessageMap* map, UINT message) {
     LookupCacheEntry& slot = lookupCache[(message ^ reinterpret_cast<UINT_PTR>(map)) & 0x1FF];
     const MessageMapEntry* entry;
     TakeGlobalLock(kLockMessageMapCache);
@@ -294,13 +61,109 @@ BOOL CWnd::DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         slot.entry = entry;
     }
     ReleaseGlobalLock(kLockMessageMapCache);
-    if (entry == nullptr) {
-        return FALSE;
-    }
+    return entry;
+}
+
+BOOL CallMapEntry(CWnd* self, const MessageMapEntry* entry, UINT message, WPARAM w, LPARAM l,
+                  LRESULT& value) {
     if (message >= 0xC000) {
-        value = As<10>(entry->handler)(this, wParam, lParam);
-    } else if (!CallBySignature(this, entry, wParam, lParam, value)) {
+        value = LumForm::LresultWParamLParam::ThunkOf(entry->handler)(self, w, l);
+        return TRUE;
+    }
+    return CallBySignature(self, entry, w, l, value);
+}
+
+enum class BeforeMap { GoOn, Handled, NotHandled };
+
+// The messages that take their own road before (or besides) the map.
+BeforeMap HandleBeforeMap(CWnd* self, UINT message, WPARAM w, LPARAM l, LRESULT& value) {
+    switch (message) {
+    case WM_COMMAND:
+        if (!self->HandleCommandMessage(w, l)) {
+            return BeforeMap::NotHandled;
+        }
+        value = 1;
+        return BeforeMap::Handled;
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(l)->hwndFrom == nullptr ||
+            !self->HandleNotifyMessage(w, l, &value)) {
+            return BeforeMap::NotHandled;
+        }
+        return BeforeMap::Handled;
+    case WM_ACTIVATE:
+        NotifyTopLevelActivation(self, w, mapform::WindowFor(l));
+        return BeforeMap::GoOn;
+    case WM_SETCURSOR:
+        if (BringPopupForward(self, mapform::SignedLow(l), HIWORD(l))) {
+            value = 1;
+            return BeforeMap::Handled;
+        }
+        return BeforeMap::GoOn;
+    default:
+        return BeforeMap::GoOn;
+    }
+}
+
+} // namespace
+
+CWnd* mapform::WindowFor(UINT_PTR handle) {
+    return CWnd::ObjectFor(reinterpret_cast<HWND>(handle));
+}
+
+CDC* mapform::DcFor(UINT_PTR handle) {
+    return CDC::ObjectFor(reinterpret_cast<HDC>(handle));
+}
+
+CMenu* mapform::MenuFor(UINT_PTR handle) {
+    return CMenu::ObjectFor(reinterpret_cast<HMENU>(handle));
+}
+
+BOOL mapform::IsOwnHandle(CCmdTarget* window, UINT_PTR handle) {
+    return reinterpret_cast<HWND>(handle) == static_cast<CWnd*>(window)->windowHandle;
+}
+
+LRESULT mapform::CallWithColorRecord(CCmdTarget* target, MapHandler handler, LPARAM record,
+                                     ColorCall call) {
+    auto* colour = reinterpret_cast<ControlColorRecord*>(record);
+    CDC dc;
+    dc.outputHandle = colour->dc;
+    CWnd stackWindow(colour->window);
+    // Also when the handler throws: a stack window object that still
+    // held the handle would destroy the control's window.
+    struct ClearHandles {
+        CDC& dc;
+        CWnd& window;
+        ~ClearHandles() {
+            dc.outputHandle = nullptr;
+            window.windowHandle = nullptr;
+        }
+    } clearHandles{dc, stackWindow};
+    CWnd* control = CWnd::PermanentObjectFor(colour->window);
+    return call(target, handler, &dc, control != nullptr ? control : &stackWindow, colour->type);
+}
+
+LRESULT CWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (!DispatchThroughMap(message, wParam, lParam, &result)) {
+        result = CallDefaultProc(message, wParam, lParam);
+    }
+    return result;
+}
+
+BOOL CWnd::DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    LRESULT value = 0;
+    switch (HandleBeforeMap(this, message, wParam, lParam, value)) {
+    case BeforeMap::NotHandled:
         return FALSE;
+    case BeforeMap::Handled:
+        break;
+    case BeforeMap::GoOn: {
+        const MessageMapEntry* entry = LookUpThroughCache(GetClassMessageMap(), message);
+        if (entry == nullptr || !CallMapEntry(this, entry, message, wParam, lParam, value)) {
+            return FALSE;
+        }
+        break;
+    }
     }
     if (result != nullptr) {
         *result = value;
@@ -317,7 +180,7 @@ BOOL CWnd::HandleCommandMessage(WPARAM wParam, LPARAM lParam) {
             return FALSE;
         }
         // A command whose update handler disables it is swallowed.
-        CTestCmdUI probe;
+        CCmdEnableProbe probe;
         probe.id = id;
         RouteCommand(id, kRouteUpdateUi, &probe, nullptr);
         if (!probe.enabled) {
@@ -328,7 +191,7 @@ BOOL CWnd::HandleCommandMessage(WPARAM wParam, LPARAM lParam) {
         if (GetThreadState()->lockoutNotifyWindow == windowHandle) {
             return TRUE;
         }
-        if (ReflectCurrentMessage(control, nullptr)) {
+        if (ParentReflectToChild(control, nullptr)) {
             return TRUE;
         }
         if (id == 0) {
@@ -345,7 +208,7 @@ BOOL CWnd::HandleNotifyMessage(WPARAM, LPARAM lParam, LRESULT* result) {
     if (GetThreadState()->lockoutNotifyWindow == windowHandle) {
         return TRUE;
     }
-    if (ReflectCurrentMessage(control, result)) {
+    if (ParentReflectToChild(control, result)) {
         return TRUE;
     }
     NotifyPacket packet = {result, header};
@@ -353,26 +216,26 @@ BOOL CWnd::HandleNotifyMessage(WPARAM, LPARAM lParam, LRESULT* result) {
                         nullptr);
 }
 
-BOOL CWnd::ReflectCurrentMessage(HWND child, LRESULT* result) {
+BOOL CWnd::ParentReflectToChild(HWND child, LRESULT* result) {
     if (GetWindowTable(FALSE) == nullptr) {
         return FALSE;
     }
     if (CWnd* object = PermanentObjectFor(child)) {
-        return object->NotifyWithCurrentMessage(result);
+        return object->ChildHandleCurrentMessage(result);
     }
     return FALSE;
 }
 
-BOOL CWnd::NotifyWithCurrentMessage(LRESULT* result) {
+BOOL CWnd::ChildHandleCurrentMessage(LRESULT* result) {
     const MSG& m = GetThreadState()->lastSentMessage;
-    return HandleReflectedMessage(m.message, m.wParam, m.lParam, result);
+    return ChildHandleReflected(m.message, m.wParam, m.lParam, result);
 }
 
-BOOL CWnd::HandleReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    return ReflectToSelf(message, wParam, lParam, result);
+BOOL CWnd::ChildHandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    return ChildDispatchReflected(message, wParam, lParam, result);
 }
 
-BOOL CWnd::ReflectToSelf(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+BOOL CWnd::ChildDispatchReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
@@ -385,7 +248,7 @@ BOOL CWnd::ReflectToSelf(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     case WM_PARENTNOTIFY:
         return CWnd::DispatchThroughMap(kReflectBase + message, wParam, lParam, result);
     case WM_COMMAND:
-        if (CCmdTarget::RouteCommand(0, static_cast<int>((0xBD11u << 16) | HIWORD(wParam)), nullptr,
+        if (CCmdTarget::RouteCommand(0, static_cast<int>((kReflectedCommand << 16) | HIWORD(wParam)), nullptr,
                                      nullptr)) {
             if (result != nullptr) {
                 *result = 1;
@@ -396,7 +259,7 @@ BOOL CWnd::ReflectToSelf(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         NotifyPacket packet = {result, header};
-        return CCmdTarget::RouteCommand(0, static_cast<int>((0xBC4Eu << 16) | LOWORD(header->code)),
+        return CCmdTarget::RouteCommand(0, static_cast<int>((kReflectedNotify << 16) | LOWORD(header->code)),
                                         &packet, nullptr);
     }
     default:

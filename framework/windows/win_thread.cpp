@@ -141,17 +141,17 @@ BOOL CWinThread::DispatchThreadMessage(const MSG* message) {
             for (const MessageMapEntry* e = map->entries; e->signature != 0; ++e) {
                 if (e->message == 0xC000 &&
                     *reinterpret_cast<const UINT*>(e->signature) == message->message) {
-                    reinterpret_cast<mapform::Window<10>::Thunk>(e->handler)(this, message->wParam,
-                                                                             message->lParam);
+                    LumForm::LresultWParamLParam::ThunkOf(e->handler)(this, message->wParam,
+                                                                      message->lParam);
                     return TRUE;
                 }
             }
         } else if (const MessageMapEntry* e =
                        LookUpMapEntry(map->entries, message->message, 0, 0)) {
             // Thread messages take (wParam, lParam) and give no result.
-            if (e->signature == 14) {
-                reinterpret_cast<mapform::Window<14>::Thunk>(e->handler)(this, message->wParam,
-                                                                         message->lParam);
+            if (e->signature == LumForm::VoidWParamLParam::code) {
+                LumForm::VoidWParamLParam::ThunkOf(e->handler)(this, message->wParam,
+                                                               message->lParam);
                 return TRUE;
             }
         }

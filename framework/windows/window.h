@@ -50,8 +50,7 @@ public:
     virtual BOOL DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual LRESULT CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void AfterFinalMessage() {}
-    virtual BOOL HandleReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                        LRESULT* result);
+    virtual BOOL ChildHandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual BOOL WantsAutoCenter() const { return TRUE; }
     virtual BOOL IsFrameWindow() const { return FALSE; }
     virtual BOOL SetControlSiteDialogInfo(void*) { return FALSE; }
@@ -60,9 +59,11 @@ public:
                           int x, int y, int width, int height, HWND parent, HMENU idOrMenu,
                           void* context);
 
-    BOOL ReflectToSelf(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
-    BOOL NotifyWithCurrentMessage(LRESULT* result);
-    static BOOL ReflectCurrentMessage(HWND child, LRESULT* result);
+    // Reflection hands a control's notification back to the control's own
+    // object; each name says on which side it runs.
+    static BOOL ParentReflectToChild(HWND child, LRESULT* result);
+    BOOL ChildHandleCurrentMessage(LRESULT* result);
+    BOOL ChildDispatchReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
     BOOL Bind(HWND handle);
     HWND Unbind();

@@ -22,33 +22,34 @@ UINT dragListMessage = RegisterWindowMessageA("commctrl_DragListMsg");
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
-LUM_ON_MESSAGE(WM_CTLCOLORSTATIC, 10, CWnd, HandleControlColorMessage)
-LUM_ON_MESSAGE(WM_CTLCOLOREDIT, 10, CWnd, HandleControlColorMessage)
-LUM_ON_MESSAGE(WM_CTLCOLORBTN, 10, CWnd, HandleControlColorMessage)
-LUM_ON_MESSAGE(WM_CTLCOLORLISTBOX, 10, CWnd, HandleControlColorMessage)
-LUM_ON_MESSAGE(WM_CTLCOLORDLG, 10, CWnd, HandleControlColorMessage)
-LUM_ON_MESSAGE(WM_CTLCOLORMSGBOX, 10, CWnd, HandleControlColorMessage)
-LUM_ON_MESSAGE(WM_CTLCOLORSCROLLBAR, 10, CWnd, HandleControlColorMessage)
-LUM_ON_MESSAGE(WM_DRAWITEM, 32, CWnd, HandleDrawItem)
-LUM_ON_MESSAGE(WM_MEASUREITEM, 32, CWnd, HandleMeasureItem)
-LUM_ON_MESSAGE(WM_LUM_CTLCOLOR, 4, CWnd, HandleControlColor)
-LUM_ON_MESSAGE(WM_COMPAREITEM, 33, CWnd, HandleCompareItem)
-LUM_ON_MESSAGE(WM_HSCROLL, 29, CWnd, HandleScroll)
-LUM_ON_MESSAGE(WM_VSCROLL, 29, CWnd, HandleScroll)
-LUM_ON_MESSAGE(WM_DELETEITEM, 32, CWnd, HandleDeleteItem)
-LUM_ON_MESSAGE(WM_CHARTOITEM, 6, CWnd, HandleListBoxKey)
-LUM_ON_MESSAGE(WM_VKEYTOITEM, 6, CWnd, HandleListBoxKey)
-LUM_ON_MESSAGE(WM_NCDESTROY, 12, CWnd, HandleFinalMessage)
-LUM_ON_MESSAGE(WM_PARENTNOTIFY, 18, CWnd, HandleParentNotify)
-LUM_ON_MESSAGE(WM_DESTROY, 12, CWnd, HandleDestroy)
-LUM_ON_MESSAGE(WM_LUM_ACTIVATE_TOPLEVEL, 10, CWnd, HandleTopLevelActivation)
+LUM_ON_MESSAGE(WM_CTLCOLORSTATIC, LumForm::LresultWParamLParam, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLOREDIT, LumForm::LresultWParamLParam, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORBTN, LumForm::LresultWParamLParam, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORLISTBOX, LumForm::LresultWParamLParam, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORDLG, LumForm::LresultWParamLParam, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORMSGBOX, LumForm::LresultWParamLParam, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_CTLCOLORSCROLLBAR, LumForm::LresultWParamLParam, CWnd, HandleControlColorMessage)
+LUM_ON_MESSAGE(WM_DRAWITEM, LumForm::VoidTrueWParamRecord, CWnd, HandleDrawItem)
+LUM_ON_MESSAGE(WM_MEASUREITEM, LumForm::VoidTrueWParamRecord, CWnd, HandleMeasureItem)
+LUM_ON_MESSAGE(WM_LUM_CTLCOLOR, LumForm::LresultColorDcWndType, CWnd, HandleControlColor)
+LUM_ON_MESSAGE(WM_COMPAREITEM, LumForm::LresultWParamRecord, CWnd, HandleCompareItem)
+LUM_ON_MESSAGE(WM_HSCROLL, LumForm::VoidWParamSignedWordsWnd, CWnd, HandleScroll)
+LUM_ON_MESSAGE(WM_VSCROLL, LumForm::VoidWParamSignedWordsWnd, CWnd, HandleScroll)
+LUM_ON_MESSAGE(WM_DELETEITEM, LumForm::VoidTrueWParamRecord, CWnd, HandleDeleteItem)
+LUM_ON_MESSAGE(WM_CHARTOITEM, LumForm::LresultLowWndHigh, CWnd, HandleListBoxKey)
+LUM_ON_MESSAGE(WM_VKEYTOITEM, LumForm::LresultLowWndHigh, CWnd, HandleListBoxKey)
+LUM_ON_MESSAGE(WM_NCDESTROY, LumForm::Void, CWnd, HandleFinalMessage)
+LUM_ON_MESSAGE(WM_PARENTNOTIFY, LumForm::VoidCommandLParam, CWnd, HandleParentNotify)
+LUM_ON_MESSAGE(WM_DESTROY, LumForm::Void, CWnd, HandleDestroy)
+LUM_ON_MESSAGE(WM_LUM_ACTIVATE_TOPLEVEL, LumForm::LresultWParamLParam, CWnd,
+               HandleTopLevelActivation)
 LUM_ON_REGISTERED_MESSAGE(dragListMessage, CWnd, HandleDragListMessage)
-LUM_ON_MESSAGE(WM_SYSCOLORCHANGE, 12, CWnd, HandleSysColorChange)
-LUM_ON_MESSAGE(WM_SETTINGCHANGE, 47, CWnd, HandleSettingChange)
-LUM_ON_MESSAGE(WM_DISPLAYCHANGE, 10, CWnd, HandleDisplayChange)
-LUM_ON_MESSAGE(WM_DEVMODECHANGE, 31, CWnd, HandleDevModeChange)
-LUM_ON_MESSAGE(WM_ENTERIDLE, 27, CWnd, HandleEnterIdle)
-LUM_ON_MESSAGE(WM_HELP, 42, CWnd, HandleHelpRequest)
+LUM_ON_MESSAGE(WM_SYSCOLORCHANGE, LumForm::Void, CWnd, HandleSysColorChange)
+LUM_ON_MESSAGE(WM_SETTINGCHANGE, LumForm::VoidFlagsText, CWnd, HandleSettingChange)
+LUM_ON_MESSAGE(WM_DISPLAYCHANGE, LumForm::LresultWParamLParam, CWnd, HandleDisplayChange)
+LUM_ON_MESSAGE(WM_DEVMODECHANGE, LumForm::VoidLParamText, CWnd, HandleDevModeChange)
+LUM_ON_MESSAGE(WM_ENTERIDLE, LumForm::VoidWParamWnd, CWnd, HandleEnterIdle)
+LUM_ON_MESSAGE(WM_HELP, LumForm::LresultRecord, CWnd, HandleHelpRequest)
 LUM_END_MESSAGE_MAP(CWnd, CCmdTarget)
 // clang-format on
 
@@ -61,7 +62,7 @@ LRESULT CWnd::HandleControlColorMessage(WPARAM wParam, LPARAM lParam) {
 
 HBRUSH CWnd::HandleControlColor(CDC*, CWnd* control, UINT) {
     LRESULT value = 0;
-    if (control != nullptr && control->NotifyWithCurrentMessage(&value)) {
+    if (control != nullptr && control->ChildHandleCurrentMessage(&value)) {
         return reinterpret_cast<HBRUSH>(value);
     }
     return reinterpret_cast<HBRUSH>(DefaultForCurrentMessage());
@@ -74,7 +75,7 @@ void CWnd::HandleDrawItem(WPARAM, LPARAM lParam) {
         DefaultForCurrentMessage();
         return;
     }
-    if (!ReflectCurrentMessage(item->hwndItem, nullptr)) {
+    if (!ParentReflectToChild(item->hwndItem, nullptr)) {
         DefaultForCurrentMessage();
     }
 }
@@ -86,7 +87,7 @@ void CWnd::HandleMeasureItem(WPARAM, LPARAM lParam) {
         return;
     }
     CWnd* control = FindDescendant(windowHandle, static_cast<int>(item->CtlID), TRUE);
-    if (control == nullptr || !control->NotifyWithCurrentMessage(nullptr)) {
+    if (control == nullptr || !control->ChildHandleCurrentMessage(nullptr)) {
         DefaultForCurrentMessage();
     }
 }
@@ -94,28 +95,28 @@ void CWnd::HandleMeasureItem(WPARAM, LPARAM lParam) {
 LRESULT CWnd::HandleCompareItem(WPARAM, LPARAM lParam) {
     auto* item = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam);
     LRESULT value = 0;
-    if (ReflectCurrentMessage(item->hwndItem, &value)) {
+    if (ParentReflectToChild(item->hwndItem, &value)) {
         return value;
     }
     return DefaultForCurrentMessage();
 }
 
 void CWnd::HandleScroll(int, int, CWnd* scrollBar) {
-    if (scrollBar == nullptr || !scrollBar->NotifyWithCurrentMessage(nullptr)) {
+    if (scrollBar == nullptr || !scrollBar->ChildHandleCurrentMessage(nullptr)) {
         DefaultForCurrentMessage();
     }
 }
 
 void CWnd::HandleDeleteItem(WPARAM, LPARAM lParam) {
     auto* item = reinterpret_cast<DELETEITEMSTRUCT*>(lParam);
-    if (!ReflectCurrentMessage(item->hwndItem, nullptr)) {
+    if (!ParentReflectToChild(item->hwndItem, nullptr)) {
         DefaultForCurrentMessage();
     }
 }
 
 LRESULT CWnd::HandleListBoxKey(UINT, CWnd* listBox, UINT) {
     LRESULT value = 0;
-    if (listBox != nullptr && listBox->NotifyWithCurrentMessage(&value)) {
+    if (listBox != nullptr && listBox->ChildHandleCurrentMessage(&value)) {
         return value;
     }
     return DefaultForCurrentMessage();
@@ -124,7 +125,7 @@ LRESULT CWnd::HandleListBoxKey(UINT, CWnd* listBox, UINT) {
 void CWnd::HandleParentNotify(WPARAM wParam, LPARAM lParam) {
     UINT event = LOWORD(wParam);
     if ((event == WM_CREATE || event == WM_DESTROY) &&
-        ReflectCurrentMessage(reinterpret_cast<HWND>(lParam), nullptr)) {
+        ParentReflectToChild(reinterpret_cast<HWND>(lParam), nullptr)) {
         return;
     }
     DefaultForCurrentMessage();
@@ -142,7 +143,7 @@ LRESULT CWnd::HandleTopLevelActivation(WPARAM, LPARAM) {
 LRESULT CWnd::HandleDragListMessage(WPARAM, LPARAM lParam) {
     auto* info = reinterpret_cast<DRAGLISTINFO*>(lParam);
     LRESULT value = 0;
-    if (info != nullptr && ReflectCurrentMessage(info->hWnd, &value)) {
+    if (info != nullptr && ParentReflectToChild(info->hWnd, &value)) {
         return value;
     }
     return DefaultForCurrentMessage();

@@ -91,6 +91,51 @@ BOOL DisarmCreationHook() {
     return TRUE;
 }
 
+namespace {
+
+// Puts the common procedure on a new window, keeping the one it replaces as
+// the object's super procedure. 3D look: when the system is older than
+// version 4, the window may hand its controls and itself to the look's
+// adopt-dialog entry; the look's procedure then sits below the common one.
+void SubclassNewWindow(CWnd* object, HWND window, ModuleState* module) {
+    WNDPROC* slot = object->SuperProcSlot();
+    Look3dState* look = PeekLook3dState();
+    LRESULT kinds = 0;
+    if (!GetDisplayData().isVersion4 && module->isLibrary == 0 && look != nullptr &&
+        look->adoptDialog != nullptr) {
+        kinds = DeliverToObject(object, window, WM_LUM_QUERY3DCONTROLS, 0, 0);
+    }
+    if (kinds != 0) {
+        bool common =
+            reinterpret_cast<WNDPROC>(GetWindowLongA(window, GWL_WNDPROC)) == GetCommonWindowProc();
+        look->adoptDialog(window, static_cast<DWORD>(kinds));
+        if (!common) {
+            *slot = reinterpret_cast<WNDPROC>(
+                SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(GetCommonWindowProc())));
+        }
+    } else {
+        auto previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(GetCommonWindowProc())));
+        if (previous != GetCommonWindowProc()) {
+            *slot = previous;
+        }
+    }
+}
+
+// A top-level window made by someone else on this thread (a message box, a
+// system dialog): its activation is watched too.
+void WatchForeignTopLevel(HWND window) {
+    auto proc = reinterpret_cast<HANDLE>(GetWindowLongA(window, GWL_WNDPROC));
+    if (proc != nullptr) {
+        SetPropA(window, kOldProcProperty, proc);
+        if (GetPropA(window, kOldProcProperty) == proc) {
+            SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(&ActivationWindowProc));
+        }
+    }
+}
+
+} // namespace
+
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
     ThreadState* state = GetThreadState();
     if (code != HCBT_CREATEWND) {
@@ -106,43 +151,10 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
         if (object != nullptr) {
             object->Bind(window);
             object->BeforeSubclass();
-            WNDPROC* slot = object->SuperProcSlot();
-            // 3D look: when the system is older than version 4, the window
-            // may hand its controls and itself to the look's adopt-dialog
-            // entry; the look's procedure then sits below the common one.
-            Look3dState* look = PeekLook3dState();
-            LRESULT kinds = 0;
-            if (!GetDisplayData().isVersion4 && module->isLibrary == 0 && look != nullptr &&
-                look->adoptDialog != nullptr) {
-                kinds = DeliverToObject(object, window, WM_LUM_QUERY3DCONTROLS, 0, 0);
-            }
-            if (kinds != 0) {
-                bool common = reinterpret_cast<WNDPROC>(GetWindowLongA(window, GWL_WNDPROC)) ==
-                              GetCommonWindowProc();
-                look->adoptDialog(window, static_cast<DWORD>(kinds));
-                if (!common) {
-                    *slot = reinterpret_cast<WNDPROC>(SetWindowLongA(
-                        window, GWL_WNDPROC, reinterpret_cast<LONG>(GetCommonWindowProc())));
-                }
-            } else {
-                auto previous = reinterpret_cast<WNDPROC>(SetWindowLongA(
-                    window, GWL_WNDPROC, reinterpret_cast<LONG>(GetCommonWindowProc())));
-                if (previous != GetCommonWindowProc()) {
-                    *slot = previous;
-                }
-            }
+            SubclassNewWindow(object, window, module);
             state->windowBeingCreated = nullptr;
         } else if (!child && module->isLibrary == 0) {
-            // A top-level window made by someone else on this thread (a
-            // message box, a system dialog): watch its activation.
-            auto proc = reinterpret_cast<HANDLE>(GetWindowLongA(window, GWL_WNDPROC));
-            if (proc != nullptr) {
-                SetPropA(window, kOldProcProperty, proc);
-                if (GetPropA(window, kOldProcProperty) == proc) {
-                    SetWindowLongA(window, GWL_WNDPROC,
-                                   reinterpret_cast<LONG>(&ActivationWindowProc));
-                }
-            }
+            WatchForeignTopLevel(window);
         }
     } catch (CException* e) {
         // Binding ran out of memory: the window goes on unbound, and the

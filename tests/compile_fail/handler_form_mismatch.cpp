@@ -1,4 +1,4 @@
-// Must not compile: a command handler (code 12) takes no arguments.
+// Must not compile: a command handler (LumCommandForm::Void) takes no arguments.
 #include "framework/windows/cmd_target.h"
 
 class Target : public CCmdTarget {

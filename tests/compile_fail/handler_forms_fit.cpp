@@ -1,16 +1,20 @@
 // Must compile: the same maps as the failing cases, with fitting handlers.
 #include "framework/windows/cmd_target.h"
 
+#include <commctrl.h>
+
 class Target : public CCmdTarget {
     LUM_DECLARE_MESSAGE_MAP()
 public:
     void OnCommand() {}
+    void OnNotify(NMHDR*, LRESULT*) {}
     void OnPaint() {}
     HCURSOR OnQueryDragIcon() { return nullptr; }
 };
 
 LUM_BEGIN_MESSAGE_MAP(Target, CCmdTarget)
 LUM_ON_COMMAND(1, Target, OnCommand)
-LUM_ON_MESSAGE(WM_PAINT, 12, Target, OnPaint)
-LUM_ON_MESSAGE(WM_QUERYDRAGICON, 35, Target, OnQueryDragIcon)
+LUM_ON_NOTIFY(NM_CLICK, 2, Target, OnNotify)
+LUM_ON_MESSAGE(WM_PAINT, LumForm::Void, Target, OnPaint)
+LUM_ON_MESSAGE(WM_QUERYDRAGICON, LumForm::Lresult, Target, OnQueryDragIcon)
 LUM_END_MESSAGE_MAP(Target, CCmdTarget)

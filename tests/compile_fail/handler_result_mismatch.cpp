@@ -1,4 +1,4 @@
-// Must not compile: a paint handler (code 12) gives no result.
+// Must not compile: a paint handler in LumForm::Void gives no result.
 #include "framework/windows/cmd_target.h"
 
 class Target : public CCmdTarget {
@@ -8,5 +8,5 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(Target, CCmdTarget)
-LUM_ON_MESSAGE(WM_PAINT, 12, Target, OnPaint)
+LUM_ON_MESSAGE(WM_PAINT, LumForm::Void, Target, OnPaint)
 LUM_END_MESSAGE_MAP(Target, CCmdTarget)

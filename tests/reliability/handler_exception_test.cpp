@@ -74,8 +74,8 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(ThrowingConfigDlg, CConfigDlg)
-LUM_ON_MESSAGE(WM_SYSCOMMAND, 18, ThrowingConfigDlg, OnSysCommand)
-LUM_ON_MESSAGE(WM_PAINT, 12, ThrowingConfigDlg, OnPaint)
+LUM_ON_MESSAGE(WM_SYSCOMMAND, LumForm::VoidCommandLParam, ThrowingConfigDlg, OnSysCommand)
+LUM_ON_MESSAGE(WM_PAINT, LumForm::Void, ThrowingConfigDlg, OnPaint)
 LUM_ON_CONTROL(BN_CLICKED, IDC_HELP_BUTTON, ThrowingConfigDlg, OnHelp)
 LUM_ON_CONTROL(BN_CLICKED, IDC_USE_OVERLAY, ThrowingConfigDlg, OnUseOverlay)
 LUM_END_MESSAGE_MAP(ThrowingConfigDlg, CConfigDlg)
@@ -134,9 +134,65 @@ void Trigger(rel::Ticker& ticker, bool* done, ThrowingConfigDlg& dialog, HWND sh
     }
 }
 
-class HandlerExceptionTest : public rel::DeviceKeyTest {};
+// What one run of the dialog showed.
+struct RunSeen {
+    rel::DrivenRun driven;
+    bool secondaryShown = false;
+    bool surfaceEnabledAfter = false;
+};
 
-TEST_F(HandlerExceptionTest, EveryKindFromEveryHandler) {
+// Shows the dialog, sends the tripping message twice (the second time it is
+// handled in full), closes what it opens, and ends with OK.
+RunSeen DriveDialog(ThrowingConfigDlg& dialog) {
+    RunSeen seen;
+    int step = 0;
+    bool done = false;
+    HWND closingSecondary = nullptr;
+    seen.driven =
+        rel::RunDriven([&] { return dialog.RunModal(); },
+                       [&](rel::Ticker& ticker) {
+                           HWND shown = rel::FindThreadDialog(IDC_NO_SURFACE);
+                           if (HWND secondary = rel::FindSecondaryDialog(shown)) {
+                               seen.secondaryShown = true;
+                               if (secondary != closingSecondary) {
+                                   closingSecondary = secondary;
+                                   rel::PostClick(secondary, IDOK);
+                               }
+                               return;
+                           }
+                           if (shown == nullptr) {
+                               return;
+                           }
+                           switch (step) {
+                           case 0:
+                               rel::ChooseInDialog(shown, 0, 1);
+                               step = 1;
+                               Trigger(ticker, &done, dialog, shown);
+                               break;
+                           case 1:
+                               // The same message again, now handled in full.
+                               if (done) {
+                                   step = 2;
+                                   Trigger(ticker, &done, dialog, shown);
+                               }
+                               break;
+                           case 2:
+                               if (done) {
+                                   step = 3;
+                                   seen.surfaceEnabledAfter =
+                                       IsWindowEnabled(GetDlgItem(shown, IDC_NO_SURFACE)) != FALSE;
+                                   rel::PostClick(shown, IDOK);
+                               }
+                               break;
+                           default:
+                               break;
+                           }
+                       },
+                       20000);
+    return seen;
+}
+
+void ExpectReport(Kind kind, const rel::DrivenRun& driven) {
     struct Report {
         std::string text;
         UINT icon;
@@ -148,6 +204,32 @@ TEST_F(HandlerExceptionTest, EveryKindFromEveryHandler) {
         {ShiftJis("ｻﾎﾟｰﾄされていない操作を実行しました。"), MB_ICONSTOP, false},
         {"", 0, false},
     };
+    const Report& expected = reports[static_cast<int>(kind)];
+    EXPECT_EQ(expected.text, driven.boxes[0].text);
+    EXPECT_EQ(expected.icon, driven.boxes[0].icon);
+    EXPECT_EQ(expected.systemModal, driven.boxes[0].systemModal);
+    EXPECT_EQ("LUMCFG", driven.boxes[0].caption);
+}
+
+// After the second, fully handled message the dialog still works.
+void ExpectDialogWentOn(Site site, const ThrowingConfigDlg& dialog, const RunSeen& seen) {
+    EXPECT_EQ(IDOK, seen.driven.result) << "the dialog did not go on to OK";
+    EXPECT_EQ(std::string("0", 2), rel::LoadRaw("PreviewOnly").bytes);
+    EXPECT_EQ(std::string("1", 2), rel::LoadRaw("Force Primary").bytes);
+    if (site == Site::HelpClick || site == Site::SysCommand) {
+        EXPECT_TRUE(seen.secondaryShown) << "the second try opened nothing";
+    }
+    if (site == Site::RadioClick) {
+        EXPECT_TRUE(seen.surfaceEnabledAfter) << "the second click did not take";
+    }
+    if (site == Site::Paint) {
+        EXPECT_GE(dialog.paints, 2);
+    }
+}
+
+class HandlerExceptionTest : public rel::DeviceKeyTest {};
+
+TEST_F(HandlerExceptionTest, EveryKindFromEveryHandler) {
     int runs = 0;
     for (Site site : {Site::InitDialog, Site::RadioClick, Site::HelpClick, Site::OkFromButton,
                       Site::OkFromMenu, Site::SysCommand, Site::Paint}) {
@@ -158,82 +240,22 @@ TEST_F(HandlerExceptionTest, EveryKindFromEveryHandler) {
             ++runs;
             rel::DeleteDeviceKey();
             ThrowingConfigDlg dialog(site, kind);
-            int step = 0;
-            bool done = false;
-            bool secondaryShown = false;
-            bool surfaceEnabledAfter = false;
-            HWND closingSecondary = nullptr;
-            const rel::DrivenRun driven = rel::RunDriven(
-                [&] { return dialog.RunModal(); },
-                [&](rel::Ticker& ticker) {
-                    HWND shown = rel::FindThreadDialog(IDC_NO_SURFACE);
-                    if (HWND secondary = rel::FindSecondaryDialog(shown)) {
-                        secondaryShown = true;
-                        if (secondary != closingSecondary) {
-                            closingSecondary = secondary;
-                            rel::PostClick(secondary, IDOK);
-                        }
-                        return;
-                    }
-                    if (shown == nullptr) {
-                        return;
-                    }
-                    switch (step) {
-                    case 0:
-                        rel::ChooseInDialog(shown, 0, 1);
-                        step = 1;
-                        Trigger(ticker, &done, dialog, shown);
-                        break;
-                    case 1:
-                        // The same message again, now handled in full.
-                        if (done) {
-                            step = 2;
-                            Trigger(ticker, &done, dialog, shown);
-                        }
-                        break;
-                    case 2:
-                        if (done) {
-                            step = 3;
-                            surfaceEnabledAfter =
-                                IsWindowEnabled(GetDlgItem(shown, IDC_NO_SURFACE)) != FALSE;
-                            rel::PostClick(shown, IDOK);
-                        }
-                        break;
-                    default:
-                        break;
-                    }
-                },
-                20000);
-            ASSERT_FALSE(driven.timedOut);
+            const RunSeen seen = DriveDialog(dialog);
+            ASSERT_FALSE(seen.driven.timedOut);
             EXPECT_TRUE(dialog.tripped);
 
             const bool silent = kind == Kind::User || site == Site::Paint;
-            ASSERT_EQ(silent ? 0u : 1u, driven.boxes.size());
+            ASSERT_EQ(silent ? 0u : 1u, seen.driven.boxes.size());
             if (!silent) {
-                const Report& expected = reports[static_cast<int>(kind)];
-                EXPECT_EQ(expected.text, driven.boxes[0].text);
-                EXPECT_EQ(expected.icon, driven.boxes[0].icon);
-                EXPECT_EQ(expected.systemModal, driven.boxes[0].systemModal);
-                EXPECT_EQ("LUMCFG", driven.boxes[0].caption);
+                ExpectReport(kind, seen.driven);
             }
             if (site == Site::InitDialog) {
                 // A dialog that cannot initialise ends at once.
-                EXPECT_EQ(-1, driven.result);
+                EXPECT_EQ(-1, seen.driven.result);
                 EXPECT_FALSE(rel::KeyExists("Bt848"));
                 continue;
             }
-            EXPECT_EQ(IDOK, driven.result) << "the dialog did not go on to OK";
-            EXPECT_EQ(std::string("0", 2), rel::LoadRaw("PreviewOnly").bytes);
-            EXPECT_EQ(std::string("1", 2), rel::LoadRaw("Force Primary").bytes);
-            if (site == Site::HelpClick || site == Site::SysCommand) {
-                EXPECT_TRUE(secondaryShown) << "the second try opened nothing";
-            }
-            if (site == Site::RadioClick) {
-                EXPECT_TRUE(surfaceEnabledAfter) << "the second click did not take";
-            }
-            if (site == Site::Paint) {
-                EXPECT_GE(dialog.paints, 2);
-            }
+            ExpectDialogWentOn(site, dialog, seen);
         }
     }
     std::printf("handler exceptions: %d dialog runs (7 handlers x 4 kinds)\n", runs);

@@ -44,9 +44,9 @@ public:
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(ActivationRecorder, wintest::ObservingWnd)
-LUM_ON_MESSAGE(WM_LUM_ACTIVATE_TOPLEVEL, 10, ActivationRecorder, OnNotice)
-LUM_ON_MESSAGE(WM_ACTIVATE, 14, ActivationRecorder, OnActivate)
-LUM_ON_MESSAGE(WM_SETCURSOR, 10, ActivationRecorder, OnSetCursor)
+LUM_ON_MESSAGE(WM_LUM_ACTIVATE_TOPLEVEL, LumForm::LresultWParamLParam, ActivationRecorder, OnNotice)
+LUM_ON_MESSAGE(WM_ACTIVATE, LumForm::VoidWParamLParam, ActivationRecorder, OnActivate)
+LUM_ON_MESSAGE(WM_SETCURSOR, LumForm::LresultWParamLParam, ActivationRecorder, OnSetCursor)
 LUM_END_MESSAGE_MAP(ActivationRecorder, wintest::ObservingWnd)
 // clang-format on
 

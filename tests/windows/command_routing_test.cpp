@@ -86,7 +86,7 @@ TEST(RouteCommand, RangeHandlerGetsTheIdAndDecides) {
 TEST(RouteCommand, UpdateAndCommandEntriesNeverAnswerEachOther) {
     DerivedTarget t;
     EXPECT_FALSE(t.RouteCommand(300, 0, nullptr, nullptr)) << "only an update entry for 300";
-    CTestCmdUI probe;
+    CCmdEnableProbe probe;
     probe.id = 100;
     EXPECT_FALSE(t.RouteCommand(100, kRouteUpdateUi, &probe, nullptr));
     EXPECT_TRUE(probe.enabled) << "no update handler answered";
@@ -95,7 +95,7 @@ TEST(RouteCommand, UpdateAndCommandEntriesNeverAnswerEachOther) {
 
 TEST(RouteCommand, UpdateHandlerDisablesAndMayAskToContinue) {
     DerivedTarget t;
-    CTestCmdUI probe;
+    CCmdEnableProbe probe;
     probe.id = 300;
     EXPECT_TRUE(t.RouteCommand(300, kRouteUpdateUi, &probe, nullptr));
     EXPECT_FALSE(probe.enabled);
@@ -124,9 +124,125 @@ TEST(RouteCommand, InfoIsFilledAndNothingIsCalled) {
     EXPECT_TRUE(t.calls.empty());
 }
 
+namespace {
+
+struct FormCall {
+    UINT form;
+    std::vector<UINT_PTR> args;
+};
+
+template <class P> UINT_PTR Bits(P* p) {
+    return reinterpret_cast<UINT_PTR>(p);
+}
+
+// One entry per command form, at the id equal to its code.
+class EveryFormTarget : public CCmdTarget {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    LRESULT Rec(UINT form, std::vector<UINT_PTR> args) {
+        calls.push_back({form, std::move(args)});
+        return answer;
+    }
+    BOOL OnBoolId(UINT id) { return Rec(2, {id}); }
+    void OnVoid() { Rec(12, {}); }
+    void OnVoidId(UINT id) { Rec(13, {id}); }
+    BOOL OnBool() { return Rec(35, {}); }
+    void OnVoidNotify(NMHDR* h, LRESULT* r) { Rec(38, {Bits(h), Bits(r)}); }
+    BOOL OnBoolNotify(NMHDR* h, LRESULT* r) { return Rec(39, {Bits(h), Bits(r)}); }
+    void OnVoidIdNotify(UINT id, NMHDR* h, LRESULT* r) { Rec(40, {id, Bits(h), Bits(r)}); }
+    BOOL OnBoolIdNotify(UINT id, NMHDR* h, LRESULT* r) { return Rec(41, {id, Bits(h), Bits(r)}); }
+    void OnCmdUi(CCmdUI* ui) {
+        Rec(44, {Bits(ui)});
+        ui->continueRouting = !answer;
+    }
+    void OnCmdUiId(CCmdUI* ui, UINT id) {
+        Rec(45, {Bits(ui), id});
+        ui->continueRouting = !answer;
+    }
+    void OnExtra(void* extra) { Rec(46, {Bits(extra)}); }
+    BOOL OnBoolExtra(void* extra) { return Rec(47, {Bits(extra)}); }
+
+    std::vector<FormCall> calls;
+    BOOL answer = TRUE;
+};
+
+LRESULT NeverCalled(CCmdTarget* target) {
+    return static_cast<EveryFormTarget*>(target)->Rec(3, {});
+}
+
+// clang-format off
+#define LUM_TEST_FORM(form, fn) \
+    LUM_COMMAND_ENTRY(WM_COMMAND, 0, form::code, form::code, form, EveryFormTarget, fn)
+LUM_BEGIN_MESSAGE_MAP(EveryFormTarget, CCmdTarget)
+LUM_TEST_FORM(LumCommandForm::BoolId, OnBoolId)
+LUM_TEST_FORM(LumCommandForm::Void, OnVoid)
+LUM_TEST_FORM(LumCommandForm::VoidId, OnVoidId)
+LUM_TEST_FORM(LumCommandForm::Bool, OnBool)
+LUM_TEST_FORM(LumCommandForm::VoidNotify, OnVoidNotify)
+LUM_TEST_FORM(LumCommandForm::BoolNotify, OnBoolNotify)
+LUM_TEST_FORM(LumCommandForm::VoidIdNotify, OnVoidIdNotify)
+LUM_TEST_FORM(LumCommandForm::BoolIdNotify, OnBoolIdNotify)
+LUM_TEST_FORM(LumCommandForm::VoidCmdUi, OnCmdUi)
+LUM_TEST_FORM(LumCommandForm::VoidCmdUiId, OnCmdUiId)
+LUM_TEST_FORM(LumCommandForm::VoidExtra, OnExtra)
+LUM_TEST_FORM(LumCommandForm::BoolExtra, OnBoolExtra)
+// Code 3 has no command form.
+{WM_COMMAND, 0, 3, 3, 3, reinterpret_cast<MapHandler>(&NeverCalled)},
+LUM_END_MESSAGE_MAP(EveryFormTarget, CCmdTarget)
+#undef LUM_TEST_FORM
+// clang-format on
+
+} // namespace
+
+TEST(CommandForms, EachPassesItsArgumentsAndAnswersByItsRule) {
+    NMHDR header = {nullptr, 0, 0};
+    LRESULT slot = 0;
+    NotifyPacket packet = {&slot, &header};
+    CCmdEnableProbe ui;
+    int extra = 0;
+    // Void forms answer TRUE; the others as the handler says.
+    struct Case {
+        UINT form;
+        void* extra;
+        std::vector<UINT_PTR> args;
+        bool handlerDecides;
+    };
+    const Case cases[] = {
+        {2, nullptr, {2}, true},
+        {12, nullptr, {}, false},
+        {13, nullptr, {13}, false},
+        {35, nullptr, {}, true},
+        {38, &packet, {Bits(&header), Bits(&slot)}, false},
+        {39, &packet, {Bits(&header), Bits(&slot)}, true},
+        {40, &packet, {40, Bits(&header), Bits(&slot)}, false},
+        {41, &packet, {41, Bits(&header), Bits(&slot)}, true},
+        {44, &ui, {Bits(&ui)}, true},
+        {45, &ui, {Bits(&ui), 45}, true},
+        {46, &extra, {Bits(&extra)}, false},
+        {47, &extra, {Bits(&extra)}, true},
+    };
+    EveryFormTarget t;
+    for (const Case& c : cases) {
+        for (BOOL answer : {TRUE, FALSE}) {
+            SCOPED_TRACE(testing::Message() << "code " << c.form << ", handler answers " << answer);
+            t.calls.clear();
+            t.answer = answer;
+            EXPECT_EQ(t.RouteCommand(c.form, 0, c.extra, nullptr),
+                      c.handlerDecides ? answer : TRUE);
+            ASSERT_EQ(t.calls.size(), 1u);
+            EXPECT_EQ(t.calls[0].form, c.form);
+            EXPECT_EQ(t.calls[0].args, c.args);
+            EXPECT_FALSE(ui.continueRouting) << "taken back after the update handler";
+        }
+    }
+    t.calls.clear();
+    EXPECT_FALSE(t.RouteCommand(3, 0, nullptr, nullptr)) << "a code without a command form";
+    EXPECT_TRUE(t.calls.empty());
+}
+
 TEST(CmdUi, UpdateFromSkipsIdZeroAndDisablesWithoutHandler) {
     DerivedTarget t;
-    CTestCmdUI probe;
+    CCmdEnableProbe probe;
     probe.id = 0;
     EXPECT_TRUE(probe.UpdateFrom(&t, TRUE));
     probe.id = 0xFFFF;

@@ -101,7 +101,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(BoxWatcher, CWnd)
-LUM_ON_MESSAGE(WM_TIMER, 13, BoxWatcher, OnTimer)
+LUM_ON_MESSAGE(WM_TIMER, LumForm::VoidWParam, BoxWatcher, OnTimer)
 LUM_END_MESSAGE_MAP(BoxWatcher, CWnd)
 
 class HelpDialog : public CDialog {
@@ -119,7 +119,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(HelpDialog, CDialog)
-LUM_ON_MESSAGE(WM_LUM_KICKIDLE, 10, HelpDialog, OnIdleKick)
+LUM_ON_MESSAGE(WM_LUM_KICKIDLE, LumForm::LresultWParamLParam, HelpDialog, OnIdleKick)
 LUM_END_MESSAGE_MAP(HelpDialog, CDialog)
 
 HICON SystemIcon(LPCSTR id) {
@@ -252,7 +252,7 @@ TEST(ContextHelp, F1InADialogStartsTheEngineAtTheDialogsContext) {
     RunAsMainWindow(app, dialog);
     ASSERT_EQ(engine.requests.size(), 1u);
     EXPECT_EQ(engine.requests[0].command, HELP_CONTEXT);
-    EXPECT_EQ(engine.requests[0].data, 0x20000u + kVisibleDialog);
+    EXPECT_EQ(engine.requests[0].data, kDialogHelpContextBase + kVisibleDialog);
     EXPECT_EQ(engine.requests[0].file, "C:\\tests\\HELPTEST.HLP");
 }
 

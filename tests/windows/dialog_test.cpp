@@ -50,7 +50,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(OwnerWnd, CWnd)
-LUM_ON_MESSAGE(WM_ENTERIDLE, 27, OwnerWnd, OnEnterIdle)
+LUM_ON_MESSAGE(WM_ENTERIDLE, LumForm::VoidWParamWnd, OwnerWnd, OnEnterIdle)
 LUM_ON_COMMAND(0x8001, OwnerWnd, OnRoutedCommand)
 LUM_END_MESSAGE_MAP(OwnerWnd, CWnd)
 
@@ -130,9 +130,9 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(TestDialog, CDialog)
-LUM_ON_MESSAGE(WM_CREATE, 10, TestDialog, OnCreate)
-LUM_ON_MESSAGE(WM_LUM_KICKIDLE, 10, TestDialog, OnIdleKick)
-LUM_ON_MESSAGE(WM_DESTROY, 12, TestDialog, OnDestroy)
+LUM_ON_MESSAGE(WM_CREATE, LumForm::LresultWParamLParam, TestDialog, OnCreate)
+LUM_ON_MESSAGE(WM_LUM_KICKIDLE, LumForm::LresultWParamLParam, TestDialog, OnIdleKick)
+LUM_ON_MESSAGE(WM_DESTROY, LumForm::Void, TestDialog, OnDestroy)
 LUM_END_MESSAGE_MAP(TestDialog, CDialog)
 
 bool MakeOwner(OwnerWnd& owner, int x = 100, int y = 100, int width = 300, int height = 200) {

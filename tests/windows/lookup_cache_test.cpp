@@ -28,9 +28,12 @@ public:
 // Outside any test's range until a test points it at its own message.
 constexpr UINT kParked = WM_APP + 0x3FFF;
 
+// clang-format off
 template <int N>
 MessageMapEntry MutableMapWnd<N>::entries[] = {
-    LUM_ON_MESSAGE(kParked, 14, MutableMapWnd<N>, OnHit){0, 0, 0, 0, 0, nullptr}};
+    LUM_ON_MESSAGE(kParked, LumForm::VoidWParamLParam, MutableMapWnd<N>, OnHit)
+    {0, 0, 0, 0, 0, nullptr}};
+// clang-format on
 template <int N>
 MessageMap MutableMapWnd<N>::messageMap = {&CWnd::messageMap, MutableMapWnd<N>::entries};
 
@@ -172,11 +175,15 @@ public:
 constexpr UINT kTwinShared = WM_APP + 0x2800;
 constexpr UINT kTwinFirstOnly = WM_APP + 0x2801;
 
+// clang-format off
 const MessageMapEntry twinFirstEntries[] = {
-    LUM_ON_MESSAGE(kTwinShared, 14, TwinBase, OnFirst)
-        LUM_ON_MESSAGE(kTwinFirstOnly, 14, TwinBase, OnFirst){0, 0, 0, 0, 0, nullptr}};
+    LUM_ON_MESSAGE(kTwinShared, LumForm::VoidWParamLParam, TwinBase, OnFirst)
+    LUM_ON_MESSAGE(kTwinFirstOnly, LumForm::VoidWParamLParam, TwinBase, OnFirst)
+    {0, 0, 0, 0, 0, nullptr}};
 const MessageMapEntry twinSecondEntries[] = {
-    LUM_ON_MESSAGE(kTwinShared, 14, TwinBase, OnSecond){0, 0, 0, 0, 0, nullptr}};
+    LUM_ON_MESSAGE(kTwinShared, LumForm::VoidWParamLParam, TwinBase, OnSecond)
+    {0, 0, 0, 0, 0, nullptr}};
+// clang-format on
 
 MessageMap* TwinMaps() {
     alignas(512) static MessageMap maps[65] = {};
@@ -243,17 +250,17 @@ public:
 constexpr UINT kLevelOwn = WM_APP + 0x3000;
 
 LUM_BEGIN_MESSAGE_MAP(Level1, MutableMapWnd<5>)
-LUM_ON_MESSAGE(kLevelOwn + 1, 14, Level1, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 1, LumForm::VoidWParamLParam, Level1, OnOwn)
 LUM_END_MESSAGE_MAP(Level1, MutableMapWnd<5>)
 LUM_BEGIN_MESSAGE_MAP(Level2, Level1)
-LUM_ON_MESSAGE(kLevelOwn + 2, 14, Level2, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 2, LumForm::VoidWParamLParam, Level2, OnOwn)
 LUM_END_MESSAGE_MAP(Level2, Level1)
 LUM_BEGIN_MESSAGE_MAP(Level3, Level2)
-LUM_ON_MESSAGE(kLevelOwn + 3, 14, Level3, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 3, LumForm::VoidWParamLParam, Level3, OnOwn)
 LUM_END_MESSAGE_MAP(Level3, Level2)
 LUM_BEGIN_MESSAGE_MAP(Level4, Level3)
-LUM_ON_MESSAGE(kLevelOwn + 4, 14, Level4, OnOwn)
-LUM_ON_MESSAGE(kLevelOwn + 2, 14, Level4, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 4, LumForm::VoidWParamLParam, Level4, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 2, LumForm::VoidWParamLParam, Level4, OnOwn)
 LUM_END_MESSAGE_MAP(Level4, Level3)
 
 TEST(LookupCache, AnEntryFourLevelsUpIsFoundAndCachedUnderTheWindowsClass) {

@@ -52,7 +52,7 @@ class SelfNotifyingControl : public CWnd {
     LUM_DECLARE_MESSAGE_MAP()
 public:
     void OnReflectedClick(NMHDR* h, LRESULT* r) {
-        seen.push_back({0xBC4E, 0, static_cast<LPARAM>(h->code)});
+        seen.push_back({kReflectedNotify, 0, static_cast<LPARAM>(h->code)});
         *r = 66;
     }
     std::vector<Seen> seen;
@@ -118,7 +118,7 @@ TEST_F(NotifyDispatch, ABoundControlTakesItsOwnReflectedNotification) {
     parent.defaults.clear();
     NMHDR click = {control.window.handle, kSelfId, static_cast<UINT>(NM_CLICK)};
     EXPECT_EQ(Notify(parent.windowHandle, click), 66) << "the control's result";
-    EXPECT_EQ(control.object.seen, (std::vector<Seen>{{0xBC4E, 0, kClick}}));
+    EXPECT_EQ(control.object.seen, (std::vector<Seen>{{kReflectedNotify, 0, kClick}}));
     EXPECT_TRUE(parent.seen.empty()) << "the parent's entry for the id is not called";
 
     // A code the control has no reflected entry for reaches the parent.

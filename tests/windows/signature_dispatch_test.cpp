@@ -174,59 +174,68 @@ LRESULT NeverCalled(CCmdTarget* target) {
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(SignatureWnd, wintest::ObservingWnd)
-LUM_ON_MESSAGE(Msg(1), 1, SignatureWnd, On1)
-LUM_ON_MESSAGE(Msg(2), 2, SignatureWnd, On2)
-LUM_ON_MESSAGE(Msg(3), 3, SignatureWnd, On3)
-LUM_ON_MESSAGE(Msg(4), 4, SignatureWnd, On4)
-LUM_ON_MESSAGE(Msg(5), 5, SignatureWnd, On5)
-LUM_ON_MESSAGE(Msg(6), 6, SignatureWnd, On6)
-LUM_ON_MESSAGE(Msg(7), 7, SignatureWnd, On7)
-LUM_ON_MESSAGE(Msg(8), 8, SignatureWnd, On8)
-LUM_ON_MESSAGE(Msg(9), 9, SignatureWnd, On9)
-LUM_ON_MESSAGE(Msg(10), 10, SignatureWnd, On10)
-LUM_ON_MESSAGE(Msg(11), 11, SignatureWnd, On11)
-LUM_ON_MESSAGE(Msg(12), 12, SignatureWnd, On12)
-LUM_ON_MESSAGE(Msg(13), 13, SignatureWnd, On13)
-LUM_ON_MESSAGE(Msg(14), 14, SignatureWnd, On14)
-LUM_ON_MESSAGE(Msg(15), 15, SignatureWnd, On15)
-LUM_ON_MESSAGE(Msg(16), 16, SignatureWnd, On16)
-LUM_ON_MESSAGE(Msg(17), 17, SignatureWnd, On17)
-LUM_ON_MESSAGE(Msg(18), 18, SignatureWnd, On18)
-LUM_ON_MESSAGE(Msg(19), 19, SignatureWnd, On19)
-LUM_ON_MESSAGE(Msg(20), 20, SignatureWnd, On20)
-LUM_ON_MESSAGE(Msg(21), 21, SignatureWnd, On21)
-LUM_ON_MESSAGE(Msg(22), 22, SignatureWnd, On22)
-LUM_ON_MESSAGE(Msg(23), 23, SignatureWnd, On23)
-LUM_ON_MESSAGE(Msg(24), 24, SignatureWnd, On24)
-LUM_ON_MESSAGE(Msg(25), 25, SignatureWnd, On25)
-LUM_ON_MESSAGE(Msg(26), 26, SignatureWnd, On26)
-LUM_ON_MESSAGE(Msg(27), 27, SignatureWnd, On27)
-LUM_ON_MESSAGE(Msg(28), 28, SignatureWnd, On28)
-LUM_ON_MESSAGE(Msg(29), 29, SignatureWnd, On29)
-LUM_ON_MESSAGE(Msg(30), 30, SignatureWnd, On30)
-LUM_ON_MESSAGE(Msg(31), 31, SignatureWnd, On31)
-LUM_ON_MESSAGE(Msg(32), 32, SignatureWnd, On32)
-LUM_ON_MESSAGE(Msg(33), 33, SignatureWnd, On33)
-LUM_ON_MESSAGE(Msg(34), 34, SignatureWnd, On34)
-LUM_ON_MESSAGE(Msg(35), 35, SignatureWnd, On35)
-LUM_ON_MESSAGE(Msg(36), 36, SignatureWnd, On36)
-LUM_ON_MESSAGE(Msg(37), 37, SignatureWnd, On37)
+LUM_ON_MESSAGE(Msg(1), LumForm::LresultDc, SignatureWnd, On1)
+LUM_ON_MESSAGE(Msg(2), LumForm::LresultWParam, SignatureWnd, On2)
+LUM_ON_MESSAGE(Msg(3), LumForm::LresultWndHitTest, SignatureWnd, On3)
+LUM_ON_MESSAGE(Msg(4), LumForm::LresultColorDcWndType, SignatureWnd, On4)
+LUM_ON_MESSAGE(Msg(5), LumForm::LresultColorDcType, SignatureWnd, On5)
+LUM_ON_MESSAGE(Msg(6), LumForm::LresultLowWndHigh, SignatureWnd, On6)
+LUM_ON_MESSAGE(Msg(7), LumForm::LresultWParamWords, SignatureWnd, On7)
+LUM_ON_MESSAGE(Msg(8), LumForm::LresultTopWndHitTest, SignatureWnd, On8)
+LUM_ON_MESSAGE(Msg(9), LumForm::LresultLParam, SignatureWnd, On9)
+LUM_ON_MESSAGE(Msg(10), LumForm::LresultWParamLParam, SignatureWnd, On10)
+LUM_ON_MESSAGE(Msg(11), LumForm::LresultWParamWordsMenu, SignatureWnd, On11)
+LUM_ON_MESSAGE(Msg(12), LumForm::Void, SignatureWnd, On12)
+LUM_ON_MESSAGE(Msg(13), LumForm::VoidWParam, SignatureWnd, On13)
+LUM_ON_MESSAGE(Msg(14), LumForm::VoidWParamLParam, SignatureWnd, On14)
+LUM_ON_MESSAGE(Msg(15), LumForm::VoidLParamSignedWords, SignatureWnd, On15)
+LUM_ON_MESSAGE(Msg(16), LumForm::VoidWParamLParamWords, SignatureWnd, On16)
+LUM_ON_MESSAGE(Msg(17), LumForm::VoidKeyLParamWords, SignatureWnd, On17)
+LUM_ON_MESSAGE(Msg(18), LumForm::VoidCommandLParam, SignatureWnd, On18)
+LUM_ON_MESSAGE(Msg(19), LumForm::VoidActivatedDeactivated, SignatureWnd, On19)
+LUM_ON_MESSAGE(Msg(20), LumForm::VoidDc, SignatureWnd, On20)
+LUM_ON_MESSAGE(Msg(21), LumForm::VoidMenu, SignatureWnd, On21)
+LUM_ON_MESSAGE(Msg(22), LumForm::VoidMenuLParamWords, SignatureWnd, On22)
+LUM_ON_MESSAGE(Msg(23), LumForm::VoidWnd, SignatureWnd, On23)
+LUM_ON_MESSAGE(Msg(24), LumForm::VoidWndLParamWords, SignatureWnd, On24)
+LUM_ON_MESSAGE(Msg(25), LumForm::VoidWndPoint, SignatureWnd, On25)
+LUM_ON_MESSAGE(Msg(26), LumForm::VoidWndLParam, SignatureWnd, On26)
+LUM_ON_MESSAGE(Msg(27), LumForm::VoidWParamWnd, SignatureWnd, On27)
+LUM_ON_MESSAGE(Msg(28), LumForm::VoidLowWndHigh, SignatureWnd, On28)
+LUM_ON_MESSAGE(Msg(29), LumForm::VoidWParamSignedWordsWnd, SignatureWnd, On29)
+LUM_ON_MESSAGE(Msg(30), LumForm::VoidWParamSignedWords, SignatureWnd, On30)
+LUM_ON_MESSAGE(Msg(31), LumForm::VoidLParamText, SignatureWnd, On31)
+LUM_ON_MESSAGE(Msg(32), LumForm::VoidTrueWParamRecord, SignatureWnd, On32)
+LUM_ON_MESSAGE(Msg(33), LumForm::LresultWParamRecord, SignatureWnd, On33)
+LUM_ON_MESSAGE(Msg(34), LumForm::LresultPoint, SignatureWnd, On34)
+LUM_ON_MESSAGE(Msg(35), LumForm::Lresult, SignatureWnd, On35)
+LUM_ON_MESSAGE(Msg(36), LumForm::VoidLParam, SignatureWnd, On36)
+LUM_ON_MESSAGE(Msg(37), LumForm::VoidWParamRecord, SignatureWnd, On37)
 LUM_TEST_RAW_ENTRY(38)
 LUM_TEST_RAW_ENTRY(39)
 LUM_TEST_RAW_ENTRY(40)
 LUM_TEST_RAW_ENTRY(41)
-LUM_ON_MESSAGE(Msg(42), 42, SignatureWnd, On42)
-LUM_ON_MESSAGE(Msg(43), 43, SignatureWnd, On43)
-LUM_ON_MESSAGE(Msg(44), 44, SignatureWnd, On44)
-LUM_ON_MESSAGE(Msg(45), 45, SignatureWnd, On45)
-LUM_ON_MESSAGE(Msg(46), 46, SignatureWnd, On46)
-LUM_ON_MESSAGE(Msg(47), 47, SignatureWnd, On47)
-LUM_ON_MESSAGE(Msg(48), 48, SignatureWnd, On48)
-LUM_ON_MESSAGE(Msg(49), 49, SignatureWnd, On49)
+LUM_ON_MESSAGE(Msg(42), LumForm::LresultRecord, SignatureWnd, On42)
+LUM_ON_MESSAGE(Msg(43), LumForm::VoidTrueWParamLParam, SignatureWnd, On43)
+LUM_ON_MESSAGE(Msg(44), LumForm::VoidWndOfLParam, SignatureWnd, On44)
+LUM_ON_MESSAGE(Msg(45), LumForm::LresultWndOfLParamLParam, SignatureWnd, On45)
+LUM_ON_MESSAGE(Msg(46), LumForm::LresultOrDefaultFourWords, SignatureWnd, On46)
+LUM_ON_MESSAGE(Msg(47), LumForm::VoidFlagsText, SignatureWnd, On47)
+LUM_ON_MESSAGE(Msg(48), LumForm::VoidWParamWordsLParam, SignatureWnd, On48)
+LUM_ON_MESSAGE(Msg(49), LumForm::VoidWParamPoint, SignatureWnd, On49)
 LUM_TEST_RAW_ENTRY(50)
 LUM_TEST_RAW_ENTRY(200)
 LUM_END_MESSAGE_MAP(SignatureWnd, wintest::ObservingWnd)
 // clang-format on
+
+// Entries store a form's number, so a name must keep the code its entries
+// always stored: the map above pairs message WM_APP + code with the form of
+// that code.
+TEST(SignatureCodes, EachNamedFormStoresItsOwnCode) {
+    for (const MessageMapEntry* e = SignatureWnd::messageMap.entries; e->signature != 0; ++e) {
+        EXPECT_EQ(e->signature, e->message - WM_APP);
+    }
+}
 
 // How the message result comes out.
 enum class Rule {
@@ -250,11 +259,72 @@ LRESULT ReplyFor(UINT code) {
     return static_cast<LRESULT>(0x40000000u | (code << 8) | 0x5A);
 }
 
+Row V(UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
+    return Row{c, wp, lp, std::move(a), Rule::Value, ReplyFor(c)};
+}
+Row Z(UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
+    return Row{c, wp, lp, std::move(a), Rule::Zero, ReplyFor(c)};
+}
+Row O(UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
+    return Row{c, wp, lp, std::move(a), Rule::One, ReplyFor(c)};
+}
+Row N(UINT c) {
+    return Row{c, kW, kL, {}, Rule::NotCalled, ReplyFor(c)};
+}
+
 template <class H> WPARAM AsW(H h) {
     return reinterpret_cast<WPARAM>(h);
 }
 template <class H> LPARAM AsL(H h) {
     return reinterpret_cast<LPARAM>(h);
+}
+
+// Objects for handles: the bound object when there is one, else the
+// thread's temporary; none for a null handle.
+void ExpectWindowArg(const Arg& want, const Arg& got) {
+    ASSERT_EQ(got.kind, Kind::Window);
+    auto h = static_cast<HWND>(want.handle);
+    if (h == nullptr) {
+        EXPECT_EQ(got.object, nullptr);
+        return;
+    }
+    ASSERT_NE(got.object, nullptr);
+    EXPECT_EQ(got.handle, h);
+    if (CWnd* bound = CWnd::PermanentObjectFor(h)) {
+        EXPECT_EQ(got.object, bound) << "the bound object";
+    } else {
+        EXPECT_EQ(got.object, GetWindowTable(TRUE)->FindTemporary(h)) << "a temporary";
+    }
+}
+
+void ExpectMenuArg(const Arg& want, const Arg& got) {
+    ASSERT_EQ(got.kind, Kind::Menu);
+    ASSERT_NE(got.object, nullptr);
+    EXPECT_EQ(got.handle, want.handle);
+    CHandleTable* table = GetMenuTable(TRUE);
+    if (CObject* bound = table->FindPermanent(want.handle)) {
+        EXPECT_EQ(got.object, bound) << "the bound object";
+    } else {
+        EXPECT_EQ(got.object, table->FindTemporary(want.handle)) << "a temporary";
+    }
+}
+
+// Objects made on the stack for one call, never the table's temporaries.
+void ExpectStackArg(const Arg& want, const Arg& got) {
+    ASSERT_NE(got.object, nullptr);
+    EXPECT_EQ(got.handle, want.handle);
+    if (want.kind == Kind::StackDc) {
+        ASSERT_EQ(got.kind, Kind::Dc);
+        EXPECT_EQ(got.attribute, nullptr);
+        EXPECT_NE(got.object, GetDcTable(TRUE)->FindTemporary(want.handle))
+            << "not the table's temporary";
+    } else {
+        ASSERT_EQ(got.kind, Kind::Window);
+        auto h = static_cast<HWND>(want.handle);
+        EXPECT_EQ(CWnd::PermanentObjectFor(h), nullptr);
+        EXPECT_NE(got.object, GetWindowTable(TRUE)->FindTemporary(h))
+            << "not the table's temporary";
+    }
 }
 
 class SignatureDispatch : public ::testing::Test {
@@ -279,8 +349,6 @@ protected:
         }
     }
 
-    // Objects for handles: the bound object when there is one, else the
-    // thread's temporary; none for a null handle.
     static void ExpectArg(const Arg& want, const Arg& got) {
         switch (want.kind) {
         case Kind::Int:
@@ -292,34 +360,12 @@ protected:
             EXPECT_EQ(got.x, want.x);
             EXPECT_EQ(got.y, want.y);
             break;
-        case Kind::Window: {
-            ASSERT_EQ(got.kind, Kind::Window);
-            auto h = static_cast<HWND>(want.handle);
-            if (h == nullptr) {
-                EXPECT_EQ(got.object, nullptr);
-                break;
-            }
-            ASSERT_NE(got.object, nullptr);
-            EXPECT_EQ(got.handle, h);
-            if (CWnd* bound = CWnd::PermanentObjectFor(h)) {
-                EXPECT_EQ(got.object, bound) << "the bound object";
-            } else {
-                EXPECT_EQ(got.object, GetWindowTable(TRUE)->FindTemporary(h)) << "a temporary";
-            }
+        case Kind::Window:
+            ExpectWindowArg(want, got);
             break;
-        }
-        case Kind::Menu: {
-            ASSERT_EQ(got.kind, Kind::Menu);
-            ASSERT_NE(got.object, nullptr);
-            EXPECT_EQ(got.handle, want.handle);
-            CHandleTable* table = GetMenuTable(TRUE);
-            if (CObject* bound = table->FindPermanent(want.handle)) {
-                EXPECT_EQ(got.object, bound) << "the bound object";
-            } else {
-                EXPECT_EQ(got.object, table->FindTemporary(want.handle)) << "a temporary";
-            }
+        case Kind::Menu:
+            ExpectMenuArg(want, got);
             break;
-        }
         case Kind::Dc:
             ASSERT_EQ(got.kind, Kind::Dc);
             ASSERT_NE(got.object, nullptr);
@@ -328,23 +374,9 @@ protected:
             EXPECT_EQ(got.object, GetDcTable(TRUE)->FindTemporary(want.handle));
             break;
         case Kind::StackDc:
-            ASSERT_EQ(got.kind, Kind::Dc);
-            ASSERT_NE(got.object, nullptr);
-            EXPECT_EQ(got.handle, want.handle);
-            EXPECT_EQ(got.attribute, nullptr);
-            EXPECT_NE(got.object, GetDcTable(TRUE)->FindTemporary(want.handle))
-                << "not the table's temporary";
+        case Kind::StackWindow:
+            ExpectStackArg(want, got);
             break;
-        case Kind::StackWindow: {
-            ASSERT_EQ(got.kind, Kind::Window);
-            ASSERT_NE(got.object, nullptr);
-            auto h = static_cast<HWND>(want.handle);
-            EXPECT_EQ(got.handle, h);
-            EXPECT_EQ(CWnd::PermanentObjectFor(h), nullptr);
-            EXPECT_NE(got.object, GetWindowTable(TRUE)->FindTemporary(h))
-                << "not the table's temporary";
-            break;
-        }
         }
     }
 
@@ -394,6 +426,68 @@ protected:
         }
     }
 
+    // One row or more per code. `self` is this window, `bound` another bound
+    // one, `temp` a window with only a temporary object.
+    std::vector<Row> EveryCodeRows(HWND self, HWND bound, HWND temp) const {
+        return {
+            V(1, AsW(dc), kL, {Dc(dc)}),
+            V(2, kW, kL, {I(kWWhole)}),
+            V(3, AsW(temp), kL, {Wnd(temp), I(kLLowS), I(kLHighU)}),
+            V(6, kW, AsL(bound), {I(kWLowU), Wnd(bound), I(kWHighU)}),
+            V(6, kW, AsL(temp), {I(kWLowU), Wnd(temp), I(kWHighU)}),
+            V(7, kW, kL, {I(kWLowU), I(kWHighU)}),
+            V(8, AsW(bound), kL, {Wnd(bound), I(kLLowS), I(kLHighU)}),
+            V(9, kW, kL, {I(kLWhole)}),
+            V(10, kW, kL, {I(kWWhole), I(kLWhole)}),
+            V(11, kW, AsL(menu), {I(kWLowU), I(kWHighU), Menu(menu)}),
+            Z(12, kW, kL, {}),
+            Z(13, kW, kL, {I(kWWhole)}),
+            Z(14, kW, kL, {I(kWWhole), I(kLWhole)}),
+            Z(15, kW, kL, {I(kLLowS), I(kLHighS)}),
+            Z(16, kW, kL, {I(kWWhole), I(kLLowU), I(kLHighU)}),
+            Z(17, kW, kL, {I(kWWhole), I(kLLowU), I(kLHighU)}),
+            Z(18, kW, kL, {I(kWWhole), I(kLWhole)}),
+            Z(19, AsW(temp), AsL(self), {I(TRUE), Wnd(self), Wnd(temp)}),
+            Z(19, 0, AsL(temp), {I(FALSE), Wnd(temp), Wnd(nullptr)}),
+            Z(20, AsW(dc), kL, {Dc(dc)}),
+            Z(21, AsW(menu), kL, {Menu(menu)}),
+            Z(21, AsW(boundMenu), kL, {Menu(boundMenu)}),
+            Z(22, AsW(menu), kL, {Menu(menu), I(kLLowU), I(kLHighU)}),
+            Z(23, AsW(temp), kL, {Wnd(temp)}),
+            Z(23, 0, kL, {Wnd(nullptr)}),
+            Z(24, AsW(bound), kL, {Wnd(bound), I(kLLowU), I(kLHighU)}),
+            Z(25, AsW(temp), kL, {Wnd(temp), Pt(kLLowS, kLHighS)}),
+            Z(26, AsW(temp), kL, {Wnd(temp), I(kLWhole)}),
+            Z(27, kW, AsL(bound), {I(kWWhole), Wnd(bound)}),
+            Z(28, kW, AsL(temp), {I(kWLowU), Wnd(temp), I(kWHighU)}),
+            Z(29, kW, AsL(bound), {I(kWLowS), I(kWHighS), Wnd(bound)}),
+            Z(29, kW, 0, {I(kWLowS), I(kWHighS), Wnd(nullptr)}),
+            Z(30, kW, kL, {I(kWLowS), I(kWHighS)}),
+            Z(31, kW, kL, {I(kLWhole)}),
+            O(32, kW, kL, {I(kWWhole), I(kLWhole)}),
+            V(33, kW, kL, {I(kWWhole), I(kLWhole)}),
+            V(34, kW, kL, {Pt(kLLowS, kLHighS)}),
+            V(35, kW, kL, {}),
+            Z(36, kW, kL, {I(kLWhole)}),
+            Z(37, kW, kL, {I(kWWhole), I(kLWhole)}),
+            N(38),
+            N(39),
+            N(40),
+            N(41),
+            V(42, kW, kL, {I(kLWhole)}),
+            O(43, kW, kL, {I(kWWhole), I(kLWhole)}),
+            Z(44, kW, AsL(temp), {Wnd(temp)}),
+            V(45, kW, AsL(temp), {Wnd(temp), I(reinterpret_cast<LONG>(temp))}),
+            V(46, kW, kL, {I(kWLowU), I(kWHighU), I(kLLowU), I(kLHighU)}),
+            Row{46, kW, kL, {I(kWLowU), I(kWHighU), I(kLLowU), I(kLHighU)}, Rule::Default, 0},
+            Z(47, kW, kL, {I(kWWhole), I(kLWhole)}),
+            Z(48, kW, kL, {I(kWLowU), I(kWHighU), I(kLWhole)}),
+            Z(49, kW, kL, {I(kWWhole), Pt(kLLowS, kLHighS)}),
+            N(50),
+            N(200),
+        };
+    }
+
     SignatureWnd w;
     SignatureWnd peer;
     HDC dc = nullptr;
@@ -408,74 +502,7 @@ TEST_F(SignatureDispatch, EveryCodeUnpacksAndAnswersByItsRule) {
     HWND bound = peer.windowHandle;
     HWND temp = child.handle;
     ASSERT_EQ(CWnd::PermanentObjectFor(temp), nullptr);
-    auto V = [](UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
-        return Row{c, wp, lp, std::move(a), Rule::Value, ReplyFor(c)};
-    };
-    auto Z = [](UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
-        return Row{c, wp, lp, std::move(a), Rule::Zero, ReplyFor(c)};
-    };
-    auto O = [](UINT c, WPARAM wp, LPARAM lp, std::vector<Arg> a) {
-        return Row{c, wp, lp, std::move(a), Rule::One, ReplyFor(c)};
-    };
-    auto N = [](UINT c) { return Row{c, kW, kL, {}, Rule::NotCalled, ReplyFor(c)}; };
-
-    const std::vector<Row> rows = {
-        V(1, AsW(dc), kL, {Dc(dc)}),
-        V(2, kW, kL, {I(kWWhole)}),
-        V(3, AsW(temp), kL, {Wnd(temp), I(kLLowS), I(kLHighU)}),
-        V(6, kW, AsL(bound), {I(kWLowU), Wnd(bound), I(kWHighU)}),
-        V(6, kW, AsL(temp), {I(kWLowU), Wnd(temp), I(kWHighU)}),
-        V(7, kW, kL, {I(kWLowU), I(kWHighU)}),
-        V(8, AsW(bound), kL, {Wnd(bound), I(kLLowS), I(kLHighU)}),
-        V(9, kW, kL, {I(kLWhole)}),
-        V(10, kW, kL, {I(kWWhole), I(kLWhole)}),
-        V(11, kW, AsL(menu), {I(kWLowU), I(kWHighU), Menu(menu)}),
-        Z(12, kW, kL, {}),
-        Z(13, kW, kL, {I(kWWhole)}),
-        Z(14, kW, kL, {I(kWWhole), I(kLWhole)}),
-        Z(15, kW, kL, {I(kLLowS), I(kLHighS)}),
-        Z(16, kW, kL, {I(kWWhole), I(kLLowU), I(kLHighU)}),
-        Z(17, kW, kL, {I(kWWhole), I(kLLowU), I(kLHighU)}),
-        Z(18, kW, kL, {I(kWWhole), I(kLWhole)}),
-        Z(19, AsW(temp), AsL(self), {I(TRUE), Wnd(self), Wnd(temp)}),
-        Z(19, 0, AsL(temp), {I(FALSE), Wnd(temp), Wnd(nullptr)}),
-        Z(20, AsW(dc), kL, {Dc(dc)}),
-        Z(21, AsW(menu), kL, {Menu(menu)}),
-        Z(21, AsW(boundMenu), kL, {Menu(boundMenu)}),
-        Z(22, AsW(menu), kL, {Menu(menu), I(kLLowU), I(kLHighU)}),
-        Z(23, AsW(temp), kL, {Wnd(temp)}),
-        Z(23, 0, kL, {Wnd(nullptr)}),
-        Z(24, AsW(bound), kL, {Wnd(bound), I(kLLowU), I(kLHighU)}),
-        Z(25, AsW(temp), kL, {Wnd(temp), Pt(kLLowS, kLHighS)}),
-        Z(26, AsW(temp), kL, {Wnd(temp), I(kLWhole)}),
-        Z(27, kW, AsL(bound), {I(kWWhole), Wnd(bound)}),
-        Z(28, kW, AsL(temp), {I(kWLowU), Wnd(temp), I(kWHighU)}),
-        Z(29, kW, AsL(bound), {I(kWLowS), I(kWHighS), Wnd(bound)}),
-        Z(29, kW, 0, {I(kWLowS), I(kWHighS), Wnd(nullptr)}),
-        Z(30, kW, kL, {I(kWLowS), I(kWHighS)}),
-        Z(31, kW, kL, {I(kLWhole)}),
-        O(32, kW, kL, {I(kWWhole), I(kLWhole)}),
-        V(33, kW, kL, {I(kWWhole), I(kLWhole)}),
-        V(34, kW, kL, {Pt(kLLowS, kLHighS)}),
-        V(35, kW, kL, {}),
-        Z(36, kW, kL, {I(kLWhole)}),
-        Z(37, kW, kL, {I(kWWhole), I(kLWhole)}),
-        N(38),
-        N(39),
-        N(40),
-        N(41),
-        V(42, kW, kL, {I(kLWhole)}),
-        O(43, kW, kL, {I(kWWhole), I(kLWhole)}),
-        Z(44, kW, AsL(temp), {Wnd(temp)}),
-        V(45, kW, AsL(temp), {Wnd(temp), I(reinterpret_cast<LONG>(temp))}),
-        V(46, kW, kL, {I(kWLowU), I(kWHighU), I(kLLowU), I(kLHighU)}),
-        Row{46, kW, kL, {I(kWLowU), I(kWHighU), I(kLLowU), I(kLHighU)}, Rule::Default, 0},
-        Z(47, kW, kL, {I(kWWhole), I(kLWhole)}),
-        Z(48, kW, kL, {I(kWLowU), I(kWHighU), I(kLWhole)}),
-        Z(49, kW, kL, {I(kWWhole), Pt(kLLowS, kLHighS)}),
-        N(50),
-        N(200),
-    };
+    const std::vector<Row> rows = EveryCodeRows(self, bound, temp);
     std::set<UINT> covered;
     for (const Row& row : rows) {
         covered.insert(row.code);

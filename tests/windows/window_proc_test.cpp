@@ -74,14 +74,16 @@ public:
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(RecordingWnd, CWnd)
-LUM_ON_MESSAGE(WM_NCCREATE, 42, RecordingWnd, HandleNcCreate)
-LUM_ON_MESSAGE(WM_NCCALCSIZE, 33, RecordingWnd, HandleNcCalcSize)
-LUM_ON_MESSAGE(WM_CREATE, 42, RecordingWnd, HandleCreate)
-LUM_ON_MESSAGE(WM_TEST_THROW, 14, RecordingWnd, HandleThrow)
-LUM_ON_MESSAGE(WM_TEST_NESTED, 10, RecordingWnd, HandleNested)
-LUM_ON_MESSAGE(WM_SETTEXT, 14, RecordingWnd, HandleSetText)
-LUM_ON_MESSAGE(WM_TEST_FALLTHROUGH, 46, RecordingWnd, HandleFallThrough)
-LUM_ON_MESSAGE(WM_TEST_SYSCOMMANDLIKE, 18, RecordingWnd, HandleSysCommandLike)
+LUM_ON_MESSAGE(WM_NCCREATE, LumForm::LresultRecord, RecordingWnd, HandleNcCreate)
+LUM_ON_MESSAGE(WM_NCCALCSIZE, LumForm::LresultWParamRecord, RecordingWnd, HandleNcCalcSize)
+LUM_ON_MESSAGE(WM_CREATE, LumForm::LresultRecord, RecordingWnd, HandleCreate)
+LUM_ON_MESSAGE(WM_TEST_THROW, LumForm::VoidWParamLParam, RecordingWnd, HandleThrow)
+LUM_ON_MESSAGE(WM_TEST_NESTED, LumForm::LresultWParamLParam, RecordingWnd, HandleNested)
+LUM_ON_MESSAGE(WM_SETTEXT, LumForm::VoidWParamLParam, RecordingWnd, HandleSetText)
+LUM_ON_MESSAGE(WM_TEST_FALLTHROUGH, LumForm::LresultOrDefaultFourWords, RecordingWnd,
+               HandleFallThrough)
+LUM_ON_MESSAGE(WM_TEST_SYSCOMMANDLIKE, LumForm::VoidCommandLParam, RecordingWnd,
+               HandleSysCommandLike)
 LUM_ON_REGISTERED_MESSAGE(registeredTestMessage, RecordingWnd, HandleRegistered)
 LUM_ON_COMMAND(1002, RecordingWnd, OnButton)
 LUM_ON_COMMAND(40, RecordingWnd, OnMenuCommand)
