@@ -23,7 +23,7 @@ where '#' is a pixel like any other.
                           STEM-ID.bin per image, in image order, and
                           STEM-group.bin, the group naming those image ids
 
-Colour images are 4 bits per pixel with the standard 16-colour VGA palette;
+Color images are 4 bits per pixel with the standard 16-color VGA palette;
 cursors are monochrome. Legends belong to the artwork that declares them.
 """
 
@@ -31,7 +31,7 @@ import os
 import struct
 import sys
 
-# The standard 16-colour VGA palette as (red, green, blue).
+# The standard 16-color VGA palette as (red, green, blue).
 VGA_PALETTE = [
     (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
     (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0x80, 0x80, 0x80),
@@ -192,9 +192,9 @@ def pack_rows(rows, bits, value_of):
     return bytes(out)
 
 
-def info_header(width, height, bits, image_size, colours):
+def info_header(width, height, bits, image_size, colors):
     return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, image_size, 0, 0,
-                       colours, 0)
+                       colors, 0)
 
 
 def palette(entries):
@@ -210,10 +210,10 @@ def bitmap_file(artwork):
 
 
 def icon_image(width, height, rows):
-    colours = pack_rows(rows, 4, lambda p: 0 if p == "clear" else p)
+    colors = pack_rows(rows, 4, lambda p: 0 if p == "clear" else p)
     mask = pack_rows(rows, 1, lambda p: 1 if p == "clear" else 0)
-    header = info_header(width, 2 * height, 4, len(colours) + len(mask), 0)
-    return header + palette(VGA_PALETTE) + colours + mask
+    header = info_header(width, 2 * height, 4, len(colors) + len(mask), 0)
+    return header + palette(VGA_PALETTE) + colors + mask
 
 
 def cursor_image(width, height, rows):
@@ -233,11 +233,11 @@ def icon_file(artwork):
     for width, height, hotspot, rows in artwork.images:
         if cursor:
             data = cursor_image(width, height, rows)
-            colours, words = 0, hotspot
+            colors, words = 0, hotspot
         else:
             data = icon_image(width, height, rows)
-            colours, words = 16, (1, 4)  # planes, bits per pixel
-        directory += struct.pack("<BBBBHHII", width % 256, height % 256, colours, 0, *words,
+            colors, words = 16, (1, 4)  # planes, bits per pixel
+        directory += struct.pack("<BBBBHHII", width % 256, height % 256, colors, 0, *words,
                                  len(data), offset + len(images))
         images += data
     return directory + images

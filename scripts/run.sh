@@ -47,19 +47,19 @@ set_version
 shot="$build/lumcfg-dialog${LUM_WINDOWS_VERSION:+-$LUM_WINDOWS_VERSION}.png"
 echo "No display: running LUMCFG.EXE on a private Xvfb display ($DISPLAY)."
 # Wine draws the frame and caption itself (the prefix has no window manager).
-# Starts the tool and waits until its dialog is on the screen: many colours
+# Starts the tool and waits until its dialog is on the screen: many colors
 # that stop changing.
 start_tool() {
   wine "$build/LUMCFG.EXE" </dev/null >"$build/lumcfg.log" 2>&1 &
   tool_pid=$!
-  local previous=-1 colours
+  local previous=-1 colors
   for _ in $(seq 1 240); do
     kill -0 "$tool_pid" 2>/dev/null || return 1
-    colours=$(python3 "$root/scripts/screenshot.py" "$DISPLAY" --colours)
-    if [ "$colours" -gt 8 ] && [ "$colours" = "$previous" ]; then
+    colors=$(python3 "$root/scripts/screenshot.py" "$DISPLAY" --colors)
+    if [ "$colors" -gt 8 ] && [ "$colors" = "$previous" ]; then
       return 0
     fi
-    previous=$colours
+    previous=$colors
     sleep 0.5
   done
   kill "$tool_pid" 2>/dev/null || true

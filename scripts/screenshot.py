@@ -2,8 +2,8 @@
 """Saves an X display as a PNG file, from xwd's dump of the root window.
 
 usage: screenshot.py DISPLAY OUT.png    saves the screen
-       screenshot.py DISPLAY --colours   only counts its colours
-The count tells an empty screen (one colour) from one showing a window.
+       screenshot.py DISPLAY --colors   only counts its colors
+The count tells an empty screen (one color) from one showing a window.
 """
 import struct
 import subprocess
@@ -41,7 +41,7 @@ def read_xwd(data, row_step=1):
 
 
 def crop_to_content(width, height, rows, margin=10):
-    """Keeps what differs from the background (the corner pixel's colour)."""
+    """Keeps what differs from the background (the corner pixel's color)."""
     background = rows[0][0:3]
     used = [y for y, r in enumerate(rows)
             if any(r[i:i + 3] != background for i in range(0, len(r), 3))]
@@ -71,7 +71,7 @@ def main():
     display, out = sys.argv[1], sys.argv[2]
     dump = subprocess.run(["xwd", "-root", "-silent", "-display", display],
                           check=True, stdout=subprocess.PIPE).stdout
-    if out == "--colours":
+    if out == "--colors":
         _, _, rows = read_xwd(dump, row_step=8)
         print(len({r[i:i + 3] for r in rows for i in range(0, len(r), 6)}))
         return

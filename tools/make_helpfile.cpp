@@ -841,7 +841,7 @@ Bytes build_font(const Settings& settings, const CodePage& page) {
     put(data, head_size + names.size(), 2);
     data += names;
     for (const auto& f : fonts) {
-        // Attributes, half points, family (3: swiss), face index, colours.
+        // Attributes, half points, family (3: swiss), face index, colors.
         put(data, f.bold ? 1 : 0, 1);
         put_checked(data, f.points * 2, 'B');
         put(data, 3, 1);

@@ -108,7 +108,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return FALSE;
 }
 
-void Initialise(HWND dialog) {
+void Initialize(HWND dialog) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     char about[64];
     HMENU menu = GetSystemMenu(dialog, FALSE);
@@ -128,7 +128,7 @@ void Initialise(HWND dialog) {
 INT_PTR CALLBACK SettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        Initialise(dialog);
+        Initialize(dialog);
         return TRUE;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == kAboutCommand) {

@@ -168,7 +168,7 @@ RECT DrawPushFace(HDC dc, const RECT& client, DWORD kind, bool pushed, bool disa
     return inside;
 }
 
-// Centred on the face; a pushed label moves down and right, short of the
+// Centered on the face; a pushed label moves down and right, short of the
 // frame.
 RECT PushLabel(HDC dc, const RECT& inside, const RECT& client, const char* text, bool pushed) {
     SIZE size = MeasureLabel(dc, text);
@@ -193,7 +193,7 @@ void PaintPushButton(HWND window, HDC dc, const RECT& client, const char* text, 
                      bool pushed, bool disabled) {
     RECT inside = DrawPushFace(dc, client, kind, pushed, disabled);
     if (disabled) {
-        SetTextColor(dc, TheCore().colours[kGrayText]);
+        SetTextColor(dc, TheCore().colors[kGrayText]);
     }
     RECT label = PushLabel(dc, inside, client, text, pushed);
     {
@@ -220,7 +220,7 @@ struct ButtonPainting {
     char text[256] = {};
 };
 
-// The font, the colours and the parent's brush, as the system's own button
+// The font, the colors and the parent's brush, as the system's own button
 // painting sets them; null when the parent gives no brush.
 HBRUSH PrepareButtonDc(HWND window, HDC dc) {
     SetBkMode(dc, OPAQUE);
@@ -276,7 +276,7 @@ void DrawBoxLabel(const ButtonPainting& b) {
     }
     COLORREF old = GetTextColor(b.dc);
     if (b.disabled) {
-        SetTextColor(b.dc, TheCore().colours[kGrayText]);
+        SetTextColor(b.dc, TheCore().colors[kGrayText]);
     }
     DrawTextA(b.dc, b.text, -1, &area, DT_SINGLELINE | DT_VCENTER);
     SetTextColor(b.dc, old);
@@ -340,7 +340,7 @@ void PaintGroupBox(const ButtonPainting& b) {
     OffsetRect(&frame, 1, 1);
     DrawEdgeLines(b.dc, frame, kHighlight, kHighlight, kSidesAll);
     if (b.disabled) {
-        SetTextColor(b.dc, TheCore().colours[kGrayText]);
+        SetTextColor(b.dc, TheCore().colors[kGrayText]);
     }
     DrawTextA(b.dc, b.text, -1, &caption, DT_SINGLELINE);
 }
@@ -608,7 +608,7 @@ void PaintStaticText(HWND window, HDC dc, RECT client, DWORD style) {
     }
     UINT format = StaticTextFormat(style);
     if ((style & WS_DISABLED) != 0) {
-        SetTextColor(dc, TheCore().colours[kGrayText]);
+        SetTextColor(dc, TheCore().colors[kGrayText]);
     }
     DrawTextA(dc, text.text, -1, &client, format);
 }
@@ -703,16 +703,16 @@ void PaintDialogFrame(HWND window) {
     }
 }
 
-bool IsColourAnswer(LRESULT value) {
+bool IsColorAnswer(LRESULT value) {
     return value != 0 && value != 1;
 }
 
-LRESULT DialogColour(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DialogColor(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const UINT privateForm = message + 0x0CBF;
     auto previous = [&](UINT m) { return CallPrevious(window, kKindDialog, m, wParam, lParam); };
     if (!IsClass(window, "#32770")) {
         LRESULT answer = previous(privateForm);
-        if (IsColourAnswer(answer)) {
+        if (IsColorAnswer(answer)) {
             return answer;
         }
     } else if (LONG procedure = GetWindowLongA(window, DWL_DLGPROC)) {
@@ -722,11 +722,11 @@ LRESULT DialogColour(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         } else {
             answer = CallWindowProcA(reinterpret_cast<WNDPROC>(procedure), window, message, wParam,
                                      lParam);
-            if (!IsColourAnswer(answer)) {
+            if (!IsColorAnswer(answer)) {
                 answer = previous(privateForm);
             }
         }
-        if (IsColourAnswer(answer)) {
+        if (IsColorAnswer(answer)) {
             return answer;
         }
     }
@@ -916,7 +916,7 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     default:
         if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
-            return DialogColour(window, message, wParam, lParam);
+            return DialogColor(window, message, wParam, lParam);
         }
         break;
     }

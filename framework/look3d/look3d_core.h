@@ -19,8 +19,8 @@ constexpr int kCellHeight = 13;
 // Property atoms, in the order they are added.
 enum Atom { kAtomLum3d, kAtomNew, kAtomL, kAtomH, kAtomLNew, kAtomHNew, kAtomDisabled, kAtomCount };
 
-// Colour set slots.
-enum Colour {
+// Color set slots.
+enum Color {
     kHighlight,
     kFace,
     kShadow,
@@ -29,7 +29,7 @@ enum Colour {
     kWindowText,
     kGrayText,
     kWindowFrame,
-    kColourCount
+    kColorCount
 };
 
 // Sides of DrawEdgeLines.
@@ -68,7 +68,7 @@ struct ThreadHookEntry {
 // Screen numbers that replace the real ones when a test sets them.
 struct ScreenSeam {
     BOOL active;
-    int colourBits;
+    int colorBits;
     int width;
     int height;
 };
@@ -82,12 +82,12 @@ struct Core {
     WORD version;
     WORD platform;
     ATOM atoms[kAtomCount];
-    COLORREF colours[kColourCount];
+    COLORREF colors[kColorCount];
     HBRUSH highlightBrush;
     HBRUSH faceBrush;
     HBRUSH shadowBrush;
     HBITMAP glyphs;
-    int rebuildCount; // colour sets built, for diagnostics
+    int rebuildCount; // color sets built, for diagnostics
     KindRecord kinds[6];
     DialogRecord dialog;
     ThreadHookEntry threads[kMaxThreads];
@@ -139,8 +139,8 @@ bool CommonOpening(HWND window, int kind, UINT message, WPARAM wParam, LPARAM lP
 LRESULT CallPrevious(HWND window, int kind, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Painting.
-BOOL BuildColours(BOOL force);
-void DeleteColourObjects();
+BOOL BuildColors(BOOL force);
+void DeleteColorObjects();
 void ReadImeSettingLocked();
 void DrawEdgeLines(HDC dc, const RECT& r, int a, int b, UINT sides);
 void DrawSunkenFrame(HDC dc, const RECT& r, UINT sides);
@@ -159,7 +159,7 @@ LRESULT CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
 // Inspection for tests.
 int ThreadUseCount(DWORD threadId);
 int ThreadEntryCount();
-void SetScreenSeam(int colourBits, int width, int height);
+void SetScreenSeam(int colorBits, int width, int height);
 void ClearScreenSeam();
 
 } // namespace look3d

@@ -77,7 +77,7 @@ bool ScreenIsUsable() {
     int width = 0;
     int height = 0;
     if (core.screen.active) {
-        bits = core.screen.colourBits;
+        bits = core.screen.colorBits;
         width = core.screen.width;
         height = core.screen.height;
     } else {
@@ -90,7 +90,7 @@ bool ScreenIsUsable() {
         width = GetSystemMetrics(SM_CXSCREEN);
         height = GetSystemMetrics(SM_CYSCREEN);
     }
-    // A 640 x 350 screen is EGA: too few colours for the shading.
+    // A 640 x 350 screen is EGA: too few colors for the shading.
     return bits >= 4 && !(width == 640 && height == 350);
 }
 
@@ -112,7 +112,7 @@ BOOL GlobalSetup() {
     }
     core.dialog.doubleByte = GetSystemMetrics(SM_DBCSENABLED) != 0 ? 1 : 0;
     ReadImeSettingLocked();
-    if (!BuildColours(TRUE)) {
+    if (!BuildColors(TRUE)) {
         core.enabled = FALSE;
         return FALSE;
     }
@@ -124,7 +124,7 @@ void Teardown() {
     Core& core = TheCore();
     CoreLock guard;
     ClearKindRecords();
-    DeleteColourObjects();
+    DeleteColorObjects();
     for (ATOM& atom : core.atoms) {
         if (atom != 0) {
             GlobalDeleteAtom(atom);
@@ -245,8 +245,8 @@ int ThreadEntryCount() {
     return TheCore().entryCount;
 }
 
-void SetScreenSeam(int colourBits, int width, int height) {
-    TheCore().screen = {TRUE, colourBits, width, height};
+void SetScreenSeam(int colorBits, int width, int height) {
+    TheCore().screen = {TRUE, colorBits, width, height};
 }
 
 void ClearScreenSeam() {

@@ -1,4 +1,4 @@
-// The look's colour set, the GDI objects made from it and the drawing
+// The look's color set, the GDI objects made from it and the drawing
 // primitives that the control procedures share.
 #include <cstring>
 #include "framework/look3d/look3d_core.h"
@@ -49,11 +49,11 @@ public:
     HDC dc;
 };
 
-RGBQUAD PaletteEntry(COLORREF colour) {
-    return {GetBValue(colour), GetGValue(colour), GetRValue(colour), 0};
+RGBQUAD PaletteEntry(COLORREF color) {
+    return {GetBValue(color), GetGValue(color), GetRValue(color), 0};
 }
 
-HBITMAP MakeGlyphs(const COLORREF* colours) {
+HBITMAP MakeGlyphs(const COLORREF* colors) {
     const Core& core = TheCore();
     HRSRC found =
         FindResourceA(core.moduleHandle, MAKEINTRESOURCEA(kGlyphResource), MAKEINTRESOURCEA(2));
@@ -73,7 +73,7 @@ HBITMAP MakeGlyphs(const COLORREF* colours) {
     }
     memcpy(copy, source, size);
     auto* header = reinterpret_cast<BITMAPINFOHEADER*>(copy);
-    // The palette is patched by index: only a 16-colour bitmap whose bits
+    // The palette is patched by index: only a 16-color bitmap whose bits
     // are all inside the resource will do.
     if (header->biSize < sizeof(BITMAPINFOHEADER) || header->biSize > size ||
         header->biBitCount != 4 || header->biPlanes != 1 || header->biCompression != BI_RGB ||
@@ -88,12 +88,12 @@ HBITMAP MakeGlyphs(const COLORREF* colours) {
         return nullptr;
     }
     auto* palette = reinterpret_cast<RGBQUAD*>(copy + header->biSize);
-    palette[0] = PaletteEntry(colours[kWindowText]);
-    palette[7] = PaletteEntry(colours[kShadow]);
-    palette[8] = PaletteEntry(colours[kFace]);
-    palette[10] = PaletteEntry(colours[kWindowFrame]);
-    palette[11] = PaletteEntry(colours[kWindow]);
-    palette[15] = PaletteEntry(colours[kHighlight]);
+    palette[0] = PaletteEntry(colors[kWindowText]);
+    palette[7] = PaletteEntry(colors[kShadow]);
+    palette[8] = PaletteEntry(colors[kFace]);
+    palette[10] = PaletteEntry(colors[kWindowFrame]);
+    palette[11] = PaletteEntry(colors[kWindow]);
+    palette[15] = PaletteEntry(colors[kHighlight]);
     ScreenDc screen;
     if (screen.dc == nullptr) {
         return nullptr;
@@ -110,33 +110,33 @@ void DeleteIf(HGDIOBJ object) {
 
 } // namespace
 
-BOOL BuildColours(BOOL force) {
+BOOL BuildColors(BOOL force) {
     Core& core = TheCore();
     if (!core.enabled) {
         return FALSE;
     }
-    static constexpr int kSystem[kColourCount] = {
+    static constexpr int kSystem[kColorCount] = {
         COLOR_BTNHIGHLIGHT, COLOR_BTNFACE,    COLOR_BTNSHADOW, COLOR_BTNTEXT,
         COLOR_WINDOW,       COLOR_WINDOWTEXT, COLOR_GRAYTEXT,  COLOR_WINDOWFRAME};
-    COLORREF colours[kColourCount];
-    for (int i = 0; i < kColourCount; ++i) {
-        colours[i] = GetSysColor(kSystem[i]);
+    COLORREF colors[kColorCount];
+    for (int i = 0; i < kColorCount; ++i) {
+        colors[i] = GetSysColor(kSystem[i]);
     }
     if (core.version == 0x0300) {
-        colours[kHighlight] = RGB(255, 255, 255);
+        colors[kHighlight] = RGB(255, 255, 255);
     }
     // Grey text that cannot be told from the face would vanish.
-    if (colours[kGrayText] == 0 || colours[kGrayText] == colours[kFace]) {
-        colours[kGrayText] =
-            colours[kFace] == RGB(128, 128, 128) ? RGB(192, 192, 192) : RGB(128, 128, 128);
+    if (colors[kGrayText] == 0 || colors[kGrayText] == colors[kFace]) {
+        colors[kGrayText] =
+            colors[kFace] == RGB(128, 128, 128) ? RGB(192, 192, 192) : RGB(128, 128, 128);
     }
-    if (!force && memcmp(colours, core.colours, sizeof colours) == 0) {
+    if (!force && memcmp(colors, core.colors, sizeof colors) == 0) {
         return TRUE;
     }
-    HBITMAP glyphs = MakeGlyphs(colours);
-    HBRUSH highlight = CreateSolidBrush(colours[kHighlight]);
-    HBRUSH face = CreateSolidBrush(colours[kFace]);
-    HBRUSH shadow = CreateSolidBrush(colours[kShadow]);
+    HBITMAP glyphs = MakeGlyphs(colors);
+    HBRUSH highlight = CreateSolidBrush(colors[kHighlight]);
+    HBRUSH face = CreateSolidBrush(colors[kFace]);
+    HBRUSH shadow = CreateSolidBrush(colors[kShadow]);
     if (glyphs == nullptr || highlight == nullptr || face == nullptr || shadow == nullptr) {
         DeleteIf(glyphs);
         DeleteIf(highlight);
@@ -144,17 +144,17 @@ BOOL BuildColours(BOOL force) {
         DeleteIf(shadow);
         return FALSE;
     }
-    DeleteColourObjects();
+    DeleteColorObjects();
     core.glyphs = glyphs;
     core.highlightBrush = highlight;
     core.faceBrush = face;
     core.shadowBrush = shadow;
-    memcpy(core.colours, colours, sizeof colours);
+    memcpy(core.colors, colors, sizeof colors);
     ++core.rebuildCount;
     return TRUE;
 }
 
-void DeleteColourObjects() {
+void DeleteColorObjects() {
     Core& core = TheCore();
     DeleteIf(core.highlightBrush);
     DeleteIf(core.faceBrush);
@@ -185,8 +185,8 @@ void ReadImeSettingLocked() {
 }
 
 void DrawEdgeLines(HDC dc, const RECT& r, int a, int b, UINT sides) {
-    const COLORREF* colours = TheCore().colours;
-    COLORREF saved = SetBkColor(dc, colours[a]);
+    const COLORREF* colors = TheCore().colors;
+    COLORREF saved = SetBkColor(dc, colors[a]);
     auto line = [dc](LONG left, LONG top, LONG right, LONG bottom) {
         RECT part = {left, top, right, bottom};
         ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &part, nullptr, 0, nullptr);
@@ -197,7 +197,7 @@ void DrawEdgeLines(HDC dc, const RECT& r, int a, int b, UINT sides) {
     if ((sides & kSideLeft) != 0) {
         line(r.left, r.top, r.left + 1, r.bottom);
     }
-    SetBkColor(dc, colours[b]);
+    SetBkColor(dc, colors[b]);
     if ((sides & kSideRight) != 0) {
         line(r.right - 1, r.top, r.right, r.bottom);
     }
@@ -268,8 +268,8 @@ HBRUSH ControlColor(UINT message, HDC dc, HWND control) {
             return nullptr;
         }
     }
-    SetTextColor(dc, core.colours[kButtonText]);
-    SetBkColor(dc, core.colours[kFace]);
+    SetTextColor(dc, core.colors[kButtonText]);
+    SetBkColor(dc, core.colors[kFace]);
     return core.faceBrush;
 }
 
@@ -282,7 +282,7 @@ BOOL Look3dRefreshColors() {
         return FALSE;
     }
     CoreLock guard;
-    return BuildColours(FALSE);
+    return BuildColors(FALSE);
 }
 
 void Look3dReadImeSetting() {

@@ -37,8 +37,8 @@ Look3dState* PeekLook3dState() {
     return static_cast<Look3dState*>(look3dStateHolder.record);
 }
 
-void InitialiseLook3dState(Look3dState* state, HINSTANCE instance) {
-    if (state->initialised) {
+void InitializeLook3dState(Look3dState* state, HINSTANCE instance) {
+    if (state->initialized) {
         return;
     }
     state->attach = &Look3dAttach;
@@ -63,7 +63,7 @@ void InitialiseLook3dState(Look3dState* state, HINSTANCE instance) {
         state->adoptControl = nullptr;
         state->adoptControlAs = nullptr;
     }
-    state->initialised = TRUE;
+    state->initialized = TRUE;
 }
 
 BOOL EnableLook3dStatic() {
@@ -72,7 +72,7 @@ BOOL EnableLook3dStatic() {
     }
     Look3dState* state = GetLook3dState();
     HINSTANCE instance = GetModuleState()->instanceHandle;
-    InitialiseLook3dState(state, instance);
+    InitializeLook3dState(state, instance);
     if (state->hookThread == nullptr) {
         return FALSE;
     }
@@ -90,7 +90,7 @@ void Look3dThreadStarted() {
     look3dThreadHolder.Get();
 }
 
-void Look3dColoursChanged() {
+void Look3dColorsChanged() {
     Look3dState* state = PeekLook3dState();
     if (state != nullptr && state->refreshColors != nullptr && InExecutable()) {
         state->refreshColors();

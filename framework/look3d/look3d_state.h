@@ -10,7 +10,7 @@ class Look3dState : public CNoTrackObject {
 public:
     ~Look3dState() override;
 
-    BOOL initialised = FALSE;
+    BOOL initialized = FALSE;
     // Dormant: the core is part of the program, never a library of its own.
     HMODULE library = nullptr;
     BOOL (*attach)(HINSTANCE) = nullptr;
@@ -38,7 +38,7 @@ Look3dState* PeekLook3dState();
 
 // Fills the record's entry points once and attaches; all entry points are
 // cleared when the core cannot be used.
-void InitialiseLook3dState(Look3dState* state, HINSTANCE instance);
+void InitializeLook3dState(Look3dState* state, HINSTANCE instance);
 
 BOOL EnableLook3dStatic();
 
@@ -47,5 +47,5 @@ BOOL EnableLook3dStatic();
 void Look3dThreadStarted();
 
 // Forwarded by the main window's system-change handlers.
-void Look3dColoursChanged();
+void Look3dColorsChanged();
 void Look3dSettingsChanged();

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 // Private window messages.
-constexpr UINT WM_LUM_CTLCOLOR = 0x0019; // the control-colour messages, folded into one
+constexpr UINT WM_LUM_CTLCOLOR = 0x0019; // the control-color messages, folded into one
 constexpr UINT WM_LUM_WNDPROC_PROBE = 0x0360;
 constexpr UINT WM_LUM_IDLEUPDATECMDUI = 0x0363;
 constexpr UINT WM_LUM_INITIAL_UPDATE = 0x0364;
@@ -15,7 +15,7 @@ constexpr UINT WM_LUM_HELP_HIT_TEST = 0x0366;
 // Sent to a dialog once per idle pass of its modal loop, posted to make the
 // thread's loop look at idle work again.
 constexpr UINT WM_LUM_KICKIDLE = 0x036A;
-constexpr UINT WM_LUM_CENTRE_TARGET = 0x036B;
+constexpr UINT WM_LUM_CENTER_TARGET = 0x036B;
 constexpr UINT WM_LUM_ACTIVATE_TOPLEVEL = 0x036E;
 constexpr UINT WM_LUM_QUERY3DCONTROLS = 0x036F;
 

@@ -13,7 +13,7 @@ struct GlobalLockTable {
     BOOL noLocking;
 };
 
-// Zero-initialised before any code runs, so usable during static construction.
+// Zero-initialized before any code runs, so usable during static construction.
 GlobalLockTable lockTable;
 
 void SetUpLocks() {

@@ -14,7 +14,7 @@ struct EmptyTextBlock {
     char terminator[4];
 };
 
-// Constant-initialised, so strings made by other static constructors find it.
+// Constant-initialized, so strings made by other static constructors find it.
 constinit EmptyTextBlock emptyBlock = {{-1, 0, 0}, {0, 0, 0, 0}};
 constinit char* const emptyText = emptyBlock.terminator;
 

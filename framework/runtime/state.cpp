@@ -87,7 +87,7 @@ DisplayData::DisplayData() {
     isVersion4 = major >= 4;
     markedVersion4 = isVersion4 && GetProcessVersion(0) >= 0x40000;
     RefreshMetrics();
-    RefreshColours();
+    RefreshColors();
     RefreshScreenMetrics();
     waitCursor = LoadCursorA(nullptr, IDC_WAIT);
     arrowCursor = LoadCursorA(nullptr, IDC_ARROW);
@@ -99,12 +99,12 @@ DisplayData::~DisplayData() {
     }
 }
 
-void DisplayData::RefreshColours() {
-    buttonFaceColour = GetSysColor(COLOR_BTNFACE);
-    buttonShadowColour = GetSysColor(COLOR_BTNSHADOW);
-    buttonHighlightColour = GetSysColor(COLOR_BTNHIGHLIGHT);
-    buttonTextColour = GetSysColor(COLOR_BTNTEXT);
-    windowFrameColour = GetSysColor(COLOR_WINDOWFRAME);
+void DisplayData::RefreshColors() {
+    buttonFaceColor = GetSysColor(COLOR_BTNFACE);
+    buttonShadowColor = GetSysColor(COLOR_BTNSHADOW);
+    buttonHighlightColor = GetSysColor(COLOR_BTNHIGHLIGHT);
+    buttonTextColor = GetSysColor(COLOR_BTNTEXT);
+    windowFrameColor = GetSysColor(COLOR_WINDOWFRAME);
     buttonFaceBrush = GetSysColorBrush(COLOR_BTNFACE);
     windowFrameBrush = GetSysColorBrush(COLOR_WINDOWFRAME);
 }

@@ -97,9 +97,9 @@ struct DisplayData {
     DisplayData& operator=(const DisplayData&) = delete;
 
     void RefreshMetrics();
-    // After a system colour change; and, with RefreshMetrics, after a
+    // After a system color change; and, with RefreshMetrics, after a
     // display change.
-    void RefreshColours();
+    void RefreshColors();
     void RefreshScreenMetrics();
 
     int vScrollWidth = 0;
@@ -111,11 +111,11 @@ struct DisplayData {
     WORD windowsVersion = 0; // major * 256 + minor
     BOOL isVersion4 = FALSE;
     BOOL markedVersion4 = FALSE;
-    COLORREF buttonFaceColour = 0;
-    COLORREF buttonShadowColour = 0;
-    COLORREF buttonHighlightColour = 0;
-    COLORREF buttonTextColour = 0;
-    COLORREF windowFrameColour = 0;
+    COLORREF buttonFaceColor = 0;
+    COLORREF buttonShadowColor = 0;
+    COLORREF buttonHighlightColor = 0;
+    COLORREF buttonTextColor = 0;
+    COLORREF windowFrameColor = 0;
     HBRUSH buttonFaceBrush = nullptr; // system brushes: never deleted
     HBRUSH windowFrameBrush = nullptr;
     int iconWidth = 0;

@@ -314,7 +314,7 @@ BOOL CDialog::InitializeDialog() {
 
 LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
     BeforeDialogInit();
-    // The system dialog procedure calls FrameworkDlgProc, which initialises.
+    // The system dialog procedure calls FrameworkDlgProc, which initializes.
     return DefaultForCurrentMessage();
 }
 
@@ -350,11 +350,11 @@ HBRUSH CDialog::HandleDialogColor(CDC* dc, CWnd* control, UINT type) {
     if (control != nullptr && control->ChildHandleCurrentMessage(&value)) {
         return reinterpret_cast<HBRUSH>(value);
     }
-    WindowState* colours = GetWindowState();
-    if (PaintDialogColours(dc != nullptr ? dc->outputHandle : nullptr,
-                           control != nullptr ? control->windowHandle : nullptr, type,
-                           colours->dialogBrush, colours->dialogTextColor)) {
-        return colours->dialogBrush;
+    WindowState* colors = GetWindowState();
+    if (PaintDialogColors(dc != nullptr ? dc->outputHandle : nullptr,
+                          control != nullptr ? control->windowHandle : nullptr, type,
+                          colors->dialogBrush, colors->dialogTextColor)) {
+        return colors->dialogBrush;
     }
     return reinterpret_cast<HBRUSH>(DefaultForCurrentMessage());
 }
@@ -435,7 +435,7 @@ INT_PTR CALLBACK FrameworkDlgProc(HWND window, UINT message, WPARAM, LPARAM) {
         return TRUE;
     }
     // Called from inside the system dialog procedure: nothing may unwind
-    // through it. A dialog that cannot initialise ends with -1.
+    // through it. A dialog that cannot initialize ends with -1.
     try {
         return dialog->InitializeDialog();
     } catch (CException* e) {
@@ -455,7 +455,7 @@ InitPlacement RememberInitPlacement(HWND window) {
     return placement;
 }
 
-void AutoCentreAfterInit(CWnd* object, const InitPlacement& before) {
+void AutoCenterAfterInit(CWnd* object, const InitPlacement& before) {
     if (object == nullptr || (before.style & WS_VISIBLE) != 0) {
         return;
     }

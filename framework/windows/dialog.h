@@ -82,4 +82,4 @@ struct InitPlacement {
     DWORD style;
 };
 InitPlacement RememberInitPlacement(HWND window);
-void AutoCentreAfterInit(CWnd* object, const InitPlacement& before);
+void AutoCenterAfterInit(CWnd* object, const InitPlacement& before);

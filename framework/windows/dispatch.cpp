@@ -124,10 +124,10 @@ BOOL mapform::IsOwnHandle(CCmdTarget* window, UINT_PTR handle) {
 
 LRESULT mapform::CallWithColorRecord(CCmdTarget* target, MapHandler handler, LPARAM record,
                                      ColorCall call) {
-    auto* colour = reinterpret_cast<ControlColorRecord*>(record);
+    auto* color = reinterpret_cast<ControlColorRecord*>(record);
     CDC dc;
-    dc.outputHandle = colour->dc;
-    CWnd stackWindow(colour->window);
+    dc.outputHandle = color->dc;
+    CWnd stackWindow(color->window);
     // Also when the handler throws: a stack window object that still
     // held the handle would destroy the control's window.
     struct ClearHandles {
@@ -138,8 +138,8 @@ LRESULT mapform::CallWithColorRecord(CCmdTarget* target, MapHandler handler, LPA
             window.windowHandle = nullptr;
         }
     } clearHandles{dc, stackWindow};
-    CWnd* control = CWnd::PermanentObjectFor(colour->window);
-    return call(target, handler, &dc, control != nullptr ? control : &stackWindow, colour->type);
+    CWnd* control = CWnd::PermanentObjectFor(color->window);
+    return call(target, handler, &dc, control != nullptr ? control : &stackWindow, color->type);
 }
 
 LRESULT CWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -248,8 +248,9 @@ BOOL CWnd::ChildDispatchReflected(UINT message, WPARAM wParam, LPARAM lParam, LR
     case WM_PARENTNOTIFY:
         return CWnd::DispatchThroughMap(kReflectBase + message, wParam, lParam, result);
     case WM_COMMAND:
-        if (CCmdTarget::RouteCommand(0, static_cast<int>((kReflectedCommand << 16) | HIWORD(wParam)), nullptr,
-                                     nullptr)) {
+        if (CCmdTarget::RouteCommand(0,
+                                     static_cast<int>((kReflectedCommand << 16) | HIWORD(wParam)),
+                                     nullptr, nullptr)) {
             if (result != nullptr) {
                 *result = 1;
             }
@@ -259,8 +260,8 @@ BOOL CWnd::ChildDispatchReflected(UINT message, WPARAM wParam, LPARAM lParam, LR
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         NotifyPacket packet = {result, header};
-        return CCmdTarget::RouteCommand(0, static_cast<int>((kReflectedNotify << 16) | LOWORD(header->code)),
-                                        &packet, nullptr);
+        return CCmdTarget::RouteCommand(
+            0, static_cast<int>((kReflectedNotify << 16) | LOWORD(header->code)), &packet, nullptr);
     }
     default:
         if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {

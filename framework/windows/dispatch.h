@@ -7,7 +7,7 @@
 class CMenu;
 class CWnd;
 
-// What the private colour message carries by address.
+// What the private color message carries by address.
 struct ControlColorRecord {
     HWND window;
     HDC dc;

@@ -103,4 +103,5 @@ public:                                                                         
     LUM_COMMAND_ENTRY(kReflectedNotify, (code)&0xFFFFu, 0, 0, LumCommandForm::VoidNotify, cls, fn)
 
 // A window message reflected back to the control that caused it.
-#define LUM_ON_MESSAGE_REFLECT(msg, form, cls, fn) LUM_ON_MESSAGE(kReflectBase + (msg), form, cls, fn)
+#define LUM_ON_MESSAGE_REFLECT(msg, form, cls, fn)                                                 \
+    LUM_ON_MESSAGE(kReflectBase + (msg), form, cls, fn)

@@ -61,7 +61,7 @@ namespace {
 
 // The common controls come from the system folder by full path: a library of
 // that name beside the program or in the current folder is never loaded.
-void InitialiseCommonControls() {
+void InitializeCommonControls() {
     char path[MAX_PATH];
     UINT n = GetSystemDirectoryA(path, MAX_PATH);
     const char name[] = "\\comctl32.dll";
@@ -118,7 +118,7 @@ BOOL RegisterStandardClasses(UINT requests) {
         wc.hIcon = ModuleIconOr(31234);
         wc.lpszClassName = "LumFrameOrView";
     } else if (requests & kClassCommonControls) {
-        InitialiseCommonControls();
+        InitializeCommonControls();
         module->registeredClasses |= kClassCommonControls;
         return TRUE;
     } else {

@@ -1,4 +1,4 @@
-// CWnd's own message map: control colours, owner draw and scroll messages
+// CWnd's own message map: control colors, owner draw and scroll messages
 // reflected to the controls that sent them, and the end of a window's life.
 #include "framework/look3d/look3d_state.h"
 #include "framework/runtime/state.h"
@@ -54,7 +54,7 @@ LUM_END_MESSAGE_MAP(CWnd, CCmdTarget)
 // clang-format on
 
 LRESULT CWnd::HandleControlColorMessage(WPARAM wParam, LPARAM lParam) {
-    // One handler of the private colour message serves all seven.
+    // One handler of the private color message serves all seven.
     ControlColorRecord record = {reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam),
                                  CurrentMessage()->message - WM_CTLCOLORMSGBOX};
     return HandleMessage(WM_LUM_CTLCOLOR, 0, reinterpret_cast<LPARAM>(&record));
@@ -187,8 +187,8 @@ void ForwardCurrentMessage(HWND window) {
 
 void CWnd::HandleSysColorChange() {
     if (IsApplicationMainWindow(this)) {
-        RefreshSystemColours();
-        Look3dColoursChanged();
+        RefreshSystemColors();
+        Look3dColorsChanged();
     }
     if ((ReadStyle() & WS_CHILD) == 0) {
         SendToDescendants(windowHandle, WM_SYSCOLORCHANGE, 0, 0, TRUE, TRUE);

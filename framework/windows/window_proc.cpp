@@ -53,7 +53,7 @@ LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, 
         if (message == WM_INITDIALOG) {
             InitPlacement before = RememberInitPlacement(window);
             result = object->HandleMessage(message, wParam, lParam);
-            AutoCentreAfterInit(object, before);
+            AutoCenterAfterInit(object, before);
         } else {
             result = object->HandleMessage(message, wParam, lParam);
         }
@@ -192,7 +192,7 @@ LRESULT CALLBACK ActivationWindowProc(HWND window, UINT message, WPARAM wParam, 
             if (previous != nullptr) {
                 result = CallWindowProcA(previous, window, message, wParam, lParam);
             }
-            AutoCentreAfterInit(CWnd::ObjectFor(window), before);
+            AutoCenterAfterInit(CWnd::ObjectFor(window), before);
             callPrevious = false;
             break;
         }

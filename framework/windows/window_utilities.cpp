@@ -90,7 +90,7 @@ void FreeGlobalBlock(HGLOBAL block) {
     GlobalFree(block);
 }
 
-BOOL PaintDialogColours(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF textColor) {
+BOOL PaintDialogColors(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF textColor) {
     if (dc == nullptr || brush == nullptr) {
         return FALSE;
     }
@@ -100,7 +100,7 @@ BOOL PaintDialogColours(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF 
     case CTLCOLOR_SCROLLBAR:
         return FALSE;
     case CTLCOLOR_LISTBOX:
-        // Only the list of a drop-down combo box takes the dialog's colours.
+        // Only the list of a drop-down combo box takes the dialog's colors.
         if (!IsComboOfKind(control, CBS_DROPDOWN)) {
             return FALSE;
         }
@@ -118,8 +118,8 @@ BOOL PaintDialogColours(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF 
     return TRUE;
 }
 
-void RefreshSystemColours() {
-    GetDisplayData().RefreshColours();
+void RefreshSystemColors() {
+    GetDisplayData().RefreshColors();
 }
 
 void RefreshSystemMetrics() {
@@ -203,7 +203,7 @@ void CWnd::CenterOverOwner(CWnd* alternate) {
     if (alternate == nullptr) {
         center = child ? ::GetParent(windowHandle) : GetWindow(windowHandle, GW_OWNER);
         if (center != nullptr) {
-            if (LRESULT target = SendMessageA(center, WM_LUM_CENTRE_TARGET, 0, 0)) {
+            if (LRESULT target = SendMessageA(center, WM_LUM_CENTER_TARGET, 0, 0)) {
                 center = reinterpret_cast<HWND>(target);
             }
         }

@@ -1,5 +1,5 @@
 // Small helpers around controls and windows that dialogs and their users
-// share: class tests, hit testing, flicker-free text, colours.
+// share: class tests, hit testing, flicker-free text, colors.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +13,8 @@ void SetTextIfChanged(HWND window, const char* text);
 void DeleteHeldObject(HGDIOBJ* slot);
 void FreeGlobalBlock(HGLOBAL block);
 
-BOOL PaintDialogColours(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF textColor);
+BOOL PaintDialogColors(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF textColor);
 
 // Display data refreshes after system-wide changes.
-void RefreshSystemColours();
+void RefreshSystemColors();
 void RefreshSystemMetrics();

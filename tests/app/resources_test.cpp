@@ -542,7 +542,7 @@ TEST_F(DialogTemplateTest, DocumentTypeChooserNamesTheRewrittenFace) {
 
 #pragma pack(push, 2)
 struct GroupEntry {
-    // Icons: width, height, colours, reserved (bytes); cursors: width, height (words).
+    // Icons: width, height, colors, reserved (bytes); cursors: width, height (words).
     BYTE size[4];
     WORD planes;
     WORD bitCount;
@@ -612,7 +612,7 @@ IconShape MadeFrom(Bytes image, bool icon) {
     return shape;
 }
 
-TEST_F(ProgramTest, IconGroupHoldsA32And16PixelSixteenColourImage) {
+TEST_F(ProgramTest, IconGroupHoldsA32And16PixelSixteenColorImage) {
     const Bytes groupBytes = RawResource(RT_GROUP_ICON, 128);
     const Group group = ReadGroup(groupBytes);
     EXPECT_EQ(1, group.type);
@@ -623,7 +623,7 @@ TEST_F(ProgramTest, IconGroupHoldsA32And16PixelSixteenColourImage) {
         const GroupEntry& entry = group.entries[i];
         EXPECT_EQ(sizes[i], entry.size[0]);
         EXPECT_EQ(sizes[i], entry.size[1]);
-        EXPECT_EQ(16, entry.size[2]) << "colours";
+        EXPECT_EQ(16, entry.size[2]) << "colors";
         EXPECT_EQ(1, entry.planes);
         EXPECT_EQ(4, entry.bitCount);
         EXPECT_EQ(i + 1, entry.id);
@@ -675,7 +675,7 @@ TEST_F(ProgramTest, CursorGroupHoldsA32And16PixelMonochromeImage) {
     }
 }
 
-// The standard 16-colour VGA palette, as the resource stores it (blue, green, red, 0).
+// The standard 16-color VGA palette, as the resource stores it (blue, green, red, 0).
 const RGBQUAD kVgaPalette[16] = {
     {0x00, 0x00, 0x00, 0}, {0x00, 0x00, 0x80, 0}, {0x00, 0x80, 0x00, 0}, {0x00, 0x80, 0x80, 0},
     {0x80, 0x00, 0x00, 0}, {0x80, 0x00, 0x80, 0}, {0x80, 0x80, 0x00, 0}, {0x80, 0x80, 0x80, 0},
@@ -709,7 +709,7 @@ private:
     BITMAPINFOHEADER header;
 };
 
-TEST_F(ProgramTest, BitmapsAreSixteenColourImagesOfTheirSizes) {
+TEST_F(ProgramTest, BitmapsAreSixteenColorImagesOfTheirSizes) {
     const struct {
         UINT id;
         int width;
@@ -728,7 +728,7 @@ TEST_F(ProgramTest, BitmapsAreSixteenColourImagesOfTheirSizes) {
     }
 }
 
-// Palette entries that the 3D look replaces with the colour set.
+// Palette entries that the 3D look replaces with the color set.
 enum Slot {
     kWindowText = 0,
     kShadow = 7,
@@ -753,12 +753,12 @@ protected:
     int At(int column, int row, int x, int y) const {
         return glyphs.At(column * kCellWidth + x, row * kCellHeight + y);
     }
-    // The pixels of one colour within a square of the cell.
-    std::set<std::pair<int, int>> Pixels(int column, int row, int colour, int from, int to) const {
+    // The pixels of one color within a square of the cell.
+    std::set<std::pair<int, int>> Pixels(int column, int row, int color, int from, int to) const {
         std::set<std::pair<int, int>> found;
         for (int y = from; y <= to; ++y) {
             for (int x = from; x <= to; ++x) {
-                if (At(column, row, x, y) == colour) {
+                if (At(column, row, x, y) == color) {
                     found.insert({x, y});
                 }
             }
@@ -796,8 +796,8 @@ TEST_F(GlyphTest, CheckBoxCellsHaveTwoRingsAroundTheirInterior) {
                 EXPECT_EQ(kFace, At(column, row, 11, i)) << "inner right";
                 EXPECT_EQ(kFace, At(column, row, i, 11)) << "inner bottom";
             }
-            // Interior corners lie outside a centred 7 x 7 mark and on the
-            // checkerboard's other colour.
+            // Interior corners lie outside a centered 7 x 7 mark and on the
+            // checkerboard's other color.
             EXPECT_EQ(Background(column), At(column, row, 2, 3));
             EXPECT_EQ(Background(column), At(column, row, 10, 9));
         }
@@ -811,7 +811,7 @@ TEST_F(GlyphTest, UncheckedBoxesAreEmpty) {
     }
 }
 
-TEST_F(GlyphTest, CheckMarksAreCentredCrosses) {
+TEST_F(GlyphTest, CheckMarksAreCenteredCrosses) {
     const auto cross = Pixels(1, kCheckBox, kWindowText, 2, 10);
     ASSERT_FALSE(cross.empty());
     for (const auto& [x, y] : cross) {
@@ -849,13 +849,13 @@ TEST_F(GlyphTest, ThirdStateCellsAreOnePixelCheckerboards) {
         SCOPED_TRACE("column " + std::to_string(cell.column));
         for (int y = 2; y <= 10; ++y) {
             for (int x = 2; x <= 10; ++x) {
-                const int colour = At(cell.column, kThirdState, x, y);
-                EXPECT_TRUE(colour == cell.mark || colour == cell.ground) << x << ", " << y;
+                const int color = At(cell.column, kThirdState, x, y);
+                EXPECT_TRUE(color == cell.mark || color == cell.ground) << x << ", " << y;
                 if (x > 2) {
-                    EXPECT_NE(colour, At(cell.column, kThirdState, x - 1, y)) << x << ", " << y;
+                    EXPECT_NE(color, At(cell.column, kThirdState, x - 1, y)) << x << ", " << y;
                 }
                 if (y > 2) {
-                    EXPECT_NE(colour, At(cell.column, kThirdState, x, y - 1)) << x << ", " << y;
+                    EXPECT_NE(color, At(cell.column, kThirdState, x, y - 1)) << x << ", " << y;
                 }
             }
         }

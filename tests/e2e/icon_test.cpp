@@ -1,4 +1,4 @@
-// The minimised settings dialog and its icon.
+// The minimized settings dialog and its icon.
 #include "tool_driver.h"
 
 namespace {
@@ -10,12 +10,12 @@ class IconTest : public ToolTest {};
 // Under Wine, WM_QUERYDRAGICON and WM_GETICON sent from another process get no
 // answer, and another process cannot read an icon: the probe asks from inside
 // the tool's thread, through the dialog's own window procedure.
-TEST_F(IconTest, MinimisedDialogAnswersDragIconQueryWithItsColourIcon) {
+TEST_F(IconTest, MinimizedDialogAnswersDragIconQueryWithItsColorIcon) {
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
 
     PostMessageW(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; })) << "not minimised";
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; })) << "not minimized";
     {
         ToolProbe probe(tool.threadId);
         const e2eprobe::Block* icons = probe.Ask(dialog, e2eprobe::kReadIcons);
@@ -27,7 +27,7 @@ TEST_F(IconTest, MinimisedDialogAnswersDragIconQueryWithItsColourIcon) {
         EXPECT_EQ(icons->dragIcon, icons->smallIcon);
         ASSERT_TRUE(icons->shape.known) << "the icon cannot be read";
         EXPECT_TRUE(icons->shape.isIcon);
-        EXPECT_TRUE(icons->shape.hasColour);
+        EXPECT_TRUE(icons->shape.hasColor);
         EXPECT_EQ(32, icons->shape.width);
         EXPECT_EQ(32, icons->shape.height);
     }

@@ -47,11 +47,11 @@ e2eprobe::IconShape ShapeOf(HICON icon) {
     if (icon == nullptr || !GetIconInfo(icon, &info)) {
         return shape;
     }
-    const UniqueObject colour(info.hbmColor);
+    const UniqueObject color(info.hbmColor);
     const UniqueObject mask(info.hbmMask);
     shape.known = TRUE;
     shape.isIcon = info.fIcon;
-    shape.hasColour = info.hbmColor != nullptr;
+    shape.hasColor = info.hbmColor != nullptr;
     BITMAP bitmap = {};
     if (info.hbmColor != nullptr && GetObjectW(info.hbmColor, sizeof bitmap, &bitmap) != 0) {
         shape.width = bitmap.bmWidth;

@@ -33,7 +33,7 @@ struct MenuItem {
 struct IconShape {
     BOOL known;
     BOOL isIcon;
-    BOOL hasColour;
+    BOOL hasColor;
     LONG width;
     LONG height;
     WORD bitsPerPixel;

@@ -45,8 +45,8 @@ INPUT MouseInput(DWORD flags, LONG x = 0, LONG y = 0) {
     return input;
 }
 
-// The normalised coordinate that the system maps back to exactly this pixel.
-LONG Normalised(LONG pixel, int extent) {
+// The normalized coordinate that the system maps back to exactly this pixel.
+LONG Normalized(LONG pixel, int extent) {
     return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + extent - 1) / extent);
 }
 
@@ -244,8 +244,8 @@ void MoveMouse(POINT point) {
     EXPECT_TRUE(SetCursorPos(point.x, point.y));
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, Normalised(point.x, width),
-                            Normalised(point.y, height));
+    INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, Normalized(point.x, width),
+                            Normalized(point.y, height));
     EXPECT_EQ(1u, SendInput(1, &move, sizeof(INPUT)));
     EXPECT_TRUE(WaitUntil([&] {
         POINT now = {};

@@ -79,14 +79,14 @@ bool IsActive(HWND window, DWORD threadId);
 
 // Brings the window to the foreground if it is not there yet.
 bool MakeActive(HWND window, DWORD threadId);
-// The centre of the dialog's close box, found by hit-testing its caption.
+// The center of the dialog's close box, found by hit-testing its caption.
 bool FindCloseBox(HWND window, POINT* point);
 
 // Real input, routed by the system to the foreground window's focus.
 void PressKey(WORD key);
 // The key pressed while a modifier (Shift, Ctrl, Alt) is held down.
 void PressKeyWith(WORD modifier, WORD key);
-// Real mouse input. A control is clicked at its centre, and the button is
+// Real mouse input. A control is clicked at its center, and the button is
 // released only once the control shows itself pushed.
 void MoveMouse(POINT point);
 void PressMouse(DWORD flags);

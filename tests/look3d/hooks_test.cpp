@@ -114,7 +114,7 @@ TEST_F(Look3dCore, ThreadOneHundredAndTwentyNineIsRefused) {
     CloseHandle(shared.ready);
 }
 
-TEST_F(Look3dCore, UnchangedColoursRebuildNothing) {
+TEST_F(Look3dCore, UnchangedColorsRebuildNothing) {
     const look3d::Core& core = look3d::TheCore();
     int before = core.rebuildCount;
     HBRUSH face = core.faceBrush;
@@ -130,9 +130,9 @@ void ExpectScreenRefused(int bits, int width, int height) {
     ASSERT_EQ(look3d::TheCore().attachCount, 0);
     look3d::SetScreenSeam(bits, width, height);
     Look3dState state;
-    InitialiseLook3dState(&state, Module());
+    InitializeLook3dState(&state, Module());
     look3d::ClearScreenSeam();
-    EXPECT_TRUE(state.initialised);
+    EXPECT_TRUE(state.initialized);
     EXPECT_FALSE(look3d::TheCore().enabled);
     EXPECT_EQ(state.attach, nullptr);
     EXPECT_EQ(state.detach, nullptr);
@@ -148,7 +148,7 @@ void ExpectScreenRefused(int bits, int width, int height) {
     Look3dDetach(Module());
 }
 
-TEST(Look3dScreen, FewerThanFourColourBitsLeaveTheLookOff) {
+TEST(Look3dScreen, FewerThanFourColorBitsLeaveTheLookOff) {
     if (!OldSystem()) {
         GTEST_SKIP() << kNeedsOldSystem;
     }
@@ -162,7 +162,7 @@ TEST(Look3dScreen, An640By350ScreenLeavesTheLookOff) {
     ExpectScreenRefused(4, 640, 350);
 }
 
-TEST(Look3dScreen, SixteenColoursAreEnough) {
+TEST(Look3dScreen, SixteenColorsAreEnough) {
     if (!OldSystem()) {
         GTEST_SKIP() << kNeedsOldSystem;
     }

@@ -54,7 +54,7 @@ public:
     DWORD* bits = nullptr;
 };
 
-// The colour of a glyph cell's pixel, read from the resource with the
+// The color of a glyph cell's pixel, read from the resource with the
 // palette entries the look replaces.
 COLORREF GlyphPixel(int column, int row, int x, int y) {
     HRSRC found = FindResourceA(Module(), MAKEINTRESOURCEA(26567), MAKEINTRESOURCEA(2));
@@ -68,20 +68,20 @@ COLORREF GlyphPixel(int column, int row, int x, int y) {
     int py = header->biHeight - 1 - (row * 13 + y);
     BYTE pair = bits[py * stride + px / 2];
     int index = px % 2 == 0 ? pair >> 4 : pair & 0xF;
-    const COLORREF* colours = TheCore().colours;
+    const COLORREF* colors = TheCore().colors;
     switch (index) {
     case 0:
-        return colours[look3d::kWindowText];
+        return colors[look3d::kWindowText];
     case 7:
-        return colours[look3d::kShadow];
+        return colors[look3d::kShadow];
     case 8:
-        return colours[look3d::kFace];
+        return colors[look3d::kFace];
     case 10:
-        return colours[look3d::kWindowFrame];
+        return colors[look3d::kWindowFrame];
     case 11:
-        return colours[look3d::kWindow];
+        return colors[look3d::kWindow];
     case 15:
-        return colours[look3d::kHighlight];
+        return colors[look3d::kHighlight];
     default:
         return RGB(palette[index].rgbRed, palette[index].rgbGreen, palette[index].rgbBlue);
     }
@@ -173,32 +173,32 @@ TEST_F(Look3dPaintCase, GroupBoxWithEmptyCaptionIsLoweredByHalfAnX) {
     SIZE x = {0, 0};
     GetTextExtentPointA(picture.dc, "X", 1, &x);
     int top = x.cy / 2;
-    const COLORREF* colours = TheCore().colours;
-    EXPECT_EQ(picture.At(60, top), colours[look3d::kShadow]);
-    EXPECT_EQ(picture.At(60, top + 1), colours[look3d::kHighlight]);
-    EXPECT_EQ(picture.At(0, 40), colours[look3d::kShadow]);
-    EXPECT_EQ(picture.At(1, 40), colours[look3d::kHighlight]);
-    EXPECT_EQ(picture.At(118, 40), colours[look3d::kShadow]);
-    EXPECT_EQ(picture.At(119, 40), colours[look3d::kHighlight]);
+    const COLORREF* colors = TheCore().colors;
+    EXPECT_EQ(picture.At(60, top), colors[look3d::kShadow]);
+    EXPECT_EQ(picture.At(60, top + 1), colors[look3d::kHighlight]);
+    EXPECT_EQ(picture.At(0, 40), colors[look3d::kShadow]);
+    EXPECT_EQ(picture.At(1, 40), colors[look3d::kHighlight]);
+    EXPECT_EQ(picture.At(118, 40), colors[look3d::kShadow]);
+    EXPECT_EQ(picture.At(119, 40), colors[look3d::kHighlight]);
     // Nothing above the frame.
     EXPECT_EQ(picture.At(60, top - 1), RGB(255, 0, 255));
 }
 
-// System colours changed for one case and put back afterwards.
-class SystemColours {
+// System colors changed for one case and put back afterwards.
+class SystemColors {
 public:
-    SystemColours(int a, COLORREF ca, int b, COLORREF cb) : indices{a, b} {
+    SystemColors(int a, COLORREF ca, int b, COLORREF cb) : indices{a, b} {
         saved[0] = GetSysColor(a);
         saved[1] = GetSysColor(b);
         COLORREF values[2] = {ca, cb};
         SetSysColors(2, indices, values);
     }
-    ~SystemColours() {
+    ~SystemColors() {
         SetSysColors(2, indices, saved);
         Look3dRefreshColors();
     }
-    SystemColours(const SystemColours&) = delete;
-    SystemColours& operator=(const SystemColours&) = delete;
+    SystemColors(const SystemColors&) = delete;
+    SystemColors& operator=(const SystemColors&) = delete;
 
 private:
     int indices[2];
@@ -206,12 +206,12 @@ private:
 };
 
 TEST_F(Look3dPaintCase, DisabledTextStaysVisibleOnAGreyFace) {
-    SystemColours grey(COLOR_BTNFACE, RGB(128, 128, 128), COLOR_GRAYTEXT, RGB(128, 128, 128));
+    SystemColors grey(COLOR_BTNFACE, RGB(128, 128, 128), COLOR_GRAYTEXT, RGB(128, 128, 128));
     ASSERT_EQ(GetSysColor(COLOR_BTNFACE), RGB(128, 128, 128));
     int before = TheCore().rebuildCount;
     EXPECT_TRUE(Look3dRefreshColors());
     EXPECT_EQ(TheCore().rebuildCount, before + 1);
-    EXPECT_EQ(TheCore().colours[look3d::kGrayText], RGB(192, 192, 192));
+    EXPECT_EQ(TheCore().colors[look3d::kGrayText], RGB(192, 192, 192));
     HWND box = Control(BS_AUTOCHECKBOX, "WWWW");
     EnableWindow(box, FALSE);
     Picture picture(box);
@@ -255,16 +255,16 @@ TEST_F(Look3dPaintCase, EditGetsASunkenFrameInItsParent) {
     MapWindowPoints(nullptr, dialog.handle, reinterpret_cast<POINT*>(&r), 2);
     int midX = (r.left + r.right) / 2;
     int midY = (r.top + r.bottom) / 2;
-    const COLORREF* colours = TheCore().colours;
+    const COLORREF* colors = TheCore().colors;
     HDC dc = GetDC(dialog.handle);
-    EXPECT_EQ(GetPixel(dc, r.left - 1, midY), colours[look3d::kShadow]);
-    EXPECT_EQ(GetPixel(dc, midX, r.top - 1), colours[look3d::kShadow]);
-    EXPECT_EQ(GetPixel(dc, r.right, midY), colours[look3d::kHighlight]);
-    EXPECT_EQ(GetPixel(dc, midX, r.bottom), colours[look3d::kHighlight]);
-    EXPECT_EQ(GetPixel(dc, r.left, midY), colours[look3d::kWindowFrame]);
-    EXPECT_EQ(GetPixel(dc, midX, r.top), colours[look3d::kWindowFrame]);
-    EXPECT_EQ(GetPixel(dc, r.right - 1, midY), colours[look3d::kFace]);
-    EXPECT_EQ(GetPixel(dc, midX, r.bottom - 1), colours[look3d::kFace]);
+    EXPECT_EQ(GetPixel(dc, r.left - 1, midY), colors[look3d::kShadow]);
+    EXPECT_EQ(GetPixel(dc, midX, r.top - 1), colors[look3d::kShadow]);
+    EXPECT_EQ(GetPixel(dc, r.right, midY), colors[look3d::kHighlight]);
+    EXPECT_EQ(GetPixel(dc, midX, r.bottom), colors[look3d::kHighlight]);
+    EXPECT_EQ(GetPixel(dc, r.left, midY), colors[look3d::kWindowFrame]);
+    EXPECT_EQ(GetPixel(dc, midX, r.top), colors[look3d::kWindowFrame]);
+    EXPECT_EQ(GetPixel(dc, r.right - 1, midY), colors[look3d::kFace]);
+    EXPECT_EQ(GetPixel(dc, midX, r.bottom - 1), colors[look3d::kFace]);
     ReleaseDC(dialog.handle, dc);
 }
 

@@ -1,6 +1,6 @@
 // Every kind of framework exception thrown once from each handler of the
 // settings dialog (control and menu-style commands, the system command,
-// painting, dialog initialisation): the report the kind calls for, none for
+// painting, dialog initialization): the report the kind calls for, none for
 // the user exception or for painting, and the dialog goes on working.
 #include "reliability/reliability_support.h"
 
@@ -250,7 +250,7 @@ TEST_F(HandlerExceptionTest, EveryKindFromEveryHandler) {
                 ExpectReport(kind, seen.driven);
             }
             if (site == Site::InitDialog) {
-                // A dialog that cannot initialise ends at once.
+                // A dialog that cannot initialize ends at once.
                 EXPECT_EQ(-1, seen.driven.result);
                 EXPECT_FALSE(rel::KeyExists("Bt848"));
                 continue;

@@ -199,7 +199,7 @@ public:
     PaintingWindow& operator=(const PaintingWindow&) = delete;
 
     // Invalidates the whole window and lets the system send its WM_PAINT at
-    // once. The frame is included: Wine gives a minimised window an empty
+    // once. The frame is included: Wine gives a minimized window an empty
     // client area, so only an invalid frame makes it paint.
     void Paint() {
         RedrawWindow(handle, nullptr, nullptr,
@@ -235,7 +235,7 @@ TEST(CallCounting, StandInsAreInPlace) {
     EXPECT_EQ(Counts().saveDc, 1) << "calls from the framework are seen";
 }
 
-TEST(PaintDc, PaintsAMinimisedWindowAndEndsPaintingOnce) {
+TEST(PaintDc, PaintsAMinimizedWindowAndEndsPaintingOnce) {
     CountedCalls counted;
     ASSERT_TRUE(counted.Armed());
     PaintingWindow w;

@@ -17,7 +17,7 @@ namespace {
 
 constexpr UINT kHidden = 200;
 constexpr UINT kQuiet = 201;
-constexpr UINT kSystemCentred = 202;
+constexpr UINT kSystemCentered = 202;
 constexpr UINT kPlaced = 203;
 constexpr UINT kVisible = 204;
 constexpr UINT kLists = 205;
@@ -160,7 +160,7 @@ RECT WorkArea() {
 }
 
 // Where centring over `target` inside the work area puts a window of this size.
-POINT CentredOver(const RECT& target, int width, int height) {
+POINT CenteredOver(const RECT& target, int width, int height) {
     RECT area = WorkArea();
     POINT p = {(target.left + target.right) / 2 - width / 2,
                (target.top + target.bottom) / 2 - height / 2};
@@ -266,7 +266,7 @@ TEST(ModalRun, NoIdleMessageStyleKeepsTheOwnerQuiet) {
     ExpectWholeIdlePhases(kQuiet, false);
 }
 
-TEST(ModalRun, ClosingDuringInitialisationEndsWithoutTheLoop) {
+TEST(ModalRun, ClosingDuringInitializationEndsWithoutTheLoop) {
     DialogApp app;
     std::vector<Seen> log;
     OwnerWnd owner(&log);
@@ -435,7 +435,7 @@ TEST(ModalRun, OldFaceTemplateIsShownInTheSystemGuiFont) {
     EXPECT_NE(dialog.assignedFont, nullptr) << "told the font through WM_SETFONT";
 }
 
-TEST(AutoCentre, DialogWithoutOwnerIsCentredOnTheWorkArea) {
+TEST(AutoCenter, DialogWithoutOwnerIsCenteredOnTheWorkArea) {
     DialogApp app;
     std::vector<Seen> log;
     TestDialog dialog(kHidden, nullptr, &log);
@@ -445,12 +445,12 @@ TEST(AutoCentre, DialogWithoutOwnerIsCentredOnTheWorkArea) {
     };
     dialog.RunModal();
     const RECT& r = dialog.rectAtFirstKick;
-    POINT expected = CentredOver(WorkArea(), r.right - r.left, r.bottom - r.top);
+    POINT expected = CenteredOver(WorkArea(), r.right - r.left, r.bottom - r.top);
     EXPECT_EQ(r.left, expected.x);
     EXPECT_EQ(r.top, expected.y);
 }
 
-TEST(AutoCentre, OwnedDialogIsCentredOverItsOwnerInsideTheWorkArea) {
+TEST(AutoCenter, OwnedDialogIsCenteredOverItsOwnerInsideTheWorkArea) {
     DialogApp app;
     std::vector<Seen> log;
     // Near the corner: centring over it would push the dialog off the area.
@@ -465,14 +465,14 @@ TEST(AutoCentre, OwnedDialogIsCentredOverItsOwnerInsideTheWorkArea) {
     };
     dialog.RunModal();
     const RECT& r = dialog.rectAtFirstKick;
-    POINT expected = CentredOver(ownerRect, r.right - r.left, r.bottom - r.top);
+    POINT expected = CenteredOver(ownerRect, r.right - r.left, r.bottom - r.top);
     EXPECT_EQ(r.left, expected.x);
     EXPECT_EQ(r.top, expected.y);
     EXPECT_GE(r.left, WorkArea().left);
 }
 
-TEST(AutoCentre, TemplatesThatPlaceThemselvesAreNotMoved) {
-    for (UINT id : {kSystemCentred, kPlaced}) {
+TEST(AutoCenter, TemplatesThatPlaceThemselvesAreNotMoved) {
+    for (UINT id : {kSystemCentered, kPlaced}) {
         DialogApp app;
         std::vector<Seen> log;
         OwnerWnd owner(&log);
@@ -487,14 +487,14 @@ TEST(AutoCentre, TemplatesThatPlaceThemselvesAreNotMoved) {
         };
         dialog.RunModal();
         const RECT& r = dialog.rectAtFirstKick;
-        POINT centred = CentredOver(ownerRect, r.right - r.left, r.bottom - r.top);
-        EXPECT_FALSE(r.left == centred.x && r.top == centred.y) << "template " << id;
+        POINT centered = CenteredOver(ownerRect, r.right - r.left, r.bottom - r.top);
+        EXPECT_FALSE(r.left == centered.x && r.top == centered.y) << "template " << id;
     }
     TestDialog plain(kHidden, nullptr, nullptr);
     EXPECT_TRUE(plain.WantsAutoCenter());
 }
 
-class CentreOver : public testing::Test {
+class CenterOver : public testing::Test {
 protected:
     // A popup of the given size owned by `owner`, wrapped by a plain object.
     void MakePopup(HWND owner, int width, int height) {
@@ -515,29 +515,29 @@ protected:
     CWnd object;
 };
 
-TEST_F(CentreOver, NoOwnerGivesTheWorkArea) {
+TEST_F(CenterOver, NoOwnerGivesTheWorkArea) {
     MakePopup(nullptr, 200, 100);
     object.CenterOverOwner();
-    POINT expected = CentredOver(WorkArea(), 200, 100);
+    POINT expected = CenteredOver(WorkArea(), 200, 100);
     EXPECT_EQ(PopupRect().left, expected.x);
     EXPECT_EQ(PopupRect().top, expected.y);
 }
 
-TEST_F(CentreOver, MinimisedOrHiddenOwnerGivesTheWorkArea) {
+TEST_F(CenterOver, MinimizedOrHiddenOwnerGivesTheWorkArea) {
     for (int show : {SW_MINIMIZE, SW_HIDE}) {
         wintest::PlainWindow owner("STATIC", WS_POPUP | WS_VISIBLE, nullptr);
         SetWindowPos(owner.handle, nullptr, 10, 10, 100, 60, SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(owner.handle, show);
         MakePopup(owner.handle, 200, 100);
         object.CenterOverOwner();
-        POINT expected = CentredOver(WorkArea(), 200, 100);
+        POINT expected = CenteredOver(WorkArea(), 200, 100);
         EXPECT_EQ(PopupRect().left, expected.x) << show;
         EXPECT_EQ(PopupRect().top, expected.y) << show;
         TearDown();
     }
 }
 
-TEST_F(CentreOver, OwnerRectangleIsKeptInsideTheWorkArea) {
+TEST_F(CenterOver, OwnerRectangleIsKeptInsideTheWorkArea) {
     RECT area = WorkArea();
     wintest::PlainWindow owner("STATIC", WS_POPUP | WS_VISIBLE, nullptr);
     SetWindowPos(owner.handle, nullptr, area.right - 50, area.bottom - 40, 100, 60,
@@ -548,7 +548,7 @@ TEST_F(CentreOver, OwnerRectangleIsKeptInsideTheWorkArea) {
     EXPECT_EQ(PopupRect().bottom, area.bottom);
 }
 
-TEST_F(CentreOver, LargerThanTheWorkAreaKeepsTheLeftAndTopEdges) {
+TEST_F(CenterOver, LargerThanTheWorkAreaKeepsTheLeftAndTopEdges) {
     RECT area = WorkArea();
     MakePopup(nullptr, area.right - area.left + 100, area.bottom - area.top + 80);
     object.CenterOverOwner();

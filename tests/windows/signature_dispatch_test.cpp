@@ -108,7 +108,7 @@ public:
     LRESULT On2(WPARAM a) { return Rec(2, {Got(a)}); }
     LRESULT On3(CWnd* a, int b, UINT c) { return Rec(3, {Got(a), Got(b), Got(c)}); }
     LRESULT On4(CDC* a, CWnd* b, UINT c) {
-        if (throwInColour) {
+        if (throwInColor) {
             RaiseUserException();
         }
         return Rec(4, {Got(a), Got(b), Got(c)});
@@ -160,7 +160,7 @@ public:
     std::vector<Call> calls;
     LRESULT reply = 0;
     int neverCalled = 0;
-    bool throwInColour = false;
+    bool throwInColor = false;
 };
 
 LRESULT NeverCalled(CCmdTarget* target) {
@@ -516,7 +516,7 @@ TEST_F(SignatureDispatch, EveryCodeUnpacksAndAnswersByItsRule) {
     EXPECT_TRUE(IsWindow(temp)) << "temporaries never destroy their windows";
 }
 
-TEST_F(SignatureDispatch, ColourCodesGetStackObjectsFromTheRecord) {
+TEST_F(SignatureDispatch, ColorCodesGetStackObjectsFromTheRecord) {
     wintest::BoundChild<> control(w.windowHandle, 8);
     wintest::PlainWindow plain("STATIC", WS_CHILD, w.windowHandle, 9);
     ControlColorRecord toBound = {control.window.handle, dc, CTLCOLOR_STATIC};
@@ -544,10 +544,10 @@ TEST_F(SignatureDispatch, ColourCodesGetStackObjectsFromTheRecord) {
     EXPECT_EQ(GetObjectType(dc), static_cast<DWORD>(OBJ_DC));
 }
 
-TEST_F(SignatureDispatch, ColourHandlerThatThrowsLeavesTheControlAlive) {
+TEST_F(SignatureDispatch, ColorHandlerThatThrowsLeavesTheControlAlive) {
     wintest::PlainWindow plain("STATIC", WS_CHILD, w.windowHandle, 9);
     ControlColorRecord record = {plain.handle, dc, CTLCOLOR_BTN};
-    w.throwInColour = true;
+    w.throwInColor = true;
     // The exception leaves through the stack objects; they must not take
     // the control's window with them.
     SendMessageA(w.windowHandle, Msg(4), 0, AsL(&record));

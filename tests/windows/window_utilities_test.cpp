@@ -1,4 +1,4 @@
-// Control helpers, scroll-bar wrappers, dialog colours and the system-change
+// Control helpers, scroll-bar wrappers, dialog colors and the system-change
 // handlers every window object has.
 #include <gtest/gtest.h>
 #include <vector>
@@ -117,7 +117,7 @@ TEST(ScrollBars, HiddenWindowMovesItsChildrenInstead) {
     EXPECT_EQ(r.top, 4);
 }
 
-TEST(DialogColours, OnlyPlainControlsAndDropDownListsAreColoured) {
+TEST(DialogColors, OnlyPlainControlsAndDropDownListsAreColored) {
     HDC dc = CreateCompatibleDC(nullptr);
     HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
     PlainWindow parent("STATIC", WS_POPUP, nullptr);
@@ -125,18 +125,18 @@ TEST(DialogColours, OnlyPlainControlsAndDropDownListsAreColoured) {
     PlainWindow dropDownList("COMBOBOX", WS_CHILD | CBS_DROPDOWNLIST, parent.handle);
     PlainWindow list("LISTBOX", WS_CHILD, parent.handle);
 
-    EXPECT_FALSE(PaintDialogColours(dc, nullptr, CTLCOLOR_STATIC, nullptr, 0)) << "no brush";
+    EXPECT_FALSE(PaintDialogColors(dc, nullptr, CTLCOLOR_STATIC, nullptr, 0)) << "no brush";
     for (UINT type : {CTLCOLOR_MSGBOX, CTLCOLOR_EDIT, CTLCOLOR_SCROLLBAR}) {
-        EXPECT_FALSE(PaintDialogColours(dc, nullptr, type, brush, 0)) << type;
+        EXPECT_FALSE(PaintDialogColors(dc, nullptr, type, brush, 0)) << type;
     }
-    EXPECT_FALSE(PaintDialogColours(dc, list.handle, CTLCOLOR_LISTBOX, brush, 0));
-    EXPECT_FALSE(PaintDialogColours(dc, dropDownList.handle, CTLCOLOR_LISTBOX, brush, 0));
-    EXPECT_TRUE(PaintDialogColours(dc, dropDown.handle, CTLCOLOR_LISTBOX, brush, RGB(1, 2, 3)));
+    EXPECT_FALSE(PaintDialogColors(dc, list.handle, CTLCOLOR_LISTBOX, brush, 0));
+    EXPECT_FALSE(PaintDialogColors(dc, dropDownList.handle, CTLCOLOR_LISTBOX, brush, 0));
+    EXPECT_TRUE(PaintDialogColors(dc, dropDown.handle, CTLCOLOR_LISTBOX, brush, RGB(1, 2, 3)));
     EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));
 
-    EXPECT_TRUE(PaintDialogColours(dc, nullptr, CTLCOLOR_STATIC, brush, 0xFFFFFFFF));
+    EXPECT_TRUE(PaintDialogColors(dc, nullptr, CTLCOLOR_STATIC, brush, 0xFFFFFFFF));
     EXPECT_EQ(GetBkColor(dc), RGB(10, 20, 30));
-    EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_WINDOWTEXT)) << "the system text colour";
+    EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_WINDOWTEXT)) << "the system text color";
     DeleteObject(brush);
     DeleteDC(dc);
 }
@@ -177,7 +177,7 @@ TEST(ControlHelpers, GlobalBlocksAreUnlockedAsOftenAsLockedThenFreed) {
     EXPECT_EQ(held, nullptr);
 }
 
-TEST(SystemChanges, ColourChangeReachesBoundDescendantsOnly) {
+TEST(SystemChanges, ColorChangeReachesBoundDescendantsOnly) {
     ObservingWnd top;
     ASSERT_TRUE(wintest::CreateTop(top));
     ObservingWnd bound;
