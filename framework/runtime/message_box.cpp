@@ -1,7 +1,7 @@
 #include "framework/runtime/message_box.h"
 
+#include "framework/runtime/shared_string.h"
 #include "framework/runtime/state.h"
-#include "framework/runtime/string_resource.h"
 
 int MessageBoxText(const char* text, UINT type, UINT helpId) {
     auto handler = GetModuleState()->messageBoxHandler;
@@ -12,7 +12,7 @@ int MessageBoxText(const char* text, UINT type, UINT helpId) {
 }
 
 int MessageBoxById(UINT stringId, UINT type, UINT helpId) {
-    char text[512];
-    LoadStringResource(stringId, text, sizeof text);
+    CSharedString text;
+    text.LoadFromResource(stringId);
     return MessageBoxText(text, type, helpId == static_cast<UINT>(-1) ? stringId : helpId);
 }

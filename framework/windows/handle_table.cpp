@@ -119,8 +119,10 @@ HANDLE* MenuHandleField(CObject* o) {
     return reinterpret_cast<HANDLE*>(&static_cast<CMenu*>(o)->menuHandle);
 }
 
-CHandleTable* GetTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo* wrapperClass,
-                       HandleField field, int handleCount) {
+} // namespace
+
+CHandleTable* GetHandleTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo* wrapperClass,
+                             HandleField field, int handleCount) {
     if (slot == nullptr && create) {
         SafetyPoolScope pool;
         slot = new CHandleTable(wrapperClass, field, handleCount);
@@ -128,32 +130,24 @@ CHandleTable* GetTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo*
     return slot;
 }
 
-} // namespace
-
 CHandleTable* GetWindowTable(BOOL create) {
-    return GetTable(GetModuleThreadState()->windowTable, create, LUM_RUNTIME_CLASS(CWnd),
-                    &WindowHandleField, 1);
+    return GetHandleTable(GetModuleThreadState()->windowTable, create, LUM_RUNTIME_CLASS(CWnd),
+                          &WindowHandleField, 1);
 }
 
 CHandleTable* GetMenuTable(BOOL create) {
-    return GetTable(GetModuleThreadState()->menuTable, create, LUM_RUNTIME_CLASS(CMenu),
-                    &MenuHandleField, 1);
+    return GetHandleTable(GetModuleThreadState()->menuTable, create, LUM_RUNTIME_CLASS(CMenu),
+                          &MenuHandleField, 1);
 }
 
 CHandleTable* GetDcTable(BOOL create) {
-    return GetTable(GetModuleThreadState()->dcTable, create, LUM_RUNTIME_CLASS(CDC),
-                    &DcHandleFields, 2);
+    return GetHandleTable(GetModuleThreadState()->dcTable, create, LUM_RUNTIME_CLASS(CDC),
+                          &DcHandleFields, 2);
 }
 
 CHandleTable* GetGdiObjectTable(BOOL create) {
-    return GetTable(GetModuleThreadState()->gdiObjectTable, create, LUM_RUNTIME_CLASS(CGdiObject),
-                    &GdiObjectHandleField, 1);
-}
-
-// Image lists get their wrappers with the drawing layer; until then their
-// table is never asked to create.
-CHandleTable* GetImageListTable(BOOL) {
-    return GetModuleThreadState()->imageListTable;
+    return GetHandleTable(GetModuleThreadState()->gdiObjectTable, create,
+                          LUM_RUNTIME_CLASS(CGdiObject), &GdiObjectHandleField, 1);
 }
 
 void DeleteAllTemporaries() {

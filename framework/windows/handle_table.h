@@ -38,7 +38,12 @@ private:
     void WriteHandle(CObject* wrapper, HANDLE handle) const;
 };
 
-// This thread's tables; with `create` clear an absent table stays absent.
+// The table held in `slot`, made on request for wrappers of `wrapperClass`;
+// with `create` clear an absent table stays absent.
+CHandleTable* GetHandleTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo* wrapperClass,
+                             HandleField field, int handleCount);
+
+// This thread's tables. The image-list table's maker lives with its wrapper.
 CHandleTable* GetWindowTable(BOOL create);
 CHandleTable* GetMenuTable(BOOL create);
 CHandleTable* GetDcTable(BOOL create);

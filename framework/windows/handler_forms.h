@@ -185,7 +185,7 @@ struct Void : WindowForm<12, Result::Zero> {
 struct VoidWParam : WindowForm<13, Result::Zero, WPARAM> {
     static LRESULT Call(Thunk f, CCmdTarget* t, WPARAM w, LPARAM) { return f(t, w); }
 };
-// Plain values; thread messages take this form.
+// Plain values; the form of LUM_ON_THREAD_MESSAGE.
 struct VoidWParamLParam : WindowForm<14, Result::Zero, WPARAM, LPARAM> {
     static LRESULT Call(Thunk f, CCmdTarget* t, WPARAM w, LPARAM l) { return f(t, w, l); }
 };
@@ -332,6 +332,13 @@ using AllForms = mapform::FormList<
     LresultRecord, VoidTrueWParamLParam, VoidWndOfLParam, LresultWndOfLParamLParam,
     LresultOrDefaultFourWords, VoidFlagsText, VoidWParamWordsLParam, VoidWParamPoint>;
 
+// The forms a thread map's entries may take: those whose handler gets
+// wParam and lParam as they are. A thread message has no window to
+// unpack objects for and no sender waiting for a result.
+using ThreadForms = mapform::FormList<LresultWParamLParam, VoidWParamLParam, VoidCommandLParam,
+                                      VoidTrueWParamRecord, LresultWParamRecord, VoidWParamRecord,
+                                      VoidTrueWParamLParam, VoidFlagsText>;
+
 } // namespace LumForm
 
 // Command-routing forms (WM_COMMAND, WM_NOTIFY, update requests and their
@@ -455,6 +462,25 @@ BOOL RouteByCode(FormList<F...>, UINT code, CCmdTarget* target, MapHandler handl
     (void)((code == F::code && (routed = RouteToHandler<F>(target, handler, id, extra), true)) ||
            ...);
     return routed;
+}
+
+// A thread message to a handler in one of the thread forms; FALSE, with
+// nothing called, for any other code.
+template <class... F>
+BOOL CallThreadHandler(FormList<F...>, UINT code, CCmdTarget* target, MapHandler handler, WPARAM w,
+                       LPARAM l) {
+    static_assert(
+        (std::is_same_v<typename F::Thunk, LRESULT (*)(CCmdTarget*, WPARAM, LPARAM)> && ...),
+        "a thread form must take wParam and lParam as they are");
+    return ((code == F::code && (F::ThunkOf(handler)(target, w, l), true)) || ...);
+}
+
+template <class F, class... T> constexpr bool IsOneOf(FormList<T...>) {
+    return (std::is_same_v<F, T> || ...);
+}
+template <class F> constexpr UINT ThreadFormCode() {
+    static_assert(IsOneOf<F>(LumForm::ThreadForms{}), "not a thread form");
+    return F::code;
 }
 
 template <class... F> constexpr bool CodesAreDistinct(FormList<F...>) {

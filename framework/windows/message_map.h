@@ -68,6 +68,15 @@ public:                                                                         
 // A thread message, handled as void fn(WPARAM, LPARAM).
 #define LUM_ON_THREAD_MESSAGE(msg, cls, fn) LUM_ON_MESSAGE(msg, LumForm::VoidWParamLParam, cls, fn)
 
+// A thread message in `form`, one of LumForm::ThreadForms.
+#define LUM_ON_THREAD_MESSAGE_AS(msg, form, cls, fn)                                               \
+    {msg,                                                                                          \
+     0,                                                                                            \
+     0,                                                                                            \
+     0,                                                                                            \
+     mapform::ThreadFormCode<form>(),                                                              \
+     mapform::HandlerOf<mapform::WindowKind, form, &cls::fn>()},
+
 // An entry for command routing in `form`, one of LumCommandForm's.
 #define LUM_COMMAND_ENTRY(msg, notification, first, last, form, cls, fn)                           \
     {msg,  notification, first,                                                                    \

@@ -148,10 +148,8 @@ BOOL CWinThread::DispatchThreadMessage(const MSG* message) {
             }
         } else if (const MessageMapEntry* e =
                        LookUpMapEntry(map->entries, message->message, 0, 0)) {
-            // Thread messages take (wParam, lParam) and give no result.
-            if (e->signature == LumForm::VoidWParamLParam::code) {
-                LumForm::VoidWParamLParam::ThunkOf(e->handler)(this, message->wParam,
-                                                               message->lParam);
+            if (mapform::CallThreadHandler(LumForm::ThreadForms{}, e->signature, this, e->handler,
+                                           message->wParam, message->lParam)) {
                 return TRUE;
             }
         }
@@ -167,7 +165,7 @@ BOOL CWinThread::FilterHookMessage(int code, MSG* message) {
         return FALSE;
     }
     // A frame window in help mode would take the menu's Enter or click here;
-    // this framework creates no frame windows.
+    // this framework's frame windows have no help mode.
     if (GetDisplayData().windowsVersion < 0x0333 && mainWindow != nullptr && IsHelpKey(message)) {
         if (CWnd* main = GetMainWindow()) {
             SendMessageA(main->windowHandle, WM_COMMAND, ID_HELP_COMMAND, 0);

@@ -2,8 +2,10 @@
 #include <cstring>
 #include <string>
 #include "framework/runtime/exceptions.h"
+#include "framework/runtime/message_box.h"
 #include "framework/runtime/memory.h"
 #include "framework/runtime/shared_string.h"
+#include "framework/runtime/state.h"
 
 namespace {
 
@@ -222,4 +224,39 @@ TEST(SharedString, MemoryExceptionLeavesAValidString) {
     EXPECT_THROW(s.PrepareForOverwrite(0x7FFFFFF0), CMemoryException*);
     EXPECT_TRUE(s.IsSharedEmpty());
     SwapNewHandler(previous);
+}
+
+namespace {
+
+struct ShownBox {
+    std::string text;
+    UINT type = 0;
+    UINT helpId = 0;
+};
+
+ShownBox& LastBox() {
+    static ShownBox box;
+    return box;
+}
+
+int RecordBox(const char* text, UINT type, UINT helpId) {
+    LastBox() = {text, type, helpId};
+    return IDOK;
+}
+
+} // namespace
+
+TEST(MessageBoxById, LongTextArrivesWhole) {
+    auto& handler = GetModuleState()->messageBoxHandler;
+    const auto saved = handler;
+    handler = &RecordBox;
+    LastBox() = {};
+    const int result = MessageBoxById(0x7010, MB_OKCANCEL);
+    handler = saved;
+    EXPECT_EQ(result, IDOK);
+    ASSERT_EQ(LastBox().text.size(), 600u);
+    EXPECT_EQ(LastBox().text.substr(0, 3), "abc");
+    EXPECT_EQ(LastBox().text.substr(596), "|600");
+    EXPECT_EQ(LastBox().type, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_EQ(LastBox().helpId, 0x7010u) << "the string id stands in for the help id";
 }

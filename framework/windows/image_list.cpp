@@ -1,0 +1,54 @@
+#include "framework/windows/image_list.h"
+
+#include "framework/runtime/state.h"
+#include "framework/windows/handle_table.h"
+
+LUM_IMPLEMENT_CREATABLE(CImageList, CObject)
+
+namespace {
+
+HANDLE* ImageListHandleField(CObject* o) {
+    return reinterpret_cast<HANDLE*>(&static_cast<CImageList*>(o)->imageListHandle);
+}
+
+} // namespace
+
+// Here rather than with the other tables: a program that never touches an
+// image list then links neither this table's maker nor the wrapper class.
+CHandleTable* GetImageListTable(BOOL create) {
+    return GetHandleTable(GetModuleThreadState()->imageListTable, create,
+                          LUM_RUNTIME_CLASS(CImageList), &ImageListHandleField, 1);
+}
+
+CImageList::~CImageList() {
+    Unbind();
+}
+
+CImageList* CImageList::ObjectFor(HIMAGELIST handle) {
+    return static_cast<CImageList*>(GetImageListTable(TRUE)->ObjectFor(handle));
+}
+
+CImageList* CImageList::PermanentObjectFor(HIMAGELIST handle) {
+    CHandleTable* table = GetImageListTable(FALSE);
+    return table != nullptr ? static_cast<CImageList*>(table->FindPermanent(handle)) : nullptr;
+}
+
+BOOL CImageList::Bind(HIMAGELIST handle) {
+    if (handle == nullptr || imageListHandle != nullptr) {
+        return FALSE;
+    }
+    GetImageListTable(TRUE)->BindPermanent(handle, this);
+    imageListHandle = handle;
+    return TRUE;
+}
+
+HIMAGELIST CImageList::Unbind() {
+    HIMAGELIST handle = imageListHandle;
+    if (handle != nullptr) {
+        if (CHandleTable* table = GetImageListTable(FALSE)) {
+            table->UnbindPermanent(handle);
+        }
+    }
+    imageListHandle = nullptr;
+    return handle;
+}
