@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # CTest's launcher of the Windows test programs: runs one under Wine.
 # Under the i386 emulator Wine now and then fails to start a process: it
-# crashes or hangs before the program prints a line. Only that is run again,
-# at most twice: a program that printed its first GoogleTest line, or ended
-# on its own without one, has its result taken as it is.
+# crashes or hangs before the program prints a line, or the emulator crashes
+# one of Wine's own processes while the program starts (its message comes
+# before the program's first line) and the program then fails for want of
+# it. Only that is run again, at most twice: any other result is taken as
+# it is.
 #   LUM_WINE                the Wine command (default: wine)
 #   LUM_WINE_START_SECONDS  how long a start may take before it counts as hung
 set -uo pipefail
@@ -65,6 +67,11 @@ run_once() {
   fi
 }
 
+# The emulator crashed a process before the program's first GoogleTest line.
+crashed_while_starting() {
+  sed '/\[==========\] Running/q' "$log" | grep -qF 'qemu: uncaught target signal'
+}
+
 # What a failed start left: its first line of output, if any.
 seen() {
   local first
@@ -87,6 +94,13 @@ for attempt in $(seq 1 $attempts); do
   run_once "$@"
   # A signal or a hang before the first line is Wine failing to start it;
   # anything else is the program's own result.
+  if [ "$started" = 1 ] && [ "$status" != 0 ] && crashed_while_starting; then
+    if [ "$attempt" -lt $attempts ]; then
+      echo "retrying $name: the emulator crashed a Wine process while it started ($(grep -m1 -F 'qemu: uncaught target signal' "$log" | cut -c1-160))"
+      continue
+    fi
+    exit "$status"
+  fi
   if [ "$started" = 1 ] || { [ "$hung" = 0 ] && [ "$status" -le 128 ]; }; then
     exit "$status"
   fi
