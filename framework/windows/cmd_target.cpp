@@ -1,6 +1,7 @@
 #include "framework/windows/cmd_target.h"
 
 #include <cstring>
+#include "framework/runtime/global_locks.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/menu.h"
 #include "framework/windows/window.h"
@@ -8,13 +9,81 @@
 LUM_IMPLEMENT_CLASS(CCmdTarget, CObject)
 
 namespace {
+
 const MessageMapEntry cmdTargetEntries[] = {{0, 0, 0, 0, 0, nullptr}};
+const CommandTranslationEntry cmdTargetCommands[] = {{nullptr, 0, 0}};
+const DWORD dormantTableEnd[4] = {};
+const DormantClassTable emptyDormantTable = {nullptr, dormantTableEnd};
+
+BOOL SameGroup(const GUID* a, const GUID* b) {
+    if (a == nullptr || b == nullptr) {
+        return a == b;
+    }
+    return memcmp(a, b, sizeof(GUID)) == 0;
 }
 
+BOOL TranslateCommand(const CommandTranslationTable* table, UINT command,
+                      CCmdTranslation* request) {
+    // Without a request there is no group to match and nowhere to answer.
+    if (request == nullptr) {
+        return FALSE;
+    }
+    for (; table != nullptr; table = table->base) {
+        for (const CommandTranslationEntry* e = table->entries; e->command != 0 && e->id != 0;
+             ++e) {
+            if (e->command == command && SameGroup(e->group, request->group)) {
+                request->id = e->id;
+                return TRUE;
+            }
+        }
+    }
+    return FALSE;
+}
+
+} // namespace
+
 const MessageMap CCmdTarget::messageMap = {nullptr, cmdTargetEntries};
+const CommandTranslationTable CCmdTarget::commandTable = {nullptr, cmdTargetCommands};
 
 const MessageMap* CCmdTarget::GetClassMessageMap() const {
     return &messageMap;
+}
+
+const CommandTranslationTable* CCmdTarget::GetClassCommandTable() const {
+    return &commandTable;
+}
+
+const DormantClassTable* CCmdTarget::GetClassAutomationTable() const {
+    return &emptyDormantTable;
+}
+
+const DormantClassTable* CCmdTarget::GetClassConnectionTable() const {
+    return &emptyDormantTable;
+}
+
+const DormantClassTable* CCmdTarget::GetClassInterfaceTable() const {
+    return &emptyDormantTable;
+}
+
+const DormantClassTable* CCmdTarget::GetClassEventSinkTable() const {
+    return &emptyDormantTable;
+}
+
+void CCmdTarget::DeleteAfterLastRelease() {
+    {
+        GlobalLockScope lock(kLockTypeLibraries);
+        if (TypeLibraryCache* cache = GetTypeLibraryCache()) {
+            cache->Release();
+        }
+    }
+    delete this;
+}
+
+HRESULT CCmdTarget::LoadTypeLibrary(LCID, void** library) {
+    if (library != nullptr) {
+        *library = nullptr;
+    }
+    return TYPE_E_CANTLOADLIBRARY;
 }
 
 const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UINT message, UINT code,
@@ -28,9 +97,12 @@ const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UINT messa
 }
 
 BOOL CCmdTarget::RouteCommand(UINT id, int code, void* extra, CommandHandlerInfo* info) {
-    if (code == kRouteControlEvent || code == kRouteTranslate) {
-        // No embedded controls and no translation entries exist here.
+    if (code == kRouteControlEvent) {
+        // No control-event manager exists: nothing embeds controls here.
         return FALSE;
+    }
+    if (code == kRouteTranslate) {
+        return TranslateCommand(GetClassCommandTable(), id, static_cast<CCmdTranslation*>(extra));
     }
     UINT message = 0;
     UINT notification = static_cast<UINT>(code);

@@ -1,6 +1,8 @@
 #include "framework/windows/menu.h"
 
+#include "framework/runtime/state.h"
 #include "framework/windows/handle_table.h"
+#include "framework/windows/window.h"
 
 LUM_IMPLEMENT_CREATABLE(CMenu, CObject)
 
@@ -33,4 +35,32 @@ BOOL CMenu::DestroyHandle() {
         return FALSE;
     }
     return DestroyMenu(Unbind());
+}
+
+BOOL CMenu::TrackPopup(UINT flags, int x, int y, CWnd* owner) {
+    // A measuring request carries no menu handle: the owner finds the items
+    // through these while this menu is up. A popup tracked from a handler of
+    // another one gives the outer one back when it closes.
+    class TrackingScope {
+    public:
+        TrackingScope(HWND window, HMENU menu)
+            : thread(GetThreadState()), savedWindow(thread->trackingWindow),
+              savedMenu(thread->trackingMenu) {
+            thread->trackingWindow = window;
+            thread->trackingMenu = menu;
+        }
+        ~TrackingScope() {
+            thread->trackingWindow = savedWindow;
+            thread->trackingMenu = savedMenu;
+        }
+        TrackingScope(const TrackingScope&) = delete;
+        TrackingScope& operator=(const TrackingScope&) = delete;
+
+    private:
+        ThreadState* thread;
+        HWND savedWindow;
+        HMENU savedMenu;
+    };
+    TrackingScope scope(owner->windowHandle, menuHandle);
+    return TrackPopupMenu(menuHandle, flags, x, y, 0, owner->windowHandle, nullptr);
 }

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include "framework/runtime/object.h"
 
+class CWnd;
+
 class CMenu : public CObject {
     LUM_DECLARE_CREATABLE(CMenu)
 public:
@@ -13,9 +15,13 @@ public:
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;
 
-    // Hooks for owner-drawn items.
+    // Hooks for owner-drawn items: the owner window's map calls them for
+    // items of a menu bound to this object.
     virtual void DrawMenuItem(DRAWITEMSTRUCT*) {}
     virtual void MeasureMenuItem(MEASUREITEMSTRUCT*) {}
+
+    // Shows this menu as a popup owned by `owner` until it is dismissed.
+    BOOL TrackPopup(UINT flags, int x, int y, CWnd* owner);
 
     static CMenu* ObjectFor(HMENU handle);
     static CMenu* PermanentObjectFor(HMENU handle);

@@ -6,6 +6,7 @@
 #include "framework/windows/cmd_target.h"
 
 class CDC;
+class CMenu;
 
 // Window state bits owned by the modal run.
 constexpr DWORD WND_IN_MODAL_LOOP = 0x08;
@@ -129,6 +130,7 @@ public:
     LRESULT HandleControlColorMessage(WPARAM wParam, LPARAM lParam);
     void HandleDrawItem(WPARAM wParam, LPARAM lParam);
     void HandleMeasureItem(WPARAM wParam, LPARAM lParam);
+    CMenu* MenuBeingMeasured() const;
     HBRUSH HandleControlColor(CDC* dc, CWnd* control, UINT type);
     LRESULT HandleCompareItem(WPARAM wParam, LPARAM lParam);
     void HandleScroll(int code, int position, CWnd* scrollBar);

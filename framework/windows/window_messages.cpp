@@ -71,8 +71,12 @@ HBRUSH CWnd::HandleControlColor(CDC*, CWnd* control, UINT) {
 void CWnd::HandleDrawItem(WPARAM, LPARAM lParam) {
     auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
     if (item->CtlType == ODT_MENU) {
-        // Menus with drawing of their own come with the drawing layer.
-        DefaultForCurrentMessage();
+        // The request names the menu; only one the program bound draws itself.
+        if (CMenu* menu = CMenu::PermanentObjectFor(reinterpret_cast<HMENU>(item->hwndItem))) {
+            menu->DrawMenuItem(item);
+        } else {
+            DefaultForCurrentMessage();
+        }
         return;
     }
     if (!ParentReflectToChild(item->hwndItem, nullptr)) {
@@ -83,13 +87,31 @@ void CWnd::HandleDrawItem(WPARAM, LPARAM lParam) {
 void CWnd::HandleMeasureItem(WPARAM, LPARAM lParam) {
     auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
     if (item->CtlType == ODT_MENU) {
-        DefaultForCurrentMessage();
+        // A measured item is done: default processing could only undo it.
+        if (CMenu* menu = FindPopupMenu(MenuBeingMeasured(), item->itemID)) {
+            menu->MeasureMenuItem(item);
+        } else {
+            DefaultForCurrentMessage();
+        }
         return;
     }
     CWnd* control = FindDescendant(windowHandle, static_cast<int>(item->CtlID), TRUE);
     if (control == nullptr || !control->ChildHandleCurrentMessage(nullptr)) {
         DefaultForCurrentMessage();
     }
+}
+
+CMenu* CWnd::MenuBeingMeasured() const {
+    // The request names no menu: it is the popup this window is tracking, or
+    // else its own menu bar. A child window has no menu; GetMenu gives its id.
+    const ThreadState* thread = GetThreadState();
+    HMENU menu = nullptr;
+    if (thread->trackingWindow == windowHandle) {
+        menu = thread->trackingMenu;
+    } else if ((GetWindowLongA(windowHandle, GWL_STYLE) & WS_CHILD) == 0) {
+        menu = GetMenu(windowHandle);
+    }
+    return menu != nullptr ? CMenu::ObjectFor(menu) : nullptr;
 }
 
 LRESULT CWnd::HandleCompareItem(WPARAM, LPARAM lParam) {
