@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # CTest's launcher of the Windows test programs: runs one under Wine.
 # Under the i386 emulator Wine now and then fails to start a process: it
-# crashes or hangs before the program prints a line, or the emulator crashes
-# one of Wine's own processes while the program starts (its message comes
-# before the program's first line) and the program then fails for want of
-# it. Only that is run again, at most twice: any other result is taken as
-# it is.
+# crashes or hangs before the program prints a line; or the emulator crashes
+# one of Wine's own processes (the desktop's, say) while the program runs, and
+# the program, which itself ended normally, fails for want of it: no window
+# can be made after that. Only these are run again, at most twice, each
+# retry said; any other result is taken as it is (a program the emulator
+# itself crashed ends by a signal and is not run again).
 #   LUM_WINE                the Wine command (default: wine)
 #   LUM_WINE_START_SECONDS  how long a start may take before it counts as hung
 set -uo pipefail
@@ -67,9 +68,9 @@ run_once() {
   fi
 }
 
-# The emulator crashed a process before the program's first GoogleTest line.
-crashed_while_starting() {
-  sed '/\[==========\] Running/q' "$log" | grep -qF 'qemu: uncaught target signal'
+# The emulator crashed one of Wine's processes during the run.
+wine_process_crashed() {
+  grep -qF 'qemu: uncaught target signal' "$log"
 }
 
 # What a failed start left: its first line of output, if any.
@@ -94,9 +95,9 @@ for attempt in $(seq 1 $attempts); do
   run_once "$@"
   # A signal or a hang before the first line is Wine failing to start it;
   # anything else is the program's own result.
-  if [ "$started" = 1 ] && [ "$status" != 0 ] && crashed_while_starting; then
+  if [ "$started" = 1 ] && [ "$status" -ge 1 ] && [ "$status" -le 128 ] && wine_process_crashed; then
     if [ "$attempt" -lt $attempts ]; then
-      echo "retrying $name: the emulator crashed a Wine process while it started ($(grep -m1 -F 'qemu: uncaught target signal' "$log" | cut -c1-160))"
+      echo "retrying $name: the emulator crashed a Wine process during the run ($(grep -m1 -F 'qemu: uncaught target signal' "$log" | cut -c1-160))"
       continue
     fi
     exit "$status"

@@ -35,8 +35,11 @@ program helper_crash_first <<EOF2
 if [ \$run = 1 ]; then echo "qemu: uncaught target signal 11 (Segmentation fault) - core dumped" >&2; $marker; echo "case.cpp:9: Failure"; exit 1; fi
 $marker; echo "[  PASSED  ] 1 test."
 EOF2
-program crash_after_start_fails <<EOF2
-$marker; echo "qemu: uncaught target signal 11 (Segmentation fault) - core dumped" >&2; exit 1
+program helper_crash_midrun <<EOF2
+$marker; echo "qemu: uncaught target signal 11 (Segmentation fault) - core dumped" >&2; echo "case.cpp:3: Failure"; exit 1
+EOF2
+program helper_crash_passes <<EOF2
+$marker; echo "qemu: uncaught target signal 11 (Segmentation fault) - core dumped" >&2; exit 0
 EOF2
 program slow <<EOF2
 $marker; sleep 2; echo done
@@ -51,7 +54,7 @@ expect() {
   "$launcher" "$work/$name.sh" "$work/$name.count" >"$work/$name.out" 2>&1
   status=$?
   runs=$(wc -l <"$work/$name.count")
-  retries=$(grep -c "^retrying $name.sh: \(Wine did not start it\|the emulator crashed a Wine process while it started\) (" "$work/$name.out")
+  retries=$(grep -c "^retrying $name.sh: \(Wine did not start it\|the emulator crashed a Wine process during the run\) (" "$work/$name.out")
   if [ "$status" != "$want_status" ] || [ "$runs" != "$want_runs" ] ||
      [ "$retries" != "$want_retries" ] ||
      { [ -n "$want_text" ] && ! grep -qF -- "$want_text" "$work/$name.out"; }; then
@@ -69,8 +72,9 @@ expect starts_second 0 2 1 "(ended by signal 11, output: qemu: uncaught target s
 expect hangs_first 0 2 1 "(no GoogleTest output within 1 s, no output)"
 expect fails 1 1 0 "case.cpp:7: Failure"
 expect crashes 139 1 0 "[==========] Running"
-expect helper_crash_first 0 2 1 "the emulator crashed a Wine process while it started (qemu: uncaught"
-expect crash_after_start_fails 1 1 0 "qemu: uncaught target signal"
+expect helper_crash_first 0 2 1 "the emulator crashed a Wine process during the run (qemu: uncaught"
+expect helper_crash_midrun 1 3 2 "case.cpp:3: Failure"
+expect helper_crash_passes 0 1 0
 expect slow 0 1 0 "done"
 expect plain_ok 0 1 0
 expect plain_error 1 1 0 "no such key"
