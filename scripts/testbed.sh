@@ -97,9 +97,36 @@ testbed_start() {
   fi
   # Already running after a fresh prefix: then it simply stays.
   wineserver -p </dev/null >/dev/null 2>&1 || true
-  # A throwaway process starts Wine's helper processes with their output
-  # detached, so that they never hold a test runner's pipes open.
-  timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # Wine's helper processes write to this file, never to a test runner's
+  # pipes, which they would hold open; the test launcher reads in it what
+  # the emulator did to them during a run.
+  export LUM_WINE_HELPER_LOG="$build/wine-helpers.log"
+  : >"$LUM_WINE_HELPER_LOG"
+  # A throwaway process starts the helper processes.
+  timeout 120 wine cmd /c exit </dev/null >>"$LUM_WINE_HELPER_LOG" 2>&1 || true
+  testbed_keep_desktop "$build"
+}
+
+# Holds Wine's desktop for the whole run. Without a holder the desktop closes
+# a second after each test program ends, and the next one starts the
+# desktop's process again; under the emulator that process now and then
+# crashes before it makes the desktop window, and the program that started
+# it can then make no window at all.
+testbed_keep_desktop() {
+  local keeper="$1/tests/lum_desktop_keeper.exe" attempt _ pid
+  [ -f "$keeper" ] || return 0
+  for attempt in 1 2 3; do
+    wine "$keeper" </dev/null >>"$LUM_WINE_HELPER_LOG" 2>&1 &
+    pid=$!
+    for _ in $(seq 1 1200); do
+      grep -q 'desktop keeper: ready' "$LUM_WINE_HELPER_LOG" && return 0
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null || true
+    echo "testbed: desktop keeper attempt $attempt failed; again" >&2
+  done
+  echo "testbed: no desktop keeper; tests go on without it" >&2
 }
 
 testbed_stop() {

@@ -8,6 +8,7 @@
 # retry said; any other result is taken as it is (a program the emulator
 # itself crashed ends by a signal and is not run again).
 #   LUM_WINE                the Wine command (default: wine)
+#   LUM_WINE_HELPER_LOG     where Wine's helper processes write (the test bed's)
 #   LUM_WINE_START_SECONDS  how long a start may take before it counts as hung
 set -uo pipefail
 if [ $# -eq 0 ]; then
@@ -41,6 +42,7 @@ trap 'exit 143' TERM INT
 # hung (no marker within the start limit: the process was ended).
 run_once() {
   started=0 hung=0 status=0
+  helper_from=$(helper_log_size)
   "$wine" "$@" </dev/null >"$log" 2>&1 &
   pid=$!
   tail -s 0.1 -c +1 -f --pid="$pid" "$log" &
@@ -68,9 +70,24 @@ run_once() {
   fi
 }
 
-# The emulator crashed one of Wine's processes during the run.
-wine_process_crashed() {
-  grep -qF 'qemu: uncaught target signal' "$log"
+helper_log_size() {
+  if [ -n "${LUM_WINE_HELPER_LOG:-}" ] && [ -f "$LUM_WINE_HELPER_LOG" ]; then
+    stat -c %s "$LUM_WINE_HELPER_LOG"
+  else
+    echo 0
+  fi
+}
+
+# The emulator's line about a Wine process it crashed during the run: in the
+# program's output, or in what the helper processes wrote meanwhile.
+emulator_crash_line() {
+  {
+    grep -m1 -F 'qemu: uncaught target signal' "$log"
+    if [ -n "${LUM_WINE_HELPER_LOG:-}" ] && [ -f "$LUM_WINE_HELPER_LOG" ]; then
+      tail -c +$((helper_from + 1)) "$LUM_WINE_HELPER_LOG" |
+        grep -m1 -F 'qemu: uncaught target signal' | sed 's/^/a helper process: /'
+    fi
+  } | head -n1 | cut -c1-160
 }
 
 # What a failed start left: its first line of output, if any.
@@ -95,9 +112,13 @@ for attempt in $(seq 1 $attempts); do
   run_once "$@"
   # A signal or a hang before the first line is Wine failing to start it;
   # anything else is the program's own result.
-  if [ "$started" = 1 ] && [ "$status" -ge 1 ] && [ "$status" -le 128 ] && wine_process_crashed; then
+  crash=
+  if [ "$started" = 1 ] && [ "$status" -ge 1 ] && [ "$status" -le 128 ]; then
+    crash=$(emulator_crash_line)
+  fi
+  if [ -n "$crash" ]; then
     if [ "$attempt" -lt $attempts ]; then
-      echo "retrying $name: the emulator crashed a Wine process during the run ($(grep -m1 -F 'qemu: uncaught target signal' "$log" | cut -c1-160))"
+      echo "retrying $name: the emulator crashed a Wine process during the run ($crash)"
       continue
     fi
     exit "$status"

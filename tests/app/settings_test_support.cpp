@@ -170,7 +170,7 @@ WatchedCall RunClosingBoxes(const std::function<int()>& call) {
         DestroyWindow);
     WatchedCall watched;
     if (watcher == nullptr) {
-        ADD_FAILURE() << "no watcher window";
+        ADD_FAILURE() << "no watcher window (error " << GetLastError() << ")";
         return watched;
     }
     SetWindowLongPtrA(watcher.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&watch));

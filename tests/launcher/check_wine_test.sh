@@ -6,6 +6,9 @@ launcher=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/lum-launcher-check.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export LUM_WINE=bash LUM_WINE_START_SECONDS=1
+# A crash there from before a run is not the run's.
+export LUM_WINE_HELPER_LOG="$work/helpers.log"
+echo "qemu: uncaught target signal 11 (Segmentation fault) - core dumped" >"$LUM_WINE_HELPER_LOG"
 failures=0
 
 # A stand-in: $1 counts its runs; the body sees the run number as $run.
@@ -41,6 +44,13 @@ EOF2
 program helper_crash_passes <<EOF2
 $marker; echo "qemu: uncaught target signal 11 (Segmentation fault) - core dumped" >&2; exit 0
 EOF2
+program desktop_crash_first <<EOF2
+if [ \$run = 1 ]; then $marker; echo "qemu: uncaught target signal 6 (Aborted) - core dumped" >>"\$LUM_WINE_HELPER_LOG"; echo "case.cpp:5: Failure"; exit 1; fi
+$marker; echo "[  PASSED  ] 1 test."
+EOF2
+program fails_after_old_crash <<EOF2
+$marker; echo "case.cpp:8: Failure"; exit 1
+EOF2
 program slow <<EOF2
 $marker; sleep 2; echo done
 EOF2
@@ -75,6 +85,8 @@ expect crashes 139 1 0 "[==========] Running"
 expect helper_crash_first 0 2 1 "the emulator crashed a Wine process during the run (qemu: uncaught"
 expect helper_crash_midrun 1 3 2 "case.cpp:3: Failure"
 expect helper_crash_passes 0 1 0
+expect desktop_crash_first 0 2 1 "during the run (a helper process: qemu: uncaught target signal 6"
+expect fails_after_old_crash 1 1 0 "case.cpp:8: Failure"
 expect slow 0 1 0 "done"
 expect plain_ok 0 1 0
 expect plain_error 1 1 0 "no such key"
