@@ -14,23 +14,28 @@ static_assert(IDB_LOOK3D_GLYPHS == look3d::kGlyphResource);
 
 namespace {
 
-// Each language has a help file of its own beside the program; its name
-// comes from the string table the loader chose, so F1 opens the one in the
-// user's language.
+// Each language has a help file of its own beside the program, named after
+// it: the string table the loader chose gives the ending that takes the place
+// of ".HLP" (".HLP" itself in Japanese), so F1 opens the one in the user's
+// language and a renamed program still finds its own.
 void UseHelpFileOfLanguage(CWinApp& app) {
-    char name[MAX_PATH];
-    if (app.helpFilePath == nullptr || LoadStringResource(IDS_HELP_FILE, name, sizeof name) == 0) {
+    static constexpr char kDerivedEnding[] = ".HLP";
+    constexpr int kDerivedLength = sizeof kDerivedEnding - 1;
+    char ending[16];
+    const int endingLength = LoadStringResource(IDS_HELP_FILE_ENDING, ending, sizeof ending);
+    if (app.helpFilePath == nullptr || endingLength == 0) {
         return;
     }
-    const int folderLength =
-        lstrlenA(app.helpFilePath) - (GetFileNamePart(app.helpFilePath, nullptr, 0) - 1);
-    const int nameLength = lstrlenA(name);
-    char* path = static_cast<char*>(malloc(folderLength + nameLength + 1));
+    const int stemLength = lstrlenA(app.helpFilePath) - kDerivedLength;
+    if (stemLength < 0 || lstrcmpiA(app.helpFilePath + stemLength, kDerivedEnding) != 0) {
+        return;
+    }
+    char* path = static_cast<char*>(malloc(stemLength + endingLength + 1));
     if (path == nullptr) {
         return;
     }
-    memcpy(path, app.helpFilePath, folderLength);
-    memcpy(path + folderLength, name, nameLength + 1);
+    memcpy(path, app.helpFilePath, stemLength);
+    memcpy(path + stemLength, ending, endingLength + 1);
     free(app.helpFilePath);
     app.helpFilePath = path;
 }

@@ -27,8 +27,8 @@
 #define IDS_SETTINGS_CAPTION 112
 #define IDS_CANNOT_CREATE_KEY 113
 #define IDS_CANNOT_WRITE_VALUE 114
-// The help file of the resources' language, beside the program.
-#define IDS_HELP_FILE 115
+// The help file of the resources' language: the ending of its name.
+#define IDS_HELP_FILE_ENDING 115
 
 #define IDI_TOOL 128
 #define IDCUR_HELP 30977

@@ -177,7 +177,7 @@ const TableText kStringTable[] = {
     {112, "Lumora 環境設定"},
     {113, "指定されたレジストリキーを作成できませんでした。"},
     {114, "指定されたレジストリキーに値を書き込むことができませんでした。"},
-    {115, "LUMCFG.HLP"},
+    {115, ".HLP"},
 };
 
 enum : UINT { kCursor = 1, kBitmap, kIcon, kDialog = 5, kString, kGroupCursor = 12 };
@@ -1141,8 +1141,8 @@ TEST_F(ProgramTest, EnglishToolTextsNameItsCaptionAndHelpFile) {
     const Template settings = TemplateReader(RawResourceIn(RT_DIALOG, 102, kEnglish)).Read();
     ASSERT_EQ(1u, english.count(IDS_SETTINGS_CAPTION));
     EXPECT_EQ(settings.title, english.at(IDS_SETTINGS_CAPTION)) << "the warning box's caption";
-    ASSERT_EQ(1u, english.count(IDS_HELP_FILE));
-    EXPECT_EQ(u"LUMCFG_E.HLP", english.at(IDS_HELP_FILE));
+    ASSERT_EQ(1u, english.count(IDS_HELP_FILE_ENDING));
+    EXPECT_EQ(u"_E.HLP", english.at(IDS_HELP_FILE_ENDING));
 }
 
 // The version functions query a writable copy of the block.
