@@ -4,13 +4,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/runtime/string_resource.h"
+#include "resources/resource_ids.h"
+
 namespace {
 
 const char deviceKeyName[256] = "Bt848";
 
-const char kCaption[] = "Lumora 環境設定";
-const char kCannotCreate[] = "指定されたレジストリキーを作成できませんでした。";
-const char kCannotWrite[] = "指定されたレジストリキーに値を書き込むことができませんでした。";
+// The warning's texts come from the string table, in the user's language.
+void ShowSettingsErrorFor(UINT textId) {
+    char text[256];
+    LoadStringResource(textId, text, sizeof text);
+    ShowSettingsError(nullptr, text);
+}
 
 void FormKeyPath(char (&path)[256], const char* name) {
     snprintf(path, sizeof path, "%s\\%s", deviceKeyName, name);
@@ -93,19 +99,21 @@ BOOL WriteSetting(const char* name, int value) {
         if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path, 0, emptyClass, REG_OPTION_NON_VOLATILE,
                             KEY_WRITE, nullptr, &key.key, &disposition) != ERROR_SUCCESS) {
             key.key = nullptr;
-            ShowSettingsError(nullptr, kCannotCreate);
+            ShowSettingsErrorFor(IDS_CANNOT_CREATE_KEY);
             return FALSE;
         }
     }
     if (settings_store_internal::setValue(key.key, nullptr, 0, REG_SZ,
                                           reinterpret_cast<const BYTE*>(text),
                                           static_cast<DWORD>(strlen(text) + 1)) != ERROR_SUCCESS) {
-        ShowSettingsError(nullptr, kCannotWrite);
+        ShowSettingsErrorFor(IDS_CANNOT_WRITE_VALUE);
         return FALSE;
     }
     return TRUE;
 }
 
 int ShowSettingsError(HWND owner, const char* text) {
-    return MessageBoxA(owner, text, kCaption, MB_ICONWARNING);
+    char caption[64];
+    LoadStringResource(IDS_SETTINGS_CAPTION, caption, sizeof caption);
+    return MessageBoxA(owner, text, caption, MB_ICONWARNING);
 }

@@ -22,6 +22,14 @@
 #define IDM_ABOUT 0x0010
 #define IDS_ABOUT 101
 
+// The tool's texts beside its dialogs, in a string block of their own.
+// The settings warning box: its caption and its two messages.
+#define IDS_SETTINGS_CAPTION 112
+#define IDS_CANNOT_CREATE_KEY 113
+#define IDS_CANNOT_WRITE_VALUE 114
+// The help file of the resources' language: the ending of its name.
+#define IDS_HELP_FILE_ENDING 115
+
 #define IDI_TOOL 128
 #define IDCUR_HELP 30977
 // The three-dimensional look's glyph grid; the look loads it by this id.

@@ -5,7 +5,9 @@
 # private Xvfb display: a screenshot is saved next to the build and the
 # dialog is closed with Cancel (Escape), so nothing is written.
 # LUM_WINDOWS_VERSION=nt351 (or win31, win95, ...) makes Wine report that
-# Windows version to LUMCFG.EXE alone for the run.
+# Windows version to LUMCFG.EXE alone for the run. LUM_LANG=en runs it as on
+# an English system (locale en_US.UTF-8, code page 1252): the tool then shows
+# its English resources and help.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUM_BUILD_DIR:-$root/build}
@@ -13,12 +15,22 @@ bash "$root/scripts/setup.sh"
 LUM_BUILD_DIR=$build bash "$root/scripts/build.sh" --target LUMCFG >/dev/null
 . "$root/scripts/testbed.sh"
 
+# The tool's own locale, set after the test bed has started under Japanese.
+tool_locale() {
+  case "${LUM_LANG:-ja}" in
+    ja) ;;
+    en) export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 ;;
+    *) echo "LUM_LANG must be ja or en" >&2; exit 2 ;;
+  esac
+}
+
 if [ -n "${DISPLAY:-}" ] && [ "${LUM_XVFB:-0}" != 1 ]; then
   user_display=$DISPLAY
   trap testbed_stop EXIT
   testbed_start "$build"
   # The prefix is ready; the program itself goes to the user's display.
   export DISPLAY=$user_display
+  tool_locale
   echo "Running LUMCFG.EXE under Wine on display $DISPLAY; close the dialog to end."
   rc=0
   wine "$build/LUMCFG.EXE" </dev/null >"$build/lumcfg.log" 2>&1 || rc=$?
@@ -44,7 +56,12 @@ clear_version() {
 trap clear_version EXIT
 testbed_start "$build"
 set_version
-shot="$build/lumcfg-dialog${LUM_WINDOWS_VERSION:+-$LUM_WINDOWS_VERSION}.png"
+tool_locale
+suffix=${LUM_WINDOWS_VERSION:+-$LUM_WINDOWS_VERSION}
+if [ "${LUM_LANG:-ja}" = en ]; then
+  suffix="$suffix-en"
+fi
+shot="$build/lumcfg-dialog$suffix.png"
 echo "No display: running LUMCFG.EXE on a private Xvfb display ($DISPLAY)."
 # Wine draws the frame and caption itself (the prefix has no window manager).
 # Starts the tool and waits until its dialog is on the screen: many colors

@@ -21,18 +21,22 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Wine picks its ANSI code page from the locale: ja_JP.UTF-8 gives code page 932.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  if [ -f /etc/locale.gen ]; then
-    $SUDO sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-    $SUDO locale-gen >/dev/null
-  else
-    $SUDO localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+# Wine picks its ANSI code page from the locale: ja_JP.UTF-8 gives code page
+# 932 (the tool's home), en_US.UTF-8 gives 1252 (the English-language runs).
+for lum_locale in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qix "$lum_locale.utf8"; then
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    if [ -f /etc/locale.gen ]; then
+      $SUDO sed -i "s/^# *$lum_locale.UTF-8 UTF-8/$lum_locale.UTF-8 UTF-8/" /etc/locale.gen
+      grep -q "^$lum_locale.UTF-8 UTF-8" /etc/locale.gen ||
+        echo "$lum_locale.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+      $SUDO locale-gen >/dev/null
+    else
+      $SUDO localedef -i "$lum_locale" -f UTF-8 "$lum_locale.UTF-8"
+    fi
   fi
-fi
+done
 
 # Some virtual machines (this project's among them) boot with the kernel's
 # 32-bit compatibility mode switched off: no i386 ELF binary, Wine's loader

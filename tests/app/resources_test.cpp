@@ -1,7 +1,10 @@
 // The built program's resources, read from LUMCFG.EXE loaded as a data file:
 // the catalogue, the string table as the tool loads it (Shift-JIS), the dialog
-// templates field by field, the images and the version block.
+// templates field by field, the images and the version block; and the English
+// set beside the Japanese one, twin by twin.
 #include "settings_test_support.h"
+
+#include "resources/resource_ids.h"
 
 #include <cstring>
 #include <map>
@@ -171,30 +174,39 @@ const TableText kStringTable[] = {
     {0xF1B6, "%1 は予期しないｵﾌﾞｼﾞｪｸﾄを含んでいます。"},
     {0xF1B7, "%1 は不正なｽｷｰﾏを含んでいます。"},
     {0xF1C0, "ﾋﾟｸｾﾙ"},
+    {112, "Lumora 環境設定"},
+    {113, "指定されたレジストリキーを作成できませんでした。"},
+    {114, "指定されたレジストリキーに値を書き込むことができませんでした。"},
+    {115, ".HLP"},
 };
 
-TEST_F(ProgramTest, HoldsTheListedResourcesAllInJapanese) {
+enum : UINT { kCursor = 1, kBitmap, kIcon, kDialog = 5, kString, kGroupCursor = 12 };
+enum : UINT { kGroupIcon = 14, kVersion = 16 };
+constexpr WORD kJapanese = 0x0411;
+constexpr WORD kEnglish = 0x0409;
+
+// Every listed resource is Japanese; the dialogs, strings and version block
+// are English too. The images exist once: the loader falls back to them.
+TEST_F(ProgramTest, HoldsTheListedResourcesInJapaneseAndTheirTextsInEnglish) {
     std::map<ResourceKey, std::set<WORD>> found;
     EnumResourceTypesA(Program(), AddType, reinterpret_cast<LONG_PTR>(&found));
 
-    enum : UINT { kCursor = 1, kBitmap, kIcon, kDialog = 5, kString, kGroupCursor = 12 };
-    enum : UINT { kGroupIcon = 14, kVersion = 16 };
-    std::set<ResourceKey> expected = {
-        {kDialog, 100},    {kDialog, 102},   {kDialog, 129},   {kDialog, 30721},
-        {kGroupIcon, 128}, {kIcon, 1},       {kIcon, 2},       {kGroupCursor, 30977},
-        {kCursor, 3},      {kCursor, 4},     {kBitmap, 26567}, {kBitmap, 30994},
-        {kBitmap, 30995},  {kBitmap, 30996}, {kVersion, 1},
+    std::map<ResourceKey, std::set<WORD>> expected = {
+        {{kGroupIcon, 128}, {kJapanese}}, {{kIcon, 1}, {kJapanese}},
+        {{kIcon, 2}, {kJapanese}},        {{kGroupCursor, 30977}, {kJapanese}},
+        {{kCursor, 3}, {kJapanese}},      {{kCursor, 4}, {kJapanese}},
+        {{kBitmap, 26567}, {kJapanese}},  {{kBitmap, 30994}, {kJapanese}},
+        {{kBitmap, 30995}, {kJapanese}},  {{kBitmap, 30996}, {kJapanese}},
     };
+    for (UINT dialog : {100, 102, 129, 30721}) {
+        expected[{kDialog, dialog}] = {kJapanese, kEnglish};
+    }
+    expected[{kVersion, 1}] = {kJapanese, kEnglish};
     for (const TableText& text : kStringTable) {
-        expected.insert({kString, text.id / 16 + 1}); // strings come in blocks of 16
+        // Strings come in blocks of 16.
+        expected[{kString, text.id / 16 + 1}] = {kJapanese, kEnglish};
     }
-    std::set<ResourceKey> present;
-    for (const auto& [key, languages] : found) {
-        present.insert(key);
-        EXPECT_EQ(std::set<WORD>{0x0411}, languages)
-            << "type " << key.first << " id " << key.second;
-    }
-    EXPECT_EQ(expected, present);
+    EXPECT_EQ(expected, found);
 }
 
 std::string LoadedText(UINT id) {
@@ -231,8 +243,8 @@ TEST_F(ProgramTest, NoStringsBesideTheListedOnes) {
             EXPECT_EQ("", LoadedText(id)) << "string " << id;
         }
     }
-    for (UINT id = 96; id < 112; ++id) {
-        if (id != 101) {
+    for (UINT id = 96; id < 128; ++id) {
+        if (listed.count(id) == 0) {
             EXPECT_EQ("", LoadedText(id)) << "string " << id;
         }
     }
@@ -978,6 +990,203 @@ TEST_F(VersionTest, NoticeNamesTheMakerAsTheAboutBoxDoes) {
     EXPECT_FALSE(maker.empty());
     EXPECT_NE(std::string::npos, notice.find(maker));
     EXPECT_EQ(Utf8(kNotice), notice);
+}
+
+// ---- The English set: the same layouts, English texts.
+
+Bytes RawResourceIn(LPCSTR type, UINT id, WORD language) {
+    HRSRC found = FindResourceExA(Program(), type, MAKEINTRESOURCEA(id), language);
+    if (found == nullptr) {
+        return {};
+    }
+    return {static_cast<const BYTE*>(LockResource(LoadResource(Program(), found))),
+            SizeofResource(Program(), found)};
+}
+
+// Code page 1252 shows it on every Western system, and it needs no font of
+// another script.
+bool IsPlainText(const std::u16string& text) {
+    for (char16_t c : text) {
+        if ((c < 0x20 || c > 0x7E) && c != u'\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+class EnglishDialogTest : public ProgramTest, public testing::WithParamInterface<UINT> {};
+
+TEST_P(EnglishDialogTest, HasItsJapaneseTwinsLayoutWithEnglishTexts) {
+    const Bytes japaneseBytes = RawResourceIn(RT_DIALOG, GetParam(), kJapanese);
+    const Bytes englishBytes = RawResourceIn(RT_DIALOG, GetParam(), kEnglish);
+    ASSERT_NE(nullptr, japaneseBytes.data);
+    ASSERT_NE(nullptr, englishBytes.data);
+    const Template japanese = TemplateReader(japaneseBytes).Read();
+    const Template english = TemplateReader(englishBytes).Read();
+    ASSERT_FALSE(english.overrun);
+    EXPECT_EQ(englishBytes.size, english.end);
+
+    EXPECT_EQ(japanese.extended, english.extended);
+    EXPECT_EQ(japanese.version, english.version);
+    EXPECT_EQ(japanese.helpId, english.helpId);
+    EXPECT_EQ(japanese.style, english.style);
+    EXPECT_EQ(japanese.exStyle, english.exStyle);
+    EXPECT_EQ(japanese.x, english.x);
+    EXPECT_EQ(japanese.y, english.y);
+    EXPECT_EQ(japanese.cx, english.cx);
+    EXPECT_EQ(japanese.cy, english.cy);
+    EXPECT_EQ(japanese.menu, english.menu);
+    EXPECT_EQ(japanese.windowClass, english.windowClass);
+    EXPECT_FALSE(english.title.empty());
+    EXPECT_TRUE(IsPlainText(english.title)) << Utf8(english.title);
+    EXPECT_EQ(8, english.pointSize);
+    EXPECT_EQ(u"MS Sans Serif", english.face);
+    EXPECT_EQ(japanese.weight, english.weight);
+    EXPECT_EQ(japanese.italic, english.italic);
+    EXPECT_EQ(japanese.charSet, english.charSet);
+
+    ASSERT_EQ(japanese.items.size(), english.items.size());
+    for (size_t i = 0; i < english.items.size(); ++i) {
+        SCOPED_TRACE("item " + std::to_string(i));
+        const Item& twin = japanese.items[i];
+        const Item& item = english.items[i];
+        EXPECT_EQ(twin.id, item.id);
+        EXPECT_EQ(twin.windowClass, item.windowClass);
+        EXPECT_EQ(twin.x, item.x);
+        EXPECT_EQ(twin.y, item.y);
+        EXPECT_EQ(twin.cx, item.cx);
+        EXPECT_EQ(twin.cy, item.cy);
+        EXPECT_EQ(twin.style, item.style);
+        EXPECT_EQ(twin.exStyle, item.exStyle);
+        EXPECT_EQ(twin.helpId, item.helpId);
+        EXPECT_EQ(twin.creationBytes, item.creationBytes);
+        // An icon stays the same icon; a text is translated, an empty one stays empty.
+        ASSERT_EQ(twin.title.isOrdinal, item.title.isOrdinal);
+        if (item.title.isOrdinal) {
+            EXPECT_EQ(twin.title, item.title);
+        } else {
+            EXPECT_EQ(twin.title.text.empty(), item.title.text.empty()) << Utf8(item.title.text);
+            EXPECT_TRUE(IsPlainText(item.title.text)) << Utf8(item.title.text);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Templates, EnglishDialogTest, testing::Values(100u, 102u, 129u, 30721u));
+
+// The texts of one string block in one language, by id.
+std::map<UINT, std::u16string> StringBlock(UINT block, WORD language) {
+    const Bytes bytes = RawResourceIn(RT_STRING, block, language);
+    std::map<UINT, std::u16string> texts;
+    size_t pos = 0;
+    for (UINT i = 0; i < 16; ++i) {
+        WORD length = 0;
+        if (pos + 2 > bytes.size) {
+            ADD_FAILURE() << "block " << block << " ends before its 16 texts";
+            break;
+        }
+        std::memcpy(&length, bytes.data + pos, 2);
+        pos += 2;
+        if (pos + 2 * size_t{length} > bytes.size) {
+            ADD_FAILURE() << "block " << block << " text " << i << " runs past the block";
+            break;
+        }
+        if (length != 0) {
+            std::u16string& text = texts[(block - 1) * 16 + i];
+            text.resize(length);
+            std::memcpy(text.data(), bytes.data + pos, 2 * size_t{length});
+        }
+        pos += 2 * size_t{length};
+    }
+    return texts;
+}
+
+// What a text hands to formatting, in order: %1, %2, %s.
+std::string Placeholders(const std::u16string& text) {
+    std::string found;
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == u'%') {
+            found += '%';
+            found += static_cast<char>(text[i + 1]);
+            ++i;
+        }
+    }
+    return found;
+}
+
+TEST_F(ProgramTest, EveryStringHasAnEnglishTextWithTheSamePlaceholders) {
+    std::set<UINT> blocks;
+    for (const TableText& text : kStringTable) {
+        blocks.insert(text.id / 16 + 1);
+    }
+    for (UINT block : blocks) {
+        const auto japanese = StringBlock(block, kJapanese);
+        const auto english = StringBlock(block, kEnglish);
+        std::set<UINT> japaneseIds, englishIds;
+        for (const auto& [id, text] : japanese) {
+            japaneseIds.insert(id);
+        }
+        for (const auto& [id, text] : english) {
+            englishIds.insert(id);
+            EXPECT_TRUE(IsPlainText(text)) << "string " << id << ": " << Utf8(text);
+            if (japanese.count(id) != 0) {
+                EXPECT_EQ(Placeholders(japanese.at(id)), Placeholders(text)) << "string " << id;
+            }
+        }
+        EXPECT_EQ(japaneseIds, englishIds) << "block " << block;
+    }
+}
+
+TEST_F(ProgramTest, EnglishToolTextsNameItsCaptionAndHelpFile) {
+    const auto english = StringBlock(IDS_SETTINGS_CAPTION / 16 + 1, kEnglish);
+    const Template settings = TemplateReader(RawResourceIn(RT_DIALOG, 102, kEnglish)).Read();
+    ASSERT_EQ(1u, english.count(IDS_SETTINGS_CAPTION));
+    EXPECT_EQ(settings.title, english.at(IDS_SETTINGS_CAPTION)) << "the warning box's caption";
+    ASSERT_EQ(1u, english.count(IDS_HELP_FILE_ENDING));
+    EXPECT_EQ(u"_E.HLP", english.at(IDS_HELP_FILE_ENDING));
+}
+
+// The version functions query a writable copy of the block.
+std::vector<BYTE> VersionBlock(WORD language) {
+    const Bytes raw = RawResourceIn(RT_VERSION, 1, language);
+    std::vector<BYTE> block(raw.data, raw.data + raw.size);
+    block.resize(2 * block.size() + 4);
+    return block;
+}
+
+std::u16string VersionText(std::vector<BYTE>& block, const wchar_t* table, const wchar_t* key) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\") + table + L"\\" + key;
+    if (!VerQueryValueW(block.data(), path.c_str(), &value, &length)) {
+        return u"(none)";
+    }
+    return static_cast<const char16_t*>(value);
+}
+
+TEST_F(ProgramTest, EnglishVersionBlockDiffersOnlyInLanguageAndDescription) {
+    std::vector<BYTE> japanese = VersionBlock(kJapanese);
+    std::vector<BYTE> english = VersionBlock(kEnglish);
+    ASSERT_FALSE(english.empty());
+    void* fixedJapanese = nullptr;
+    void* fixedEnglish = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(japanese.data(), L"\\", &fixedJapanese, &length));
+    ASSERT_TRUE(VerQueryValueW(english.data(), L"\\", &fixedEnglish, &length));
+    EXPECT_EQ(0, std::memcmp(fixedJapanese, fixedEnglish, sizeof(VS_FIXEDFILEINFO)));
+
+    void* translation = nullptr;
+    ASSERT_TRUE(
+        VerQueryValueW(english.data(), L"\\VarFileInfo\\Translation", &translation, &length));
+    ASSERT_EQ(4u, length);
+    EXPECT_EQ(0x0409, static_cast<const WORD*>(translation)[0]);
+    EXPECT_EQ(0x04B0, static_cast<const WORD*>(translation)[1]);
+
+    for (const wchar_t* key : {L"CompanyName", L"FileVersion", L"InternalName", L"LegalCopyright",
+                               L"OriginalFilename", L"ProductName", L"ProductVersion"}) {
+        EXPECT_EQ(VersionText(japanese, L"041104b0", key), VersionText(english, L"040904b0", key))
+            << Utf8(std::u16string(reinterpret_cast<const char16_t*>(key)));
+    }
+    EXPECT_EQ(u"Lumora Settings", VersionText(english, L"040904b0", L"FileDescription"));
 }
 
 } // namespace

@@ -118,6 +118,9 @@ void Answer(DWORD driver) {
     case e2eprobe::kReadSystemVersion:
         block.systemVersion = GetVersion();
         break;
+    case e2eprobe::kReadCodePage:
+        block.codePage = GetACP();
+        break;
     default:
         break;
     }

@@ -17,7 +17,8 @@ enum Request : LONG {
     kReadSystemMenu = 1,
     kReadIcons = 2,
     kReadMessageBoxIcon = 3,
-    kReadSystemVersion = 4
+    kReadSystemVersion = 4,
+    kReadCodePage = 5
 };
 
 inline constexpr int kMaxItems = 40;
@@ -57,6 +58,7 @@ struct Block {
     UINT_PTR shownIcon;
     UINT_PTR warningIcon;
     DWORD systemVersion;
+    UINT codePage;
 };
 
 inline void BlockName(DWORD driver, wchar_t (&name)[64]) {

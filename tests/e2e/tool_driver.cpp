@@ -4,8 +4,6 @@ namespace e2e {
 
 namespace {
 
-constexpr wchar_t kSettingsCaption[] = L"Lumora 環境設定";
-
 bool HasClass(HWND window, const wchar_t* name) {
     wchar_t className[64] = L"";
     GetClassNameW(window, className, 64);
@@ -48,6 +46,61 @@ INPUT MouseInput(DWORD flags, LONG x = 0, LONG y = 0) {
 // The normalized coordinate that the system maps back to exactly this pixel.
 LONG Normalized(LONG pixel, int extent) {
     return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + extent - 1) / extent);
+}
+
+constexpr wchar_t kEngineClass[] = L"MS_WINHELP";
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    return name;
+}
+
+BOOL CALLBACK CollectEngine(HWND window, LPARAM data) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() && IsWindowVisible(window) &&
+        ClassOf(window) == kEngineClass) {
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    }
+    return TRUE;
+}
+
+// The engine's rich text control answers a text request from another
+// process with nothing; copied to the clipboard, its text comes whole.
+std::wstring RichText(HWND control) {
+    DWORD_PTR result = 0;
+    if (!OpenClipboard(nullptr)) {
+        return std::wstring();
+    }
+    EmptyClipboard();
+    CloseClipboard();
+    SendMessageTimeoutW(control, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kStepTimeout, &result);
+    SendMessageTimeoutW(control, WM_COPY, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout, &result);
+    SendMessageTimeoutW(control, EM_SETSEL, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout, &result);
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+                text = chars;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM data) {
+    std::wstring text = ClassOf(child).find(L"RichEdit") == 0 ? RichText(child) : TextOf(child);
+    if (!text.empty()) {
+        *reinterpret_cast<std::wstring*>(data) += text + L"\n";
+    }
+    return TRUE;
+}
+
+bool Contains(const std::wstring& text, const std::wstring& part) {
+    return text.find(part) != std::wstring::npos;
 }
 
 } // namespace
@@ -112,7 +165,7 @@ HWND ToolRun::WaitForDialog() {
     HWND dialog = nullptr;
     WaitUntil(
         [&] {
-            dialog = FindDialog(processId, kSettingsCaption, true);
+            dialog = FindDialog(processId, settingsCaption, true);
             return dialog != nullptr || !Running();
         },
         kStartTimeout);
@@ -363,6 +416,66 @@ DWORD ToolTest::ExitCode() {
     DWORD code = 0xFFFFFFFF;
     EXPECT_TRUE(tool.WaitForExit(&code)) << "the tool did not end";
     return code;
+}
+
+std::vector<HWND> HelpEngineWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(&CollectEngine, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::wstring DescendantTexts(HWND window) {
+    std::wstring texts;
+    EnumChildWindows(window, &CollectText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+void HelpEngineCase::TearDown() {
+    EndEngine();
+    ToolTest::TearDown();
+}
+
+void HelpEngineCase::EndEngine() {
+    if (engineProcess == 0) {
+        return;
+    }
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, engineProcess));
+    engineProcess = 0;
+    if (process != nullptr) {
+        TerminateProcess(process.get(), 0);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), kStepTimeout));
+    }
+}
+
+void HelpEngineCase::ExpectTopicFor(HWND window, const std::wstring& fileTitle,
+                                    const std::wstring& title, const std::wstring& phrase) {
+    ASSERT_TRUE(HelpEngineWindows().empty()) << "an engine is already running";
+    ASSERT_TRUE(MakeActive(window, tool.threadId));
+    PressKey(VK_F1);
+    HWND engine = nullptr;
+    std::wstring texts;
+    const bool shown = WaitUntil(
+        [&] {
+            std::vector<HWND> windows = HelpEngineWindows();
+            engine = windows.empty() ? nullptr : windows.front();
+            if (engine == nullptr) {
+                return false;
+            }
+            if (engineProcess == 0) {
+                GetWindowThreadProcessId(engine, &engineProcess);
+            }
+            texts = DescendantTexts(engine);
+            return TextOf(engine) == fileTitle && Contains(texts, title) && Contains(texts, phrase);
+        },
+        kStartTimeout);
+    ASSERT_NE(nullptr, engine) << "the help engine did not start";
+    EXPECT_NE(tool.processId, engineProcess);
+    EXPECT_TRUE(shown) << "caption: " << testing::PrintToString(TextOf(engine))
+                       << "\ntext: " << testing::PrintToString(texts);
+    // The topic's title is the first thing the engine shows of it.
+    EXPECT_EQ(0u, texts.find(title)) << testing::PrintToString(texts);
+    EndEngine();
+    EXPECT_TRUE(WaitUntil([] { return HelpEngineWindows().empty(); }));
 }
 
 ToolProbe::ToolProbe(DWORD toolThread) {

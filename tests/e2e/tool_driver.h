@@ -55,6 +55,8 @@ public:
 
     DWORD processId = 0;
     DWORD threadId = 0;
+    // The settings dialog's caption in the language of the tool's resources.
+    std::wstring settingsCaption = L"Lumora 環境設定";
 
 private:
     UniqueHandle process;
@@ -121,6 +123,25 @@ protected:
     DWORD ExitCode();
 
     ToolRun tool;
+};
+
+// The system's real help engine (not a stand-in of the driver's): its shown
+// windows, and the texts of a window's descendants, where it shows a topic.
+std::vector<HWND> HelpEngineWindows();
+std::wstring DescendantTexts(HWND window);
+
+// A case in which F1 starts the real help engine; the engine is ended after
+// each look, by its process id, and at the end of the case.
+class HelpEngineCase : public ToolTest {
+protected:
+    void TearDown() override;
+    void EndEngine();
+    // F1 in `window` brings up the engine with the file's title and a topic
+    // that starts with `title` and says `phrase`; then the engine is ended.
+    void ExpectTopicFor(HWND window, const std::wstring& fileTitle, const std::wstring& title,
+                        const std::wstring& phrase);
+
+    DWORD engineProcess = 0;
 };
 
 // The system version Wine reports to LUMCFG.EXE alone (Wine's name for it,

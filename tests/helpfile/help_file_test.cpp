@@ -1,6 +1,6 @@
-// The help file the build writes beside LUMCFG.EXE, read back: its parts,
-// the three dialog contexts and their topics; and copies spoilt in memory,
-// which the reader must refuse.
+// The help files the build writes beside LUMCFG.EXE, read back: their parts,
+// the three dialog contexts and their topics in Japanese and in English; and
+// copies spoilt in memory, which the reader must refuse.
 #include <windows.h>
 
 #include <algorithm>
@@ -40,9 +40,9 @@ std::wstring FromCp932(const std::string& text) {
     return wide;
 }
 
-std::vector<uint8_t> ReadWrittenFile() {
+std::vector<uint8_t> ReadWrittenFile(const char* hostPath = LUM_HELP_FILE_PATH) {
     // The build names it by its host path; Wine reaches it through drive Z:.
-    std::string path = std::string("Z:") + LUM_HELP_FILE_PATH;
+    std::string path = std::string("Z:") + hostPath;
     for (char& c : path) {
         c = c == '/' ? '\\' : c;
     }
@@ -214,6 +214,54 @@ TEST_F(HelpFileTest, MissingTopicIsRefused) {
         }
     }
     EXPECT_NE(std::string::npos, Refusal(copy).find("map number 0x20081 points at no topic"));
+}
+
+// The English file: the same contexts and context names, English texts in
+// code page 1252, and the labels of the English settings dialog.
+class EnglishHelpFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        const std::vector<uint8_t> bytes = ReadWrittenFile(LUM_HELP_FILE_EN_PATH);
+        ASSERT_FALSE(bytes.empty()) << "no help file at " << LUM_HELP_FILE_EN_PATH;
+        std::string error;
+        ASSERT_TRUE(helpfile::Parse(bytes, &file, &error)) << error;
+    }
+
+    const helpfile::Topic& TopicOf(int32_t context) const {
+        static const helpfile::Topic none;
+        auto entry = file.contextMap.find(context);
+        const helpfile::Topic* topic =
+            entry == file.contextMap.end() ? nullptr : file.TopicAt(entry->second);
+        return topic != nullptr ? *topic : none;
+    }
+
+    HelpFile file;
+};
+
+TEST_F(EnglishHelpFileTest, EachDialogContextOpensItsEnglishTopic) {
+    EXPECT_EQ("Lumora Settings Help", file.system.title);
+    EXPECT_EQ(0x0409, file.system.locale);
+    EXPECT_EQ(0, file.system.charset);
+    EXPECT_EQ(TopicOf(kSettingsContext).offset, file.system.contents);
+
+    ASSERT_EQ(3u, file.topics.size());
+    EXPECT_EQ("Lumora Settings", TopicOf(kSettingsContext).title);
+    EXPECT_EQ("About Lumora Settings", TopicOf(kAboutContext).title);
+    EXPECT_EQ("Help Dialog", TopicOf(kHelpContext).title);
+    const std::string& settings = TopicOf(kSettingsContext).text;
+    for (const char* control :
+         {"[Use overlay display]", "[Do not use overlay display]", "[Do not use overlay surface]",
+          "[OK]", "[Cancel]", "[Help]", "[About Lumora Settings...]"}) {
+        EXPECT_NE(std::string::npos, settings.find(control)) << control;
+    }
+    for (const char* name : {"IDH_SETTINGS", "IDH_ABOUT", "IDH_HELP_DIALOG"}) {
+        EXPECT_EQ(1u, file.contextHashes.count(helpfile::ContextHash(name))) << name;
+    }
+    for (const helpfile::Topic& topic : file.topics) {
+        for (unsigned char c : topic.title + topic.text) {
+            EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << topic.title << ": " << int(c);
+        }
+    }
 }
 
 } // namespace
