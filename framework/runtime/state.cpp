@@ -41,6 +41,10 @@ ThreadState* GetThreadState() {
     return threadStateHolder.Get();
 }
 
+ThreadState* PeekThreadState() {
+    return threadStateHolder.Peek();
+}
+
 WindowState* GetWindowState() {
     return windowStateHolder.Get();
 }

@@ -58,6 +58,30 @@ public:
     BaseModuleState() : ModuleState(TRUE) {}
 };
 
+// One slot of a thread's message-map lookup cache. The windows layer gives
+// the two pointers their types (a map entry, a map).
+constexpr int kMapLookupSlots = 512; // a power of two: the index is masked
+
+struct MapLookupSlot {
+    UINT message;
+    const void* entry;
+    const void* map;
+};
+static_assert(sizeof(MapLookupSlot) == 12, "three 32-bit fields");
+
+// A permanent window object found by its handle (null: the handle has none).
+struct WindowLookupSlot {
+    HWND handle;
+    CWnd* object;
+};
+
+// A foreign top-level window under the activation procedure, and the
+// procedure it had before.
+struct ForeignProcSlot {
+    HWND window;
+    WNDPROC previous;
+};
+
 class ThreadState : public CNoTrackObject {
 public:
     ThreadState();
@@ -80,6 +104,15 @@ public:
     int lastHitCode = -1;
     int lastStatus = -1;
     void* lastStatusBar = nullptr;
+    // Added behind the fields above so that their offsets stay. Message
+    // maps are constant, so each thread may keep its own answers: no lock.
+    MapLookupSlot mapLookups[kMapLookupSlots] = {};
+    // Emptied whenever this thread's window table changes. Slot 0 holds the
+    // window procedure's own lookup, slot 1 everybody else's.
+    WindowLookupSlot windowLookups[2] = {};
+    // Read instead of the window property on every message; a window that
+    // finds no room here is still served by its property.
+    ForeignProcSlot foreignProcs[8] = {};
 };
 
 class WindowState : public CNoTrackObject {
@@ -127,6 +160,8 @@ struct DisplayData {
 ModuleState* GetModuleState();
 ModuleThreadState* GetModuleThreadState();
 ThreadState* GetThreadState();
+// This thread's record, or null when it has none (yet, or any more).
+ThreadState* PeekThreadState();
 WindowState* GetWindowState();
 DisplayData& GetDisplayData();
 

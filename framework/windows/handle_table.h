@@ -36,6 +36,10 @@ public:
 
 private:
     void WriteHandle(CObject* wrapper, HANDLE handle) const;
+    // Every change that could alter a permanent answer (and the deletion of
+    // temporaries) comes through here: answers kept outside the table must
+    // not outlive it.
+    void Changed() const;
 };
 
 // The table held in `slot`, made on request for wrappers of `wrapperClass`;
@@ -49,6 +53,16 @@ CHandleTable* GetMenuTable(BOOL create);
 CHandleTable* GetDcTable(BOOL create);
 CHandleTable* GetGdiObjectTable(BOOL create);
 CHandleTable* GetImageListTable(BOOL create);
+
+class CWnd;
+class ThreadState;
+
+// Which window lookup slot of the thread state an answer goes to.
+enum class WindowLookupUse { WindowProcedure = 0, Other = 1 };
+
+// The permanent object bound to `window` in this thread's window table, or
+// null; repeated questions are answered from the thread state.
+CWnd* FindPermanentWindow(ThreadState* state, HWND window, WindowLookupUse use);
 
 // Deletes the temporaries of every table: GDI objects, device contexts,
 // menus, windows, image lists.

@@ -88,6 +88,7 @@ HWND CWnd::Unbind() {
         windowHandle = nullptr;
     }
     controlSite = nullptr;
+    deliveringState = nullptr;
     return old;
 }
 
@@ -96,8 +97,7 @@ CWnd* CWnd::ObjectFor(HWND handle) {
 }
 
 CWnd* CWnd::PermanentObjectFor(HWND handle) {
-    CHandleTable* table = GetWindowTable(FALSE);
-    return table != nullptr ? static_cast<CWnd*>(table->FindPermanent(handle)) : nullptr;
+    return FindPermanentWindow(GetThreadState(), handle, WindowLookupUse::Other);
 }
 
 CWnd* CWnd::GetOwnerObject() const {

@@ -7,6 +7,7 @@
 
 class CDC;
 class CMenu;
+class ThreadState;
 
 // Window state bits owned by the modal run.
 constexpr DWORD WND_IN_MODAL_LOOP = 0x08;
@@ -150,6 +151,13 @@ public:
     void* dropTarget = nullptr;
     void* controlContainer = nullptr;
     void* controlSite = nullptr;
+    // The delivering thread's state while the delivery step runs this
+    // object's handlers: the map lookup then needs no second fetch of it.
+    ThreadState* deliveringState = nullptr;
+
+protected:
+    // The state the map lookup uses: the delivery's, or else this thread's.
+    ThreadState* DispatchState() const;
 };
 
 // The four z-order values, as window objects for positioning calls.
