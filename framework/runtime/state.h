@@ -69,6 +69,8 @@ struct MapLookupSlot {
 };
 static_assert(sizeof(MapLookupSlot) == 12, "three 32-bit fields");
 
+constexpr int kWindowLookupSlots = 128; // a power of two: the index is masked
+
 // A permanent window object found by its handle (null: the handle has none).
 struct WindowLookupSlot {
     HWND handle;
@@ -107,9 +109,9 @@ public:
     // Added behind the fields above so that their offsets stay. Message
     // maps are constant, so each thread may keep its own answers: no lock.
     MapLookupSlot mapLookups[kMapLookupSlots] = {};
-    // Emptied whenever this thread's window table changes. Slot 0 holds the
-    // window procedure's own lookup, slot 1 everybody else's.
-    WindowLookupSlot windowLookups[2] = {};
+    // Direct-mapped by handle, emptied whenever this thread's window table
+    // changes: a dialog and its controls fit many times over.
+    WindowLookupSlot windowLookups[kWindowLookupSlots] = {};
     // Read instead of the window property on every message; a window that
     // finds no room here is still served by its property.
     ForeignProcSlot foreignProcs[8] = {};

@@ -136,10 +136,6 @@ LRESULT CWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
-ThreadState* CWnd::DispatchState() const {
-    return deliveringState != nullptr ? deliveringState : GetThreadState();
-}
-
 BOOL CWnd::DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     LRESULT value = 0;
     switch (HandleBeforeMap(this, message, wParam, lParam, value)) {
@@ -183,7 +179,7 @@ BOOL CWnd::HandleCommandMessage(WPARAM wParam, LPARAM lParam) {
         if (state->lockoutNotifyWindow == windowHandle) {
             return TRUE;
         }
-        CWnd* child = FindPermanentWindow(state, control, WindowLookupUse::Other);
+        CWnd* child = FindPermanentWindow(state, control);
         if (child != nullptr && child->ChildHandleCurrentMessage(nullptr)) {
             return TRUE;
         }

@@ -108,6 +108,7 @@ void CHandleTable::UnbindPermanent(HANDLE handle) {
 
 void CHandleTable::DeleteTemporaries() {
     POSITION position = temporaryObjects.FirstPosition();
+    const bool any = position != nullptr;
     while (position != nullptr) {
         void* key;
         void* value;
@@ -120,7 +121,11 @@ void CHandleTable::DeleteTemporaries() {
     }
     temporaryObjects.Clear();
     temporaryObjects.SetTableSize(7, FALSE);
-    Changed();
+    // Lookups never keep temporaries; forgetting them all is only prudence,
+    // and idle time comes often.
+    if (any) {
+        Changed();
+    }
 }
 
 namespace {
@@ -170,19 +175,11 @@ CHandleTable* GetGdiObjectTable(BOOL create) {
                           LUM_RUNTIME_CLASS(CGdiObject), &GdiObjectHandleField, 1);
 }
 
-CWnd* FindPermanentWindow(ThreadState* state, HWND window, WindowLookupUse use) {
-    if (window == nullptr) {
-        return nullptr;
-    }
-    for (const WindowLookupSlot& slot : state->windowLookups) {
-        if (slot.handle == window) {
-            return slot.object;
-        }
-    }
+CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window) {
     CHandleTable* table = GetWindowTable(FALSE);
-    auto* object = table != nullptr ? static_cast<CWnd*>(table->FindPermanent(window)) : nullptr;
-    state->windowLookups[static_cast<int>(use)] = {window, object};
-    return object;
+    slot.object = table != nullptr ? static_cast<CWnd*>(table->FindPermanent(window)) : nullptr;
+    slot.handle = window;
+    return slot.object;
 }
 
 void DeleteAllTemporaries() {

@@ -48,7 +48,9 @@ BOOL CWnd::PreviewMessage(MSG* message) {
 
 LRESULT CWnd::CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC proc = superProc != nullptr ? superProc : *SuperProcSlot();
-    if (proc == nullptr) {
+    // The system's default procedure needs no trip through CallWindowProcA,
+    // which under Wine costs several times the call itself.
+    if (proc == nullptr || proc == &DefWindowProcA) {
         return DefWindowProcA(windowHandle, message, wParam, lParam);
     }
     return CallWindowProcA(proc, windowHandle, message, wParam, lParam);
@@ -97,7 +99,7 @@ CWnd* CWnd::ObjectFor(HWND handle) {
 }
 
 CWnd* CWnd::PermanentObjectFor(HWND handle) {
-    return FindPermanentWindow(GetThreadState(), handle, WindowLookupUse::Other);
+    return FindPermanentWindow(GetThreadState(), handle);
 }
 
 CWnd* CWnd::GetOwnerObject() const {

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <windows.h>
+#include "framework/runtime/state.h"
 #include "framework/windows/cmd_target.h"
 
 class CDC;
 class CMenu;
-class ThreadState;
 
 // Window state bits owned by the modal run.
 constexpr DWORD WND_IN_MODAL_LOOP = 0x08;
@@ -157,7 +157,9 @@ public:
 
 protected:
     // The state the map lookup uses: the delivery's, or else this thread's.
-    ThreadState* DispatchState() const;
+    ThreadState* DispatchState() const {
+        return deliveringState != nullptr ? deliveringState : GetThreadState();
+    }
 };
 
 // The four z-order values, as window objects for positioning calls.

@@ -22,32 +22,13 @@ LRESULT ReportCallbackException(CException* e, const MSG* message) {
     return result;
 }
 
-} // namespace
-
-LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_LUM_WNDPROC_PROBE) {
-        return 1;
-    }
-    // Fetched once per message and handed down.
-    ThreadState* state = GetThreadState();
-    CWnd* object = FindPermanentWindow(state, window, WindowLookupUse::WindowProcedure);
-    if (object == nullptr) {
-        // Only reachable when someone else installed this procedure.
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return DeliverToObject(state, object, window, message, wParam, lParam);
-}
-
-WNDPROC GetCommonWindowProc() {
-    return &CommonWindowProc;
-}
-
-LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DeliverToObject(GetThreadState(), object, window, message, wParam, lParam);
-}
-
-LRESULT DeliverToObject(ThreadState* state, CWnd* object, HWND window, UINT message, WPARAM wParam,
-                        LPARAM lParam) {
+// `bound`: the object is the one bound to the window on this thread. Only
+// such an object carries the state while its handlers run: it lives until
+// it is unbound, and unbinding clears the field. Inlined into the common
+// procedure: under an emulator every call and return is dear.
+[[gnu::always_inline]] inline LRESULT DeliverToBound(ThreadState* state, CWnd* object, HWND window,
+                                                     UINT message, WPARAM wParam, LPARAM lParam,
+                                                     bool bound) {
     // Time and position are read when someone asks (CurrentMessage), so
     // only the four fields a delivery sets are kept and put back.
     MSG& current = state->lastSentMessage;
@@ -59,10 +40,6 @@ LRESULT DeliverToObject(ThreadState* state, CWnd* object, HWND window, UINT mess
     current.message = message;
     current.wParam = wParam;
     current.lParam = lParam;
-    // Only an object bound to the window on this thread carries the state:
-    // it lives until it is unbound, and unbinding clears the field.
-    const bool bound =
-        FindPermanentWindow(state, window, WindowLookupUse::WindowProcedure) == object;
     ThreadState* savedDelivering = nullptr;
     if (bound) {
         savedDelivering = object->deliveringState;
@@ -82,7 +59,7 @@ LRESULT DeliverToObject(ThreadState* state, CWnd* object, HWND window, UINT mess
         result = ReportCallbackException(e, &current);
     }
     // The handler may have unbound the object and deleted it.
-    if (bound && FindPermanentWindow(state, window, WindowLookupUse::WindowProcedure) == object) {
+    if (bound && FindPermanentWindow(state, window) == object) {
         object->deliveringState = savedDelivering;
     }
     current.hwnd = savedWindow;
@@ -90,6 +67,36 @@ LRESULT DeliverToObject(ThreadState* state, CWnd* object, HWND window, UINT mess
     current.wParam = savedWParam;
     current.lParam = savedLParam;
     return result;
+}
+
+} // namespace
+
+LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LUM_WNDPROC_PROBE) {
+        return 1;
+    }
+    // Fetched once per message and handed down.
+    ThreadState* state = GetThreadState();
+    CWnd* object = FindPermanentWindow(state, window);
+    if (object == nullptr) {
+        // Only reachable when someone else installed this procedure.
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return DeliverToBound(state, object, window, message, wParam, lParam, true);
+}
+
+WNDPROC GetCommonWindowProc() {
+    return &CommonWindowProc;
+}
+
+LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DeliverToObject(GetThreadState(), object, window, message, wParam, lParam);
+}
+
+LRESULT DeliverToObject(ThreadState* state, CWnd* object, HWND window, UINT message, WPARAM wParam,
+                        LPARAM lParam) {
+    return DeliverToBound(state, object, window, message, wParam, lParam,
+                          FindPermanentWindow(state, window) == object);
 }
 
 void ArmCreationHook(CWnd* object) {
