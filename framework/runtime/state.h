@@ -58,10 +58,10 @@ public:
     BaseModuleState() : ModuleState(TRUE) {}
 };
 
-// One slot of a thread's message-map lookup cache. The windows layer gives
-// the two pointers their types (a map entry, a map).
 constexpr int kMapLookupSlots = 512; // a power of two: the index is masked
 
+// One slot of a thread's message-map lookup cache. The windows layer gives
+// the two pointers their types (a map entry, a map).
 struct MapLookupSlot {
     UINT message;
     const void* entry;
@@ -76,6 +76,8 @@ struct WindowLookupSlot {
     HWND handle;
     CWnd* object;
 };
+
+constexpr int kForeignProcSlots = 8; // message boxes seldom nest deeper
 
 // A foreign top-level window under the activation procedure, and the
 // procedure it had before.
@@ -114,7 +116,7 @@ public:
     WindowLookupSlot windowLookups[kWindowLookupSlots] = {};
     // Read instead of the window property on every message; a window that
     // finds no room here is still served by its property.
-    ForeignProcSlot foreignProcs[8] = {};
+    ForeignProcSlot foreignProcs[kForeignProcSlots] = {};
 };
 
 class WindowState : public CNoTrackObject {
