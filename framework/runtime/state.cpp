@@ -33,12 +33,36 @@ ModuleState* GetModuleState() {
     return static_cast<ModuleState*>(moduleStateHolder.GetRecord(&MakeBaseModuleState));
 }
 
+namespace {
+
+// This thread's record of `holder` when it exists, read in one step instead
+// of through the holder's layers of calls: dispatch asks for every message.
+template <class T> T* ExistingRecord(const ThreadLocal<T>& holder) {
+    if (const CSlotTable* table = CSlotTable::Existing()) {
+        const int slot = holder.slot;
+        const auto* data = static_cast<const CThreadData*>(TlsGetValue(table->tlsIndex));
+        if (slot != 0 && data != nullptr && slot < data->count) {
+            return static_cast<T*>(data->values[slot]);
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 ModuleThreadState* GetModuleThreadState() {
-    return GetModuleState()->threadData.Get();
+    ThreadLocal<ModuleThreadState>& holder = GetModuleState()->threadData;
+    ModuleThreadState* record = ExistingRecord(holder);
+    return record != nullptr ? record : holder.Get();
 }
 
 ThreadState* GetThreadState() {
-    return threadStateHolder.Get();
+    ThreadState* record = ExistingRecord(threadStateHolder);
+    return record != nullptr ? record : threadStateHolder.Get();
+}
+
+ThreadState* PeekThreadState() {
+    return threadStateHolder.Peek();
 }
 
 WindowState* GetWindowState() {

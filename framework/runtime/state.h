@@ -58,6 +58,34 @@ public:
     BaseModuleState() : ModuleState(TRUE) {}
 };
 
+constexpr int kMapLookupSlots = 512; // a power of two: the index is masked
+
+// One slot of a thread's message-map lookup cache. The windows layer gives
+// the two pointers their types (a map entry, a map).
+struct MapLookupSlot {
+    UINT message;
+    const void* entry;
+    const void* map;
+};
+static_assert(sizeof(MapLookupSlot) == 12, "three 32-bit fields");
+
+constexpr int kWindowLookupSlots = 128; // a power of two: the index is masked
+
+// A permanent window object found by its handle (null: the handle has none).
+struct WindowLookupSlot {
+    HWND handle;
+    CWnd* object;
+};
+
+constexpr int kForeignProcSlots = 8; // message boxes seldom nest deeper
+
+// A foreign top-level window under the activation procedure, and the
+// procedure it had before.
+struct ForeignProcSlot {
+    HWND window;
+    WNDPROC previous;
+};
+
 class ThreadState : public CNoTrackObject {
 public:
     ThreadState();
@@ -80,6 +108,15 @@ public:
     int lastHitCode = -1;
     int lastStatus = -1;
     void* lastStatusBar = nullptr;
+    // Added behind the fields above so that their offsets stay. Message
+    // maps are constant, so each thread may keep its own answers: no lock.
+    MapLookupSlot mapLookups[kMapLookupSlots] = {};
+    // Direct-mapped by handle, emptied whenever this thread's window table
+    // changes: a dialog and its controls fit many times over.
+    WindowLookupSlot windowLookups[kWindowLookupSlots] = {};
+    // Read instead of the window property on every message; a window that
+    // finds no room here is still served by its property.
+    ForeignProcSlot foreignProcs[kForeignProcSlots] = {};
 };
 
 class WindowState : public CNoTrackObject {
@@ -127,6 +164,8 @@ struct DisplayData {
 ModuleState* GetModuleState();
 ModuleThreadState* GetModuleThreadState();
 ThreadState* GetThreadState();
+// This thread's record, or null when it has none (yet, or any more).
+ThreadState* PeekThreadState();
 WindowState* GetWindowState();
 DisplayData& GetDisplayData();
 

@@ -86,16 +86,6 @@ HRESULT CCmdTarget::LoadTypeLibrary(LCID, void** library) {
     return TYPE_E_CANTLOADLIBRARY;
 }
 
-const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UINT message, UINT code,
-                                      UINT id) {
-    for (const MessageMapEntry* e = entries; e->signature != 0; ++e) {
-        if (e->message == message && e->code == code && e->firstId <= id && id <= e->lastId) {
-            return e;
-        }
-    }
-    return nullptr;
-}
-
 BOOL CCmdTarget::RouteCommand(UINT id, int code, void* extra, CommandHandlerInfo* info) {
     if (code == kRouteControlEvent) {
         // No control-event manager exists: nothing embeds controls here.

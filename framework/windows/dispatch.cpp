@@ -1,6 +1,5 @@
 #include "framework/windows/dispatch.h"
 
-#include "framework/runtime/global_locks.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/dc.h"
 #include "framework/windows/handle_table.h"
@@ -9,15 +8,6 @@
 #include "framework/windows/window_proc.h"
 
 namespace {
-
-// Direct-mapped: repeated messages, handled or not, cost one comparison.
-struct LookupCacheEntry {
-    UINT message;
-    const MessageMapEntry* entry;
-    const MessageMap* map;
-};
-static_assert(sizeof(LookupCacheEntry) == 12);
-LookupCacheEntry lookupCache[512];
 
 UINT RegisteredNumberOf(const MessageMapEntry* e) {
     return *reinterpret_cast<const UINT*>(e->signature);
@@ -48,19 +38,15 @@ BOOL CallBySignature(CWnd* self, const MessageMapEntry* e, WPARAM w, LPARAM l, L
                                  e->handler, w, l, value);
 }
 
-const MessageMapEntry* LookUpThroughCache(const MessageMap* map, UINT message) {
-    LookupCacheEntry& slot = lookupCache[(message ^ reinterpret_cast<UINT_PTR>(map)) & 0x1FF];
-    const MessageMapEntry* entry;
-    TakeGlobalLock(kLockMessageMapCache);
+// Direct-mapped: repeated messages, handled or not, cost one comparison.
+const MessageMapEntry* LookUpThroughCache(ThreadState* state, const MessageMap* map, UINT message) {
+    MapLookupSlot& slot =
+        state->mapLookups[(message ^ reinterpret_cast<UINT_PTR>(map)) & (kMapLookupSlots - 1)];
     if (slot.message == message && slot.map == map) {
-        entry = slot.entry;
-    } else {
-        entry = FindInChain(map, message);
-        slot.message = message;
-        slot.map = map;
-        slot.entry = entry;
+        return static_cast<const MessageMapEntry*>(slot.entry);
     }
-    ReleaseGlobalLock(kLockMessageMapCache);
+    const MessageMapEntry* entry = FindInChain(map, message);
+    slot = {message, entry, map};
     return entry;
 }
 
@@ -158,7 +144,8 @@ BOOL CWnd::DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case BeforeMap::Handled:
         break;
     case BeforeMap::GoOn: {
-        const MessageMapEntry* entry = LookUpThroughCache(GetClassMessageMap(), message);
+        const MessageMapEntry* entry =
+            LookUpThroughCache(DispatchState(), GetClassMessageMap(), message);
         if (entry == nullptr || !CallMapEntry(this, entry, message, wParam, lParam, value)) {
             return FALSE;
         }
@@ -188,10 +175,12 @@ BOOL CWnd::HandleCommandMessage(WPARAM wParam, LPARAM lParam) {
         }
         code = 0;
     } else {
-        if (GetThreadState()->lockoutNotifyWindow == windowHandle) {
+        ThreadState* state = DispatchState();
+        if (state->lockoutNotifyWindow == windowHandle) {
             return TRUE;
         }
-        if (ParentReflectToChild(control, nullptr)) {
+        CWnd* child = FindPermanentWindow(state, control);
+        if (child != nullptr && child->ChildHandleCurrentMessage(nullptr)) {
             return TRUE;
         }
         if (id == 0) {
@@ -217,9 +206,6 @@ BOOL CWnd::HandleNotifyMessage(WPARAM, LPARAM lParam, LRESULT* result) {
 }
 
 BOOL CWnd::ParentReflectToChild(HWND child, LRESULT* result) {
-    if (GetWindowTable(FALSE) == nullptr) {
-        return FALSE;
-    }
     if (CWnd* object = PermanentObjectFor(child)) {
         return object->ChildHandleCurrentMessage(result);
     }

@@ -9,6 +9,14 @@
 #include "framework/windows/menu.h"
 #include "framework/windows/window.h"
 
+namespace {
+
+HANDLE* WindowHandleField(CObject* o) {
+    return reinterpret_cast<HANDLE*>(&static_cast<CWnd*>(o)->windowHandle);
+}
+
+} // namespace
+
 CHandleTable::CHandleTable(const RuntimeClassInfo* wrapperClass, HandleField handleField,
                            int handleCount)
     : wrapperClass(wrapperClass), handleField(handleField), handleCount(handleCount) {
@@ -17,6 +25,19 @@ CHandleTable::CHandleTable(const RuntimeClassInfo* wrapperClass, HandleField han
 
 CHandleTable::~CHandleTable() {
     DeleteTemporaries();
+    Changed();
+}
+
+void CHandleTable::Changed() const {
+    // Tables belong to the thread that uses them; at thread end the state
+    // record may already be gone, and then so are its lookups.
+    if (handleField == &WindowHandleField) {
+        if (ThreadState* state = PeekThreadState()) {
+            for (WindowLookupSlot& slot : state->windowLookups) {
+                slot = {nullptr, nullptr};
+            }
+        }
+    }
 }
 
 void* CHandleTable::operator new(size_t size) {
@@ -76,15 +97,18 @@ CObject* CHandleTable::ObjectFor(HANDLE handle) {
 }
 
 void CHandleTable::BindPermanent(HANDLE handle, CObject* wrapper) {
+    Changed();
     permanentObjects.ValueSlot(handle) = wrapper;
 }
 
 void CHandleTable::UnbindPermanent(HANDLE handle) {
+    Changed();
     permanentObjects.Erase(handle);
 }
 
 void CHandleTable::DeleteTemporaries() {
     POSITION position = temporaryObjects.FirstPosition();
+    const bool any = position != nullptr;
     while (position != nullptr) {
         void* key;
         void* value;
@@ -97,13 +121,14 @@ void CHandleTable::DeleteTemporaries() {
     }
     temporaryObjects.Clear();
     temporaryObjects.SetTableSize(7, FALSE);
+    // Lookups never keep temporaries; forgetting them all is only prudence,
+    // and idle time comes often.
+    if (any) {
+        Changed();
+    }
 }
 
 namespace {
-
-HANDLE* WindowHandleField(CObject* o) {
-    return reinterpret_cast<HANDLE*>(&static_cast<CWnd*>(o)->windowHandle);
-}
 
 HANDLE* DcHandleFields(CObject* o) {
     // The output handle, with the attribute handle right behind it.
@@ -148,6 +173,13 @@ CHandleTable* GetDcTable(BOOL create) {
 CHandleTable* GetGdiObjectTable(BOOL create) {
     return GetHandleTable(GetModuleThreadState()->gdiObjectTable, create,
                           LUM_RUNTIME_CLASS(CGdiObject), &GdiObjectHandleField, 1);
+}
+
+CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window) {
+    CHandleTable* table = GetWindowTable(FALSE);
+    slot.object = table != nullptr ? static_cast<CWnd*>(table->FindPermanent(window)) : nullptr;
+    slot.handle = window;
+    return slot.object;
 }
 
 void DeleteAllTemporaries() {

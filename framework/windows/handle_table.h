@@ -6,6 +6,7 @@
 #include <windows.h>
 #include "framework/runtime/collections.h"
 #include "framework/runtime/object.h"
+#include "framework/runtime/state.h"
 
 // Where a wrapper keeps its handle (the first of two when handleCount is 2).
 using HandleField = HANDLE* (*)(CObject* wrapper);
@@ -36,6 +37,10 @@ public:
 
 private:
     void WriteHandle(CObject* wrapper, HANDLE handle) const;
+    // Every change that could alter a permanent answer (and the deletion of
+    // temporaries) comes through here: answers kept outside the table must
+    // not outlive it.
+    void Changed() const;
 };
 
 // The table held in `slot`, made on request for wrappers of `wrapperClass`;
@@ -49,6 +54,30 @@ CHandleTable* GetMenuTable(BOOL create);
 CHandleTable* GetDcTable(BOOL create);
 CHandleTable* GetGdiObjectTable(BOOL create);
 CHandleTable* GetImageListTable(BOOL create);
+
+// The thread state's lookup slot for a window handle. Handle values differ
+// in their low bits on one system and in their high word on another: both
+// take part in the index.
+inline WindowLookupSlot& WindowLookupSlotFor(ThreadState* state, HWND window) {
+    auto bits = static_cast<UINT>(reinterpret_cast<UINT_PTR>(window));
+    constexpr int kShift = 32 - 7;
+    static_assert(kWindowLookupSlots == 1 << (32 - kShift));
+    return state->windowLookups[((bits ^ (bits >> 16)) * 0x9E3779B1u) >> kShift];
+}
+
+// Fills `slot` from this thread's window table.
+CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window);
+
+// The permanent object bound to `window` in this thread's window table, or
+// null; repeated questions are answered from the thread state. Inline: it
+// runs several times for every message.
+inline CWnd* FindPermanentWindow(ThreadState* state, HWND window) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    WindowLookupSlot& slot = WindowLookupSlotFor(state, window);
+    return slot.handle == window ? slot.object : LookUpPermanentWindow(slot, window);
+}
 
 // Deletes the temporaries of every table: GDI objects, device contexts,
 // menus, windows, image lists.

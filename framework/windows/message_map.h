@@ -29,8 +29,17 @@ struct MessageMap {
     const MessageMapEntry* entries;
 };
 
-const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UINT message, UINT code,
-                                      UINT id);
+// Inline: commands walk maps on every notification, and under an emulator
+// each call and return costs more than the scan.
+inline const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UINT message,
+                                             UINT code, UINT id) {
+    for (const MessageMapEntry* e = entries; e->signature != 0; ++e) {
+        if (e->message == message && e->code == code && e->firstId <= id && id <= e->lastId) {
+            return e;
+        }
+    }
+    return nullptr;
+}
 
 // Map declaration, inside the class body.
 #define LUM_DECLARE_MESSAGE_MAP()                                                                  \

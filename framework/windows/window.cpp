@@ -48,7 +48,9 @@ BOOL CWnd::PreviewMessage(MSG* message) {
 
 LRESULT CWnd::CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC proc = superProc != nullptr ? superProc : *SuperProcSlot();
-    if (proc == nullptr) {
+    // The system's default procedure needs no trip through CallWindowProcA,
+    // which under Wine costs several times the call itself.
+    if (proc == nullptr || proc == &DefWindowProcA) {
         return DefWindowProcA(windowHandle, message, wParam, lParam);
     }
     return CallWindowProcA(proc, windowHandle, message, wParam, lParam);
@@ -88,6 +90,7 @@ HWND CWnd::Unbind() {
         windowHandle = nullptr;
     }
     controlSite = nullptr;
+    deliveringState = nullptr;
     return old;
 }
 
@@ -96,8 +99,7 @@ CWnd* CWnd::ObjectFor(HWND handle) {
 }
 
 CWnd* CWnd::PermanentObjectFor(HWND handle) {
-    CHandleTable* table = GetWindowTable(FALSE);
-    return table != nullptr ? static_cast<CWnd*>(table->FindPermanent(handle)) : nullptr;
+    return FindPermanentWindow(GetThreadState(), handle);
 }
 
 CWnd* CWnd::GetOwnerObject() const {

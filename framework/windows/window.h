@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include "framework/runtime/state.h"
 #include "framework/windows/cmd_target.h"
 
 class CDC;
@@ -150,6 +151,15 @@ public:
     void* dropTarget = nullptr;
     void* controlContainer = nullptr;
     void* controlSite = nullptr;
+    // The delivering thread's state while the delivery step runs this
+    // object's handlers: the map lookup then needs no second fetch of it.
+    ThreadState* deliveringState = nullptr;
+
+protected:
+    // The state the map lookup uses: the delivery's, or else this thread's.
+    ThreadState* DispatchState() const {
+        return deliveringState != nullptr ? deliveringState : GetThreadState();
+    }
 };
 
 // The four z-order values, as window objects for positioning calls.

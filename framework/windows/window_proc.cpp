@@ -22,31 +22,29 @@ LRESULT ReportCallbackException(CException* e, const MSG* message) {
     return result;
 }
 
-} // namespace
-
-LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_LUM_WNDPROC_PROBE) {
-        return 1;
+// `bound`: the object is the one bound to the window on this thread. Only
+// such an object carries the state while its handlers run: it lives until
+// it is unbound, and unbinding clears the field. Inlined into the common
+// procedure: under an emulator every call and return is dear.
+[[gnu::always_inline]] inline LRESULT DeliverToBound(ThreadState* state, CWnd* object, HWND window,
+                                                     UINT message, WPARAM wParam, LPARAM lParam,
+                                                     bool bound) {
+    // Time and position are read when someone asks (CurrentMessage), so
+    // only the four fields a delivery sets are kept and put back.
+    MSG& current = state->lastSentMessage;
+    const HWND savedWindow = current.hwnd;
+    const UINT savedMessage = current.message;
+    const WPARAM savedWParam = current.wParam;
+    const LPARAM savedLParam = current.lParam;
+    current.hwnd = window;
+    current.message = message;
+    current.wParam = wParam;
+    current.lParam = lParam;
+    ThreadState* savedDelivering = nullptr;
+    if (bound) {
+        savedDelivering = object->deliveringState;
+        object->deliveringState = state;
     }
-    CWnd* object = CWnd::PermanentObjectFor(window);
-    if (object == nullptr) {
-        // Only reachable when someone else installed this procedure.
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return DeliverToObject(object, window, message, wParam, lParam);
-}
-
-WNDPROC GetCommonWindowProc() {
-    return &CommonWindowProc;
-}
-
-LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    ThreadState* state = GetThreadState();
-    MSG saved = state->lastSentMessage;
-    state->lastSentMessage.hwnd = window;
-    state->lastSentMessage.message = message;
-    state->lastSentMessage.wParam = wParam;
-    state->lastSentMessage.lParam = lParam;
     LRESULT result;
     // No exception may unwind through the system's frames.
     try {
@@ -58,10 +56,47 @@ LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, 
             result = object->HandleMessage(message, wParam, lParam);
         }
     } catch (CException* e) {
-        result = ReportCallbackException(e, &state->lastSentMessage);
+        result = ReportCallbackException(e, &current);
     }
-    state->lastSentMessage = saved;
+    // The handler may have unbound the object and deleted it.
+    if (bound && FindPermanentWindow(state, window) == object) {
+        object->deliveringState = savedDelivering;
+    }
+    current.hwnd = savedWindow;
+    current.message = savedMessage;
+    current.wParam = savedWParam;
+    current.lParam = savedLParam;
     return result;
+}
+
+} // namespace
+
+LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LUM_WNDPROC_PROBE) {
+        return 1;
+    }
+    // Fetched once per message and handed down.
+    ThreadState* state = GetThreadState();
+    CWnd* object = FindPermanentWindow(state, window);
+    if (object == nullptr) {
+        // Only reachable when someone else installed this procedure.
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return DeliverToBound(state, object, window, message, wParam, lParam, true);
+}
+
+WNDPROC GetCommonWindowProc() {
+    return &CommonWindowProc;
+}
+
+LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DeliverToObject(GetThreadState(), object, window, message, wParam, lParam);
+}
+
+LRESULT DeliverToObject(ThreadState* state, CWnd* object, HWND window, UINT message, WPARAM wParam,
+                        LPARAM lParam) {
+    return DeliverToBound(state, object, window, message, wParam, lParam,
+                          FindPermanentWindow(state, window) == object);
 }
 
 void ArmCreationHook(CWnd* object) {
@@ -122,13 +157,49 @@ void SubclassNewWindow(CWnd* object, HWND window, ModuleState* module) {
     }
 }
 
+// The property asks the window server on every read; the activation
+// procedure runs for every message of the window, so it looks here first.
+void RememberForeignProc(ThreadState* state, HWND window, WNDPROC previous) {
+    ForeignProcSlot* free = nullptr;
+    for (ForeignProcSlot& slot : state->foreignProcs) {
+        if (slot.window == window) {
+            slot.previous = previous;
+            return;
+        }
+        if (slot.window == nullptr && free == nullptr) {
+            free = &slot;
+        }
+    }
+    if (free != nullptr) {
+        *free = {window, previous};
+    }
+}
+
+void ForgetForeignProc(ThreadState* state, HWND window) {
+    for (ForeignProcSlot& slot : state->foreignProcs) {
+        if (slot.window == window) {
+            slot = {nullptr, nullptr};
+        }
+    }
+}
+
+WNDPROC ForeignProcOf(const ThreadState* state, HWND window) {
+    for (const ForeignProcSlot& slot : state->foreignProcs) {
+        if (slot.window == window) {
+            return slot.previous;
+        }
+    }
+    return reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcProperty));
+}
+
 // A top-level window made by someone else on this thread (a message box, a
 // system dialog): its activation is watched too.
-void WatchForeignTopLevel(HWND window) {
+void WatchForeignTopLevel(ThreadState* state, HWND window) {
     auto proc = reinterpret_cast<HANDLE>(GetWindowLongA(window, GWL_WNDPROC));
     if (proc != nullptr) {
         SetPropA(window, kOldProcProperty, proc);
         if (GetPropA(window, kOldProcProperty) == proc) {
+            RememberForeignProc(state, window, reinterpret_cast<WNDPROC>(proc));
             SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(&ActivationWindowProc));
         }
     }
@@ -154,7 +225,7 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
             SubclassNewWindow(object, window, module);
             state->windowBeingCreated = nullptr;
         } else if (!child && module->isLibrary == 0) {
-            WatchForeignTopLevel(window);
+            WatchForeignTopLevel(state, window);
         }
     } catch (CException* e) {
         // Binding ran out of memory: the window goes on unbound, and the
@@ -170,7 +241,8 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK ActivationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcProperty));
+    ThreadState* state = GetThreadState();
+    WNDPROC previous = ForeignProcOf(state, window);
     LRESULT result = 0;
     bool callPrevious = true;
     try {
@@ -186,6 +258,7 @@ LRESULT CALLBACK ActivationWindowProc(HWND window, UINT message, WPARAM wParam, 
         case WM_NCDESTROY:
             SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(previous));
             RemovePropA(window, kOldProcProperty);
+            ForgetForeignProc(state, window);
             break;
         case WM_INITDIALOG: {
             InitPlacement before = RememberInitPlacement(window);

@@ -251,6 +251,139 @@ TEST(ActivationProcedure, AMessageBoxGetsItWhileOpenAndKeepsNothingOfItAfter) {
     }
 }
 
+// Top-level windows of foreign classes, each class with a procedure of its
+// own that answers a probe with its class number and notes what it sees of
+// the subclass at the final message.
+constexpr UINT kForeignProbe = WM_APP + 0x60;
+constexpr int kForeignClasses = 3;
+
+struct ForeignFinal {
+    HWND window;
+    HANDLE property;
+    LONG procedure;
+};
+
+std::vector<ForeignFinal>& Finals() {
+    static std::vector<ForeignFinal> finals;
+    return finals;
+}
+
+template <int K> LRESULT CALLBACK ForeignProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == kForeignProbe) {
+        return K * 1000 + static_cast<LRESULT>(w);
+    }
+    if (m == WM_NCDESTROY) {
+        Finals().push_back({h, GetPropA(h, "LumOldWndProc"), GetWindowLongA(h, GWL_WNDPROC)});
+    }
+    return DefWindowProcA(h, m, w, l);
+}
+
+const WNDPROC kForeignProcs[kForeignClasses] = {&ForeignProc<0>, &ForeignProc<1>, &ForeignProc<2>};
+
+class ForeignClasses {
+public:
+    ForeignClasses() {
+        for (int k = 0; k < kForeignClasses; ++k) {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = kForeignProcs[k];
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = Name(k);
+            RegisterClassA(&wc);
+        }
+        Finals().clear();
+    }
+    ~ForeignClasses() {
+        for (int k = 0; k < kForeignClasses; ++k) {
+            UnregisterClassA(Name(k), GetModuleHandleA(nullptr));
+        }
+    }
+    ForeignClasses(const ForeignClasses&) = delete;
+    ForeignClasses& operator=(const ForeignClasses&) = delete;
+
+    static const char* Name(int k) {
+        static const char* const names[kForeignClasses] = {"LumForeign0", "LumForeign1",
+                                                           "LumForeign2"};
+        return names[k];
+    }
+};
+
+struct Foreign {
+    HWND window;
+    int kind;
+};
+
+Foreign MakeForeign(int kind) {
+    return {CreateWindowA(ForeignClasses::Name(kind), "foreign", WS_POPUP, 0, 0, 30, 20, nullptr,
+                          nullptr, GetModuleHandleA(nullptr), nullptr),
+            kind};
+}
+
+// Every window reaches its own class's procedure, message after message.
+void ExpectEachReachesItsOwnProcedure(const std::vector<Foreign>& windows) {
+    for (int pass = 0; pass < 3; ++pass) {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const Foreign& f = windows[i];
+            SCOPED_TRACE(testing::Message() << "window " << i << ", pass " << pass);
+            EXPECT_EQ(GetWindowLongA(f.window, GWL_WNDPROC),
+                      reinterpret_cast<LONG>(&ActivationWindowProc));
+            EXPECT_EQ(GetPropA(f.window, "LumOldWndProc"),
+                      reinterpret_cast<HANDLE>(kForeignProcs[f.kind]));
+            EXPECT_EQ(SendMessageA(f.window, kForeignProbe, i, 0),
+                      static_cast<LRESULT>(f.kind * 1000 + static_cast<int>(i)));
+        }
+    }
+}
+
+TEST(ActivationProcedure, ManyForeignWindowsAtOnceEachKeepTheirOwnProcedure) {
+    ActivationRecorder framework; // arms the thread's creation hook
+    ASSERT_TRUE(wintest::CreateTop(framework, "framework"));
+    ForeignClasses classes;
+    // More windows than a thread keeps at hand: the rest go by the property.
+    std::vector<Foreign> windows;
+    for (int i = 0; i < 12; ++i) {
+        windows.push_back(MakeForeign(i % kForeignClasses));
+        ASSERT_NE(windows.back().window, nullptr);
+    }
+    ExpectEachReachesItsOwnProcedure(windows);
+    // Text goes through the original procedure's default processing.
+    SetWindowTextA(windows[4].window, "renamed");
+    char text[16] = {};
+    GetWindowTextA(windows[4].window, text, sizeof text);
+    EXPECT_STREQ(text, "renamed");
+
+    // Some go, new ones come (their handles may take freed places).
+    std::vector<Foreign> destroyed;
+    for (std::size_t i : {0u, 3u, 5u, 11u}) {
+        destroyed.push_back(windows[i]);
+        DestroyWindow(windows[i].window);
+    }
+    std::vector<Foreign> remaining;
+    for (const Foreign& f : windows) {
+        if (IsWindow(f.window)) {
+            remaining.push_back(f);
+        }
+    }
+    for (int i = 0; i < 5; ++i) {
+        remaining.push_back(MakeForeign((i + 1) % kForeignClasses));
+        ASSERT_NE(remaining.back().window, nullptr);
+    }
+    ExpectEachReachesItsOwnProcedure(remaining);
+    for (const Foreign& f : remaining) {
+        destroyed.push_back(f);
+        DestroyWindow(f.window);
+    }
+
+    // At its final message each window had its own procedure back and no
+    // property left.
+    ASSERT_EQ(Finals().size(), destroyed.size());
+    for (std::size_t i = 0; i < destroyed.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "destroyed window " << i);
+        EXPECT_EQ(Finals()[i].window, destroyed[i].window);
+        EXPECT_EQ(Finals()[i].property, nullptr);
+        EXPECT_EQ(Finals()[i].procedure, reinterpret_cast<LONG>(kForeignProcs[destroyed[i].kind]));
+    }
+}
+
 // A top-level window disabled while its popup is enabled, as under a modal
 // dialog, and an unrelated window that has the foreground. Without a window
 // manager Wine still moves the foreground on this thread's own request, so

@@ -47,7 +47,106 @@ void IdleCleanUp() {
     UnlockTemporaryMaps(TRUE);
 }
 
+constexpr UINT kPing = WM_APP + 0x50;
+
+// Answers kPing with 7; default processing of a bare window answers 0.
+class PingCounter : public CWnd {
+    LUM_DECLARE_MESSAGE_MAP()
+public:
+    LRESULT OnPing(WPARAM, LPARAM) {
+        ++pings;
+        return 7;
+    }
+    int pings = 0;
+};
+
+LUM_BEGIN_MESSAGE_MAP(PingCounter, CWnd)
+LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, PingCounter, OnPing)
+LUM_END_MESSAGE_MAP(PingCounter, CWnd)
+
+bool CreatePopup(CWnd& w) {
+    return w.CreateWithStyles(0, nullptr, "p", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr) !=
+           FALSE;
+}
+
 } // namespace
+
+// Repeated lookups of one handle are answered without the table; none of
+// these answers may survive a change of the table.
+TEST(WindowLookups, AnUnboundObjectGetsNoFurtherMessagesAndTheNextBoundOneDoes) {
+    PingCounter first;
+    PingCounter second;
+    ASSERT_TRUE(CreatePopup(first));
+    HWND h = first.windowHandle;
+    EXPECT_EQ(SendMessageA(h, kPing, 0, 0), 7);
+    EXPECT_EQ(SendMessageA(h, kPing, 0, 0), 7);
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), &first);
+    EXPECT_EQ(first.Unbind(), h);
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), nullptr);
+    EXPECT_EQ(SendMessageA(h, kPing, 0, 0), 0) << "no object: default procedure";
+    EXPECT_EQ(first.pings, 2);
+    ASSERT_TRUE(second.Bind(h));
+    EXPECT_EQ(SendMessageA(h, kPing, 0, 0), 7);
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), &second);
+    EXPECT_EQ(second.pings, 1);
+    EXPECT_EQ(first.pings, 2);
+}
+
+TEST(WindowLookups, AHandleValueOfADestroyedWindowAnswersForWhatIsBoundToItNow) {
+    PingCounter gone;
+    ASSERT_TRUE(CreatePopup(gone));
+    HWND h = gone.windowHandle;
+    EXPECT_EQ(SendMessageA(h, kPing, 0, 0), 7);
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), &gone);
+    EXPECT_TRUE(gone.DestroyHandle());
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), nullptr);
+    // The system may give the value to a new window.
+    CWnd next;
+    ASSERT_TRUE(next.Bind(h));
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), &next);
+    EXPECT_EQ(CWnd::ObjectFor(h), &next);
+    next.Unbind();
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), nullptr);
+}
+
+TEST(WindowLookups, AnsweredMissesAndTemporariesFollowBindingAndIdleCleanUp) {
+    Recorder r;
+    HWND h = Recorder::Make("t", nullptr);
+    PingCounter framework;
+    ASSERT_TRUE(CreatePopup(framework));
+    EXPECT_EQ(SendMessageA(framework.windowHandle, kPing, 0, 0), 7);
+    CWnd* temp = CWnd::ObjectFor(h);
+    ASSERT_NE(temp, nullptr);
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), nullptr) << "a temporary is not permanent";
+    IdleCleanUp();
+    EXPECT_EQ(GetWindowTable(FALSE)->FindTemporary(h), nullptr);
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), nullptr);
+    CWnd* fresh = CWnd::ObjectFor(h);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(fresh->windowHandle, h);
+    EXPECT_EQ(SendMessageA(framework.windowHandle, kPing, 0, 0), 7);
+    // A miss was answered for h just before: binding must replace it.
+    CWnd bound;
+    ASSERT_TRUE(bound.Bind(h));
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), &bound);
+    IdleCleanUp();
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), &bound);
+    EXPECT_EQ(framework.pings, 2);
+    bound.Unbind();
+    DestroyWindow(h);
+}
+
+TEST(WindowLookups, AnotherThreadSeesNoneOfThisThreadsObjects) {
+    PingCounter w;
+    ASSERT_TRUE(CreatePopup(w));
+    HWND h = w.windowHandle;
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), &w);
+    CWnd* seen = &w;
+    std::thread worker([&] { seen = CWnd::PermanentObjectFor(h); });
+    worker.join();
+    EXPECT_EQ(seen, nullptr);
+    EXPECT_EQ(CWnd::PermanentObjectFor(h), &w);
+}
 
 TEST(HandleTable, TemporaryWrappersLiveUntilIdleCleanUp) {
     Recorder r;

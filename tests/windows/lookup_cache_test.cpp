@@ -6,7 +6,9 @@
 // change what the chain holds after a lookup: an answer that does not
 // follow the change came from the cache, one that does came from a walk.
 // The cache is never cleared, so every test uses message numbers of its own.
+// Each thread keeps its own cache.
 #include <gtest/gtest.h>
+#include <thread>
 #include <vector>
 #include "tests/windows/window_test_support.h"
 
@@ -100,6 +102,38 @@ TEST(LookupCache, AMessageNoClassHandlesGoesToTheDefaultProcedureEveryTime) {
         SetWindowTextA(w.windowHandle, "abc");
         EXPECT_EQ(SendMessageA(w.windowHandle, WM_GETTEXTLENGTH, 0, 0), 3);
     }
+}
+
+TEST(LookupCache, EachThreadAnswersFromItsOwnCache) {
+    using A = MutableMapWnd<7>;
+    Parked parked(A::entries[0]);
+    const UINT m = WM_APP + 0x1201;
+    A::entries[0].message = m;
+    A w;
+    ASSERT_TRUE(wintest::CreateTop(w));
+    w.defaults.clear();
+    SendMessageA(w.windowHandle, m, 1, 0);
+    A::entries[0].message = kParked;
+    // The same class on another thread walks the chain as it is now.
+    bool created = false;
+    LRESULT elsewhere = 0;
+    std::vector<Seen> otherHits;
+    std::thread worker([&] {
+        A other;
+        created = wintest::CreateTop(other, "other");
+        if (created) {
+            elsewhere = SendMessageA(other.windowHandle, m, 2, 0);
+            otherHits = other.hits;
+            other.DestroyHandle();
+        }
+    });
+    worker.join();
+    ASSERT_TRUE(created);
+    EXPECT_EQ(elsewhere, kDefaultAnswer);
+    EXPECT_TRUE(otherHits.empty());
+    SendMessageA(w.windowHandle, m, 3, 0);
+    EXPECT_EQ(w.hits, (std::vector<Seen>{{7, 1, 0}, {7, 3, 0}}));
+    EXPECT_TRUE(w.defaults.empty());
 }
 
 TEST(LookupCache, TwoClassesSharingASlotEvictEachOtherAndStillDispatchCorrectly) {
