@@ -58,7 +58,8 @@ CHandleTable* GetImageListTable(BOOL create);
 // The thread state's lookup slot for a window handle. Handle values differ
 // in their low bits on one system and in their high word on another: both
 // take part in the index.
-inline WindowLookupSlot& WindowLookupSlotFor(ThreadState* state, HWND window) {
+[[gnu::always_inline]] inline WindowLookupSlot& WindowLookupSlotFor(ThreadState* state,
+                                                                    HWND window) {
     auto bits = static_cast<UINT>(reinterpret_cast<UINT_PTR>(window));
     constexpr int kShift = 32 - 7;
     static_assert(kWindowLookupSlots == 1 << (32 - kShift));
@@ -71,7 +72,7 @@ CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window);
 // The permanent object bound to `window` in this thread's window table, or
 // null; repeated questions are answered from the thread state. Inline: it
 // runs several times for every message.
-inline CWnd* FindPermanentWindow(ThreadState* state, HWND window) {
+[[gnu::always_inline]] inline CWnd* FindPermanentWindow(ThreadState* state, HWND window) {
     if (window == nullptr) {
         return nullptr;
     }
