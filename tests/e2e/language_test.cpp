@@ -191,10 +191,7 @@ TEST_F(LanguageTest, DialogsHelpAndStoredSettingsInTheSystemsLanguage) {
     ExpectTopicFor(dialog, Wide(language->helpFileTitle), Wide(language->settingsTopicTitle),
                    Wide(language->settingsTopicPhrase));
 
-    ClickControl(dialog, IDC_USE_OVERLAY);
-    ASSERT_TRUE(WaitUntil([&] { return ControlEnabled(dialog, IDC_NO_SURFACE); }));
-    ClickControl(dialog, IDC_NO_SURFACE);
-    ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_NO_SURFACE) == BST_CHECKED; }));
+    ASSERT_NO_FATAL_FAILURE(ChooseOverlayWithoutSurface(dialog));
     ClickControl(dialog, IDOK);
     EXPECT_EQ(0u, ExitCode());
     ExpectStored("PreviewOnly", Stored('0'));
@@ -203,12 +200,7 @@ TEST_F(LanguageTest, DialogsHelpAndStoredSettingsInTheSystemsLanguage) {
 
 // Below a volatile key no lasting key can be made: both writes warn.
 TEST_F(LanguageTest, WarningsInTheSystemsLanguage) {
-    {
-        ScopedKey device;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExA(HKEY_CLASSES_ROOT, "Bt848", 0, nullptr, REG_OPTION_VOLATILE,
-                                  KEY_READ, nullptr, &device.key, nullptr));
-    }
+    ASSERT_NO_FATAL_FAILURE(MakeVolatileDeviceKey());
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(MakeActive(dialog, tool.threadId));

@@ -90,12 +90,7 @@ TEST_F(RefusalTest, KeyClosedToWritersWarnsAndTheOtherSettingIsStillStored) {
 
 // Below a volatile key no lasting key can be made: both writes are refused.
 TEST_F(RefusalTest, VolatileDeviceKeyWarnsOnceForEachSetting) {
-    {
-        ScopedKey device;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExA(HKEY_CLASSES_ROOT, "Bt848", 0, nullptr, REG_OPTION_VOLATILE,
-                                  KEY_READ, nullptr, &device.key, nullptr));
-    }
+    ASSERT_NO_FATAL_FAILURE(MakeVolatileDeviceKey());
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(MakeActive(dialog, tool.threadId));

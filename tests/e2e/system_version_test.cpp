@@ -49,13 +49,7 @@ TEST_P(SystemVersionTest, OkWritesBothSettings) {
     HWND dialog = OpenUnderSystem();
     ASSERT_NE(nullptr, dialog);
 
-    ClickControl(dialog, IDC_USE_OVERLAY);
-    ASSERT_TRUE(WaitUntil([&] {
-        return CheckState(dialog, IDC_USE_OVERLAY) == BST_CHECKED &&
-               ControlEnabled(dialog, IDC_NO_SURFACE);
-    }));
-    ClickControl(dialog, IDC_NO_SURFACE);
-    ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_NO_SURFACE) == BST_CHECKED; }));
+    ASSERT_NO_FATAL_FAILURE(ChooseOverlayWithoutSurface(dialog));
     ClickControl(dialog, IDOK);
 
     EXPECT_EQ(0u, ExitCode());

@@ -232,6 +232,23 @@ bool ControlEnabled(HWND dialog, int id) {
     return IsWindowEnabled(GetDlgItem(dialog, id)) != 0;
 }
 
+void ChooseOverlayWithoutSurface(HWND dialog) {
+    ClickControl(dialog, IDC_USE_OVERLAY);
+    ASSERT_TRUE(WaitUntil([&] {
+        return CheckState(dialog, IDC_USE_OVERLAY) == BST_CHECKED &&
+               ControlEnabled(dialog, IDC_NO_SURFACE);
+    })) << "choosing the overlay enables the check box";
+    ClickControl(dialog, IDC_NO_SURFACE);
+    ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_NO_SURFACE) == BST_CHECKED; }));
+}
+
+void MakeVolatileDeviceKey() {
+    ScopedKey device;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CLASSES_ROOT, "Bt848", 0, nullptr, REG_OPTION_VOLATILE, KEY_READ,
+                              nullptr, &device.key, nullptr));
+}
+
 DialogState ReadState(HWND dialog) {
     return {CheckState(dialog, IDC_USE_OVERLAY), CheckState(dialog, IDC_NO_OVERLAY),
             CheckState(dialog, IDC_NO_SURFACE), ControlEnabled(dialog, IDC_NO_SURFACE)};

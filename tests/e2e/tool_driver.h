@@ -102,6 +102,12 @@ struct DialogState {
     bool noSurfaceEnabled;
 };
 DialogState ReadState(HWND dialog);
+// The user chooses the overlay, then to do without its surface; each click
+// is awaited until the dialog shows it.
+void ChooseOverlayWithoutSurface(HWND dialog);
+// A device key that lasts only until the registry is unloaded: no lasting
+// key can be made below it, so both of the tool's writes are refused.
+void MakeVolatileDeviceKey();
 
 // A setting as the tool stores it: a digit and its NUL.
 inline std::string Stored(char digit) {

@@ -55,6 +55,15 @@ void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
     std::memcpy(bytes.data() + at, &value, 4);
 }
 
+// The topic a context number leads to, or an empty one.
+const helpfile::Topic& TopicIn(const HelpFile& file, int32_t context) {
+    static const helpfile::Topic none;
+    auto entry = file.contextMap.find(context);
+    const helpfile::Topic* topic =
+        entry == file.contextMap.end() ? nullptr : file.TopicAt(entry->second);
+    return topic != nullptr ? *topic : none;
+}
+
 class HelpFileTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -89,13 +98,7 @@ protected:
         return found == bytes.end() ? 0 : static_cast<size_t>(found - bytes.begin());
     }
 
-    const helpfile::Topic& TopicOf(int32_t context) const {
-        static const helpfile::Topic none;
-        auto entry = file.contextMap.find(context);
-        const helpfile::Topic* topic =
-            entry == file.contextMap.end() ? nullptr : file.TopicAt(entry->second);
-        return topic != nullptr ? *topic : none;
-    }
+    const helpfile::Topic& TopicOf(int32_t context) const { return TopicIn(file, context); }
 
     std::vector<uint8_t> bytes;
     HelpFile file;
@@ -227,13 +230,7 @@ protected:
         ASSERT_TRUE(helpfile::Parse(bytes, &file, &error)) << error;
     }
 
-    const helpfile::Topic& TopicOf(int32_t context) const {
-        static const helpfile::Topic none;
-        auto entry = file.contextMap.find(context);
-        const helpfile::Topic* topic =
-            entry == file.contextMap.end() ? nullptr : file.TopicAt(entry->second);
-        return topic != nullptr ? *topic : none;
-    }
+    const helpfile::Topic& TopicOf(int32_t context) const { return TopicIn(file, context); }
 
     HelpFile file;
 };
