@@ -25,12 +25,11 @@ CDC::~CDC() {
 }
 
 CDC* CDC::ObjectFor(HDC handle) {
-    return static_cast<CDC*>(GetDcTable(TRUE)->ObjectFor(handle));
+    return ObjectIn<CDC>(&GetDcTable, handle);
 }
 
 CDC* CDC::PermanentObjectFor(HDC handle) {
-    CHandleTable* table = GetDcTable(FALSE);
-    return table != nullptr ? static_cast<CDC*>(table->FindPermanent(handle)) : nullptr;
+    return PermanentObjectIn<CDC>(&GetDcTable, handle);
 }
 
 BOOL CDC::Bind(HDC handle) {
@@ -46,11 +45,7 @@ BOOL CDC::Bind(HDC handle) {
 
 HDC CDC::Unbind() {
     HDC handle = outputHandle;
-    if (handle != nullptr) {
-        if (CHandleTable* table = GetDcTable(FALSE)) {
-            table->UnbindPermanent(handle);
-        }
-    }
+    UnbindIn(&GetDcTable, handle);
     ReleaseAttributeHandle();
     outputHandle = nullptr;
     return handle;

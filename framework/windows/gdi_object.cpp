@@ -15,21 +15,16 @@ CGdiObject::~CGdiObject() {
 }
 
 CGdiObject* CGdiObject::ObjectFor(HGDIOBJ handle) {
-    return static_cast<CGdiObject*>(GetGdiObjectTable(TRUE)->ObjectFor(handle));
+    return ObjectIn<CGdiObject>(&GetGdiObjectTable, handle);
 }
 
 CGdiObject* CGdiObject::PermanentObjectFor(HGDIOBJ handle) {
-    CHandleTable* table = GetGdiObjectTable(FALSE);
-    return table != nullptr ? static_cast<CGdiObject*>(table->FindPermanent(handle)) : nullptr;
+    return PermanentObjectIn<CGdiObject>(&GetGdiObjectTable, handle);
 }
 
 HGDIOBJ CGdiObject::Unbind() {
     HGDIOBJ handle = objectHandle;
-    if (handle != nullptr) {
-        if (CHandleTable* table = GetGdiObjectTable(FALSE)) {
-            table->UnbindPermanent(handle);
-        }
-    }
+    UnbindIn(&GetGdiObjectTable, handle);
     objectHandle = nullptr;
     return handle;
 }

@@ -55,6 +55,29 @@ CHandleTable* GetDcTable(BOOL create);
 CHandleTable* GetGdiObjectTable(BOOL create);
 CHandleTable* GetImageListTable(BOOL create);
 
+// What every wrapper class does with its table, given the table's maker.
+using TableMaker = CHandleTable* (*)(BOOL create);
+
+// The object for `handle`: its permanent one, or else a temporary made now.
+template <class Wrapper> Wrapper* ObjectIn(TableMaker table, HANDLE handle) {
+    return static_cast<Wrapper*>(table(TRUE)->ObjectFor(handle));
+}
+
+// The permanent object bound to `handle`, or null; no table is made to say so.
+template <class Wrapper> Wrapper* PermanentObjectIn(TableMaker table, HANDLE handle) {
+    CHandleTable* existing = table(FALSE);
+    return existing != nullptr ? static_cast<Wrapper*>(existing->FindPermanent(handle)) : nullptr;
+}
+
+// Takes `handle`'s permanent binding out of its table, if there is one.
+inline void UnbindIn(TableMaker table, HANDLE handle) {
+    if (handle != nullptr) {
+        if (CHandleTable* existing = table(FALSE)) {
+            existing->UnbindPermanent(handle);
+        }
+    }
+}
+
 // The thread state's lookup slot for a window handle. Handle values differ
 // in their low bits on one system and in their high word on another: both
 // take part in the index.

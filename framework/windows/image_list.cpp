@@ -25,12 +25,11 @@ CImageList::~CImageList() {
 }
 
 CImageList* CImageList::ObjectFor(HIMAGELIST handle) {
-    return static_cast<CImageList*>(GetImageListTable(TRUE)->ObjectFor(handle));
+    return ObjectIn<CImageList>(&GetImageListTable, handle);
 }
 
 CImageList* CImageList::PermanentObjectFor(HIMAGELIST handle) {
-    CHandleTable* table = GetImageListTable(FALSE);
-    return table != nullptr ? static_cast<CImageList*>(table->FindPermanent(handle)) : nullptr;
+    return PermanentObjectIn<CImageList>(&GetImageListTable, handle);
 }
 
 BOOL CImageList::Bind(HIMAGELIST handle) {
@@ -44,11 +43,7 @@ BOOL CImageList::Bind(HIMAGELIST handle) {
 
 HIMAGELIST CImageList::Unbind() {
     HIMAGELIST handle = imageListHandle;
-    if (handle != nullptr) {
-        if (CHandleTable* table = GetImageListTable(FALSE)) {
-            table->UnbindPermanent(handle);
-        }
-    }
+    UnbindIn(&GetImageListTable, handle);
     imageListHandle = nullptr;
     return handle;
 }

@@ -11,21 +11,16 @@ CMenu::~CMenu() {
 }
 
 CMenu* CMenu::ObjectFor(HMENU handle) {
-    return static_cast<CMenu*>(GetMenuTable(TRUE)->ObjectFor(handle));
+    return ObjectIn<CMenu>(&GetMenuTable, handle);
 }
 
 CMenu* CMenu::PermanentObjectFor(HMENU handle) {
-    CHandleTable* table = GetMenuTable(FALSE);
-    return table != nullptr ? static_cast<CMenu*>(table->FindPermanent(handle)) : nullptr;
+    return PermanentObjectIn<CMenu>(&GetMenuTable, handle);
 }
 
 HMENU CMenu::Unbind() {
     HMENU handle = menuHandle;
-    if (handle != nullptr) {
-        if (CHandleTable* table = GetMenuTable(FALSE)) {
-            table->UnbindPermanent(handle);
-        }
-    }
+    UnbindIn(&GetMenuTable, handle);
     menuHandle = nullptr;
     return handle;
 }

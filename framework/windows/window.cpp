@@ -60,8 +60,7 @@ BOOL CWnd::DestroyHandle() {
     if (windowHandle == nullptr) {
         return FALSE;
     }
-    CHandleTable* table = GetWindowTable(FALSE);
-    bool permanent = table != nullptr && table->FindPermanent(windowHandle) != nullptr;
+    const bool permanent = PermanentObjectFor(windowHandle) != nullptr;
     BOOL result = DestroyWindow(windowHandle);
     // A bound object was unbound by its final message and may be gone.
     if (!permanent) {
@@ -83,19 +82,15 @@ BOOL CWnd::Bind(HWND handle) {
 
 HWND CWnd::Unbind() {
     HWND old = windowHandle;
-    if (old != nullptr) {
-        if (CHandleTable* table = GetWindowTable(FALSE)) {
-            table->UnbindPermanent(old);
-        }
-        windowHandle = nullptr;
-    }
+    UnbindIn(&GetWindowTable, old);
+    windowHandle = nullptr;
     controlSite = nullptr;
     deliveringState = nullptr;
     return old;
 }
 
 CWnd* CWnd::ObjectFor(HWND handle) {
-    return static_cast<CWnd*>(GetWindowTable(TRUE)->ObjectFor(handle));
+    return ObjectIn<CWnd>(&GetWindowTable, handle);
 }
 
 CWnd* CWnd::PermanentObjectFor(HWND handle) {

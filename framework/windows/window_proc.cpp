@@ -90,11 +90,7 @@ WNDPROC GetCommonWindowProc() {
 }
 
 LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DeliverToObject(GetThreadState(), object, window, message, wParam, lParam);
-}
-
-LRESULT DeliverToObject(ThreadState* state, CWnd* object, HWND window, UINT message, WPARAM wParam,
-                        LPARAM lParam) {
+    ThreadState* state = GetThreadState();
     return DeliverToBound(state, object, window, message, wParam, lParam,
                           FindPermanentWindow(state, window) == object);
 }

@@ -7,14 +7,10 @@
 #include "framework/runtime/framework_ids.h"
 
 class CWnd;
-class ThreadState;
 
 LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 WNDPROC GetCommonWindowProc();
 LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The same, with this thread's state already at hand.
-LRESULT DeliverToObject(ThreadState* state, CWnd* object, HWND window, UINT message, WPARAM wParam,
-                        LPARAM lParam);
 
 void ArmCreationHook(CWnd* object);
 BOOL DisarmCreationHook();
