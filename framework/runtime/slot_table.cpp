@@ -100,14 +100,6 @@ void CSlotTable::ReleaseSlot(int slot) {
     }
 }
 
-CNoTrackObject* CSlotTable::GetThreadValue(int slot) const {
-    auto* data = static_cast<CThreadData*>(TlsGetValue(tlsIndex));
-    if (data == nullptr || slot >= data->count) {
-        return nullptr;
-    }
-    return data->values[slot];
-}
-
 void CSlotTable::SetThreadValue(int slot, CNoTrackObject* value) {
     auto* data = static_cast<CThreadData*>(TlsGetValue(tlsIndex));
     if (data == nullptr || (slot >= data->count && value != nullptr)) {
@@ -190,14 +182,6 @@ CNoTrackObject* CThreadLocalHolder::GetRecord(RecordFactory factory) {
         }
     }
     return value;
-}
-
-CNoTrackObject* CThreadLocalHolder::PeekRecord() const {
-    CSlotTable* table = CSlotTable::Existing();
-    if (slot == 0 || table == nullptr) {
-        return nullptr;
-    }
-    return table->GetThreadValue(slot);
 }
 
 void CThreadLocalHolder::Release() {

@@ -22,7 +22,14 @@ public:
 
     int AllocateSlot();
     void ReleaseSlot(int slot);
-    CNoTrackObject* GetThreadValue(int slot) const;
+    // Inline with PeekRecord: dispatch reads its records for every message.
+    CNoTrackObject* GetThreadValue(int slot) const {
+        auto* data = static_cast<CThreadData*>(TlsGetValue(tlsIndex));
+        if (data == nullptr || slot >= data->count) {
+            return nullptr;
+        }
+        return data->values[slot];
+    }
     void SetThreadValue(int slot, CNoTrackObject* value);
     void DeleteThreadValues(BOOL allThreads);
 
@@ -53,7 +60,13 @@ public:
 
     CNoTrackObject* GetRecord(RecordFactory factory);
     // This thread's record, or null when it has none yet.
-    CNoTrackObject* PeekRecord() const;
+    CNoTrackObject* PeekRecord() const {
+        CSlotTable* table = CSlotTable::Existing();
+        if (slot == 0 || table == nullptr) {
+            return nullptr;
+        }
+        return table->GetThreadValue(slot);
+    }
     void Release();
 
     int slot = 0;

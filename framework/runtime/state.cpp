@@ -33,31 +33,16 @@ ModuleState* GetModuleState() {
     return static_cast<ModuleState*>(moduleStateHolder.GetRecord(&MakeBaseModuleState));
 }
 
-namespace {
-
-// This thread's record of `holder` when it exists, read in one step instead
-// of through the holder's layers of calls: dispatch asks for every message.
-template <class T> T* ExistingRecord(const ThreadLocal<T>& holder) {
-    if (const CSlotTable* table = CSlotTable::Existing()) {
-        const int slot = holder.slot;
-        const auto* data = static_cast<const CThreadData*>(TlsGetValue(table->tlsIndex));
-        if (slot != 0 && data != nullptr && slot < data->count) {
-            return static_cast<T*>(data->values[slot]);
-        }
-    }
-    return nullptr;
-}
-
-} // namespace
-
+// An existing record is read in one step (Peek is inline): dispatch asks
+// for these for every message.
 ModuleThreadState* GetModuleThreadState() {
     ThreadLocal<ModuleThreadState>& holder = GetModuleState()->threadData;
-    ModuleThreadState* record = ExistingRecord(holder);
+    ModuleThreadState* record = holder.Peek();
     return record != nullptr ? record : holder.Get();
 }
 
 ThreadState* GetThreadState() {
-    ThreadState* record = ExistingRecord(threadStateHolder);
+    ThreadState* record = threadStateHolder.Peek();
     return record != nullptr ? record : threadStateHolder.Get();
 }
 
