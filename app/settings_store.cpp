@@ -1,9 +1,9 @@
 #include "app/settings_store.h"
 
 #include <climits>
-#include <cstdio>
 #include <cstring>
 
+#include "framework/runtime/c_runtime.h"
 #include "framework/runtime/string_resource.h"
 #include "resources/resource_ids.h"
 
@@ -19,7 +19,7 @@ void ShowSettingsErrorFor(UINT textId) {
 }
 
 void FormKeyPath(char (&path)[256], const char* name) {
-    snprintf(path, sizeof path, "%s\\%s", deviceKeyName, name);
+    crt::FormatText(path, sizeof path, "%s\\%s", deviceKeyName, name);
 }
 
 class KeyHandle {
@@ -90,7 +90,7 @@ BOOL WriteSetting(const char* name, int value) {
     char path[256];
     char text[256];
     FormKeyPath(path, name);
-    snprintf(text, sizeof text, "%d", value);
+    crt::FormatText(text, sizeof text, "%d", value);
     KeyHandle key;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_WRITE, &key.key) != ERROR_SUCCESS) {
         key.key = nullptr;

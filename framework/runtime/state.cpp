@@ -1,6 +1,6 @@
 #include "framework/runtime/state.h"
 
-#include <mbctype.h>
+#include "framework/runtime/code_page.h"
 
 // Holders are set up before every other static object of the program and so
 // are torn down after them (the application object included).
@@ -19,7 +19,7 @@ CNoTrackObject* MakeBaseModuleState() {
 struct LibraryContext {
     LibraryContext() {
         GetModuleState()->isLibrary = 0;
-        _setmbcp(_MB_CP_ANSI);
+        SelectMultibyteCodePage(CP_ACP);
     }
     ~LibraryContext() { ReleaseLocalState(TRUE); }
 };

@@ -5,6 +5,7 @@
 #include <malloc.h>
 #include <cstdlib>
 #include <cstring>
+#include "framework/runtime/code_page.h"
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/global_locks.h"
 #include "framework/runtime/message_box.h"
@@ -28,11 +29,16 @@ char* CopyText(const char* text) {
 }
 
 // The last of `set`'s characters in `text`, stepping over double-byte
-// characters of the ANSI code page as one.
+// characters of the multibyte code page as one.
 char* FindLastOf(char* text, const char* set) {
     char* last = nullptr;
-    for (char* p = text; *p != '\0'; p = CharNextA(p)) {
-        if (!IsDBCSLeadByte(static_cast<BYTE>(*p)) && strchr(set, *p) != nullptr) {
+    for (char* p = text; *p != '\0'; ++p) {
+        if (IsMultibyteLeadByte(static_cast<BYTE>(*p))) {
+            if (p[1] == '\0') {
+                break;
+            }
+            ++p;
+        } else if (strchr(set, *p) != nullptr) {
             last = p;
         }
     }
@@ -441,25 +447,4 @@ void TerminateFramework() {
             state->cbtHook = nullptr;
         }
     }
-}
-
-const char* CommandTail(const char* commandLine) {
-    const char* p = commandLine;
-    if (*p == '"') {
-        ++p;
-        while (*p != '\0' && *p != '"') {
-            p = CharNextA(p);
-        }
-        if (*p == '"') {
-            ++p;
-        }
-    } else {
-        while (static_cast<BYTE>(*p) > ' ') {
-            p = CharNextA(p);
-        }
-    }
-    while (*p != '\0' && static_cast<BYTE>(*p) <= ' ') {
-        ++p;
-    }
-    return p;
 }

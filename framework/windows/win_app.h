@@ -2,6 +2,8 @@
 // application's names and paths, and the process's start-up and shut-down.
 #pragma once
 
+#include "framework/runtime/program_startup.h"
+
 #include <windows.h>
 #include "framework/windows/win_thread.h"
 
@@ -92,6 +94,3 @@ struct DerivedNames {
     char profile[MAX_PATH + 8];
 };
 void DeriveNamesFromPath(const char* modulePath, DerivedNames* out);
-
-// The command line after the program name and the blanks that follow it.
-const char* CommandTail(const char* commandLine);

@@ -1,0 +1,2 @@
+/* The unwinder includes this by name. */
+#include "gthr-default.h"
