@@ -11,12 +11,16 @@ export PATH="$work/bin:$PATH" LUM_APT_RETRY_PAUSE=0 STANDIN_LOG="$work/calls"
 failures=0
 
 standin() {
-  { echo '#!/usr/bin/env bash'; cat; } >"$work/bin/$1"
+  { echo '#!/bin/sh'; cat; } >"$work/bin/$1"
   chmod +x "$work/bin/$1"
 }
 standin sudo <<<'exec "$@"'
 # Installed: every package but those in STANDIN_MISSING.
-standin dpkg-query <<<'[[ " $STANDIN_MISSING " == *" ${@: -1} "* ]] && exit 1; echo "install ok installed"'
+standin dpkg-query <<'EOF2'
+for package; do :; done
+case " $STANDIN_MISSING " in *" $package "*) exit 1 ;; esac
+echo "install ok installed"
+EOF2
 standin dpkg <<'EOF2'
 [ "$1" = --print-foreign-architectures ] && { echo "$STANDIN_ARCHES"; exit 0; }
 echo "add-arch" >>"$STANDIN_LOG"
