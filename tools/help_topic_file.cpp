@@ -16,22 +16,14 @@ constexpr int space_above = 12;
 constexpr int record_topic_header = 0x02;
 constexpr int record_paragraph = 0x20;
 
-// The engine's compressed numbers: the low bit tells the longer form.
-Bytes compressed_ushort(size_t value) {
+// The engine's compressed unsigned numbers: twice the value in size bytes,
+// or twice the value plus one in twice as many.
+Bytes compressed(size_t value, int size) {
     Bytes out;
-    if (value < 0x80)
-        put(out, value * 2, 1);
+    if (value < size_t(1) << (8 * size - 1))
+        put(out, value * 2, size);
     else
-        put_checked(out, value * 2 + 1, 2, "a paragraph's length");
-    return out;
-}
-
-Bytes compressed_ulong(size_t value) {
-    Bytes out;
-    if (value < 0x8000)
-        put(out, value * 2, 2);
-    else
-        put_checked(out, value * 2 + 1, 4, "a paragraph's size");
+        put_checked(out, value * 2 + 1, 2 * size, "a paragraph's size");
     return out;
 }
 
@@ -70,8 +62,8 @@ std::pair<Bytes, Bytes> paragraph_data(int font, const Bytes& text, int space) {
         bits = 0x0002;
         fields = compressed_short(space);
     }
-    Bytes data1 = compressed_ulong(data2.size());
-    data1 += compressed_ushort(text.size());
+    Bytes data1 = compressed(data2.size(), 2);
+    data1 += compressed(text.size(), 1);
     data1 += Bytes("\x00\x80", 2);
     put(data1, 0, 2);
     put(data1, bits, 2);
