@@ -65,7 +65,6 @@ expect() {
   fi
 }
 
-twice="update,update"
 thrice="update,update,update"
 expect nothing_missing "" i386 0 "" never 0 ""
 expect fresh_machine "wine32:i386 xdotool" "" 0 "" ok 0 "add-arch,update,install wine32:i386 xdotool"
