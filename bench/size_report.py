@@ -8,28 +8,21 @@ usage: size_report.py LUMCFG.EXE BASELINE.EXE LINK.MAP [TARGET_KIB]
 import collections
 import os
 import re
-import struct
 import sys
+
+import pefile
 
 
 def pe_sections(path):
     """(name, virtual size, bytes in the file) per section, and the file size."""
-    with open(path, 'rb') as f:
-        data = f.read()
-    pe = struct.unpack_from('<I', data, 0x3C)[0]
-    count = struct.unpack_from('<H', data, pe + 6)[0]
-    optional = struct.unpack_from('<H', data, pe + 20)[0]
-    table = pe + 24 + optional
-    sections = []
-    for i in range(count):
-        raw = data[table + 40 * i:table + 40 * (i + 1)]
-        name = raw[:8].rstrip(b'\0').decode('ascii', 'replace')
-        virtual, _, raw_size, raw_offset = struct.unpack_from('<IIII', raw, 8)
-        sections.append((name, virtual, raw_size, raw_offset))
+    with pefile.PE(path, fast_load=True) as pe:
+        sections = [(s.Name.rstrip(b'\0').decode('ascii', 'replace'), s.Misc_VirtualSize,
+                     s.SizeOfRawData, s.PointerToRawData) for s in pe.sections]
+    size = os.path.getsize(path)
     # Headers and section table, up to the first section's bytes.
-    first = min((s[3] for s in sections if s[2]), default=len(data))
+    first = min((s[3] for s in sections if s[2]), default=size)
     sections = [(name, v, r) for name, v, r, _ in sections] + [('(headers)', first, first)]
-    return sections, len(data)
+    return sections, size
 
 
 # An input section line: " .text  0x00401000  0x4a0 file", or its name alone

@@ -26,7 +26,8 @@ want() { [[ " $parts " == *" $1 "* ]]; }
 
 rc=0
 if want size; then
-  python3 "$root/bench/size_report.py" "$build/LUMCFG.EXE" "$build/bench/lum_baseline.exe" \
+  # Debian's interpreter, whose python3-pefile reads the program.
+  /usr/bin/python3 "$root/bench/size_report.py" "$build/LUMCFG.EXE" "$build/bench/lum_baseline.exe" \
           "$build/program/LUMCFG.map" >"$logs/size.log" || rc=1
 fi
 

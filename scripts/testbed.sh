@@ -1,17 +1,28 @@
 # Sourced by the run and test scripts: a private Wine prefix inside the build
 # tree, an Xvfb display and a persistent wineserver, and how to stop them.
 
+# $1: the build folder, as an absolute path.
 testbed_env() {
-  mkdir -p "$1"
-  local build
-  build=$(cd "$1" && pwd)
-  export WINEPREFIX="$build/wineprefix"
+  export WINEPREFIX="$1/wineprefix"
   export WINEARCH=win32
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   # Code page 932: the program's text is Shift-JIS, as on a Japanese Windows.
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   export QEMU_RESERVED_VA=0x7fff0000
+}
+
+# Under the i386 emulator a Wine process now and then crashes or hangs at
+# start: runs a step ($2...) up to three times, each failure said under the
+# step's name ($1).
+testbed_retry() {
+  local what=$1 attempt
+  shift
+  for attempt in 1 2 3; do
+    "$@" && return 0
+    echo "testbed: $what attempt $attempt failed; again" >&2
+  done
+  return 1
 }
 
 # The prefix's settings: no window manager wait on every closed window, and
@@ -28,18 +39,16 @@ testbed_prefix_settings() {
     printf '"MS UI Gothic"="IPAPGothic"\r\n"Tahoma"="IPAPGothic"\r\n'
     printf '"MS Shell Dlg"="IPAPGothic"\r\n"MS Sans Serif"="IPAPGothic"\r\n\r\n'
   } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
-  # A Wine process under the emulator now and then hangs at start: retry.
-  local attempt
-  for attempt in 1 2 3; do
-    if timeout 120 wine regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1; then
-      break
-    fi
-    echo "testbed: prefix settings attempt $attempt failed; again" >&2
-    testbed_kill_prefix
-  done
+  testbed_retry "prefix settings" testbed_import "$reg" || true
   # Caption buttons are drawn with this symbol font; Wine finds it only in
   # the prefix's own font folder.
   cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+}
+
+testbed_import() {
+  timeout 120 wine regedit /S "Z:${1//\//\\}" </dev/null >/dev/null 2>&1 && return 0
+  testbed_kill_prefix
+  return 1
 }
 
 # Every process that runs in this prefix, the wineserver included.
@@ -53,26 +62,23 @@ testbed_kill_prefix() {
   done
 }
 
-# Under the i386 emulator a Wine helper now and then crashes during the
-# first start and leaves wineboot waiting for ever: bound each attempt and
-# start again from an empty prefix.
+# A Wine helper that crashes during the first start leaves wineboot waiting
+# for ever: each attempt is bounded and starts from an empty prefix.
 testbed_make_prefix() {
-  local build=$1 attempt
-  for attempt in 1 2 3; do
-    testbed_kill_prefix
-    rm -rf "$WINEPREFIX"
-    if timeout 300 wineboot -i </dev/null >"$build/wineboot.log" 2>&1 &&
-       timeout 120 wineserver -w &&
-       [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] &&
-       timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1; then
-      timeout 60 wineserver -w || true
-      touch "$WINEPREFIX/.lum-ready"
-      return 0
-    fi
-    echo "testbed: Wine prefix attempt $attempt failed; starting again" >&2
-  done
+  testbed_retry "Wine prefix" testbed_boot_prefix "$1" && return 0
   echo "testbed: could not create the Wine prefix" >&2
   return 1
+}
+
+testbed_boot_prefix() {
+  testbed_kill_prefix
+  rm -rf "$WINEPREFIX"
+  timeout 300 wineboot -i </dev/null >"$1/wineboot.log" 2>&1 &&
+    timeout 120 wineserver -w &&
+    [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] &&
+    timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || return 1
+  timeout 60 wineserver -w || true
+  touch "$WINEPREFIX/.lum-ready"
 }
 
 testbed_start() {
@@ -113,20 +119,23 @@ testbed_start() {
 # crashes before it makes the desktop window, and the program that started
 # it can then make no window at all.
 testbed_keep_desktop() {
-  local keeper="$1/tests/lum_desktop_keeper.exe" attempt _ pid
+  local keeper="$1/tests/lum_desktop_keeper.exe"
   [ -f "$keeper" ] || return 0
-  for attempt in 1 2 3; do
-    wine "$keeper" </dev/null >>"$LUM_WINE_HELPER_LOG" 2>&1 &
-    pid=$!
-    for _ in $(seq 1 1200); do
-      grep -q 'desktop keeper: ready' "$LUM_WINE_HELPER_LOG" && return 0
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -9 "$pid" 2>/dev/null || true
-    echo "testbed: desktop keeper attempt $attempt failed; again" >&2
+  testbed_retry "desktop keeper" testbed_start_keeper "$keeper" ||
+    echo "testbed: no desktop keeper; tests go on without it" >&2
+}
+
+testbed_start_keeper() {
+  local _ pid
+  wine "$1" </dev/null >>"$LUM_WINE_HELPER_LOG" 2>&1 &
+  pid=$!
+  for _ in $(seq 1 1200); do
+    grep -q 'desktop keeper: ready' "$LUM_WINE_HELPER_LOG" && return 0
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
   done
-  echo "testbed: no desktop keeper; tests go on without it" >&2
+  kill -9 "$pid" 2>/dev/null || true
+  return 1
 }
 
 testbed_stop() {

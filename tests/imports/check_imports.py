@@ -8,8 +8,9 @@ usage: check_imports.py PROGRAM.EXE ALLOW_LIST [--expect-refused DLL!FUNCTION ..
 With --expect-refused the run passes only when exactly those imports are
 refused (and nothing else is wrong): the check of the check.
 """
-import struct
 import sys
+
+import pefile
 
 NINE_X = {'95'}                       # present on Windows 95 itself
 NT = {'3.1', '3.5', '3.51', '4.0'}    # present on NT 4.0 or before
@@ -17,58 +18,20 @@ NT = {'3.1', '3.5', '3.51', '4.0'}    # present on NT 4.0 or before
 
 def read_imports(path):
     """(machine, subsystem, subsystem version, {dll: [function or #ordinal]})."""
-    with open(path, 'rb') as f:
-        data = f.read()
-    if data[:2] != b'MZ':
-        raise ValueError('not an MZ executable')
-    pe = struct.unpack_from('<I', data, 0x3C)[0]
-    if data[pe:pe + 4] != b'PE\0\0':
-        raise ValueError('no PE signature')
-    machine, sections, _, _, _, optional_size, _ = struct.unpack_from('<HHIIIHH', data, pe + 4)
-    opt = pe + 24
-    if struct.unpack_from('<H', data, opt)[0] != 0x10B:
-        raise ValueError('not a 32-bit optional header')
-    major_sub, minor_sub = struct.unpack_from('<HH', data, opt + 48)
-    subsystem = struct.unpack_from('<H', data, opt + 68)[0]
-    directories = struct.unpack_from('<I', data, opt + 92)[0]
-    table = opt + optional_size
-    spans = []
-    for i in range(sections):
-        virtual_size, address, raw_size, raw_offset = struct.unpack_from('<IIII', data,
-                                                                        table + 40 * i + 8)
-        spans.append((address, max(virtual_size, raw_size), raw_offset))
-
-    def offset(rva):
-        for address, size, raw in spans:
-            if address <= rva < address + size:
-                return rva - address + raw
-        raise ValueError('address 0x%x is in no section' % rva)
-
-    def text(rva):
-        start = offset(rva)
-        return data[start:data.index(b'\0', start)].decode('ascii')
-
-    imports = {}
-    if directories < 2:
-        return machine, subsystem, (major_sub, minor_sub), imports
-    import_rva, _ = struct.unpack_from('<II', data, opt + 96 + 8)
-    if import_rva == 0:
-        return machine, subsystem, (major_sub, minor_sub), imports
-    entry = offset(import_rva)
-    while True:
-        lookup, _, _, name_rva, thunks = struct.unpack_from('<IIIII', data, entry)
-        if name_rva == 0:
-            break
-        names = imports.setdefault(text(name_rva).upper(), [])
-        at = offset(lookup or thunks)
-        while True:
-            value = struct.unpack_from('<I', data, at)[0]
-            if value == 0:
-                break
-            names.append('#%d' % (value & 0xFFFF) if value & 0x80000000 else text(value + 2))
-            at += 4
-        entry += 20
-    return machine, subsystem, (major_sub, minor_sub), imports
+    with pefile.PE(path, fast_load=True) as pe:
+        header = pe.OPTIONAL_HEADER
+        if header.Magic != pefile.OPTIONAL_HEADER_MAGIC_PE:
+            raise ValueError('not a 32-bit optional header')
+        pe.parse_data_directories(
+            directories=[pefile.DIRECTORY_ENTRY['IMAGE_DIRECTORY_ENTRY_IMPORT']])
+        imports = {}
+        for library in getattr(pe, 'DIRECTORY_ENTRY_IMPORT', []):
+            names = imports.setdefault(library.dll.decode('ascii').upper(), [])
+            for item in library.imports:
+                names.append('#%d' % item.ordinal if item.import_by_ordinal
+                             else item.name.decode('ascii'))
+        return (pe.FILE_HEADER.Machine, header.Subsystem,
+                (header.MajorSubsystemVersion, header.MinorSubsystemVersion), imports)
 
 
 def read_allow_list(path):
@@ -110,8 +73,8 @@ def main(argv):
     allowed, faults = read_allow_list(list_path)
     try:
         machine, subsystem, version, imports = read_imports(program)
-    except (OSError, ValueError, struct.error) as error:
-        print('%s: cannot read the import table: %s' % (program, error))
+    except (OSError, ValueError, pefile.PEFormatError) as error:
+        print('%s: cannot read the import table: %s' % (program, getattr(error, 'value', error)))
         return 1
     if machine != 0x14C:
         faults.append('machine 0x%x is not i386' % machine)
