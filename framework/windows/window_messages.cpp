@@ -176,7 +176,7 @@ void CWnd::RemoveOwnTools() {
         return;
     }
     TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.uFlags = TTF_IDISHWND;
     tool.hwnd = windowHandle;
     tool.uId = reinterpret_cast<UINT_PTR>(windowHandle);
