@@ -37,9 +37,9 @@ void DeleteHeldObject(HGDIOBJ* slot);
 void CloseComboDropDown(HWND window);
 void FreeGlobalBlock(HGLOBAL block);
 
-// Moves `window` to `rect` (its parent's client coordinates) unless it is
-// there already; with a layout, through its deferred positions, and not at
-// all while the layout only measures.
+// Dormant, as LayOutBars: moves `window` to `rect` (its parent's client
+// coordinates) unless it is there already; with a layout, through its
+// deferred positions, and not at all while the layout only measures.
 void MoveToRectangle(BarLayout* layout, HWND window, const RECT* rect);
 
 BOOL PaintDialogColors(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF textColor);

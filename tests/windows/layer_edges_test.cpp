@@ -1,6 +1,6 @@
 // Edge cases of the window layer on real windows: command state on controls,
 // the two help requests, owner-draw and list messages reflected to bound
-// controls, system changes passed down, window rectangles and frame lookups.
+// controls, system changes passed down and frame lookups.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -211,21 +211,6 @@ TEST(SystemChanges, TopLevelWindowsPassThemToEveryBoundDescendant) {
         EXPECT_EQ(child.Got(c.message), c.childGets) << c.message;
         EXPECT_EQ(grandchild.Got(c.message), c.grandchildGets) << c.message;
     }
-}
-
-TEST(WindowRect, AdjustTypeZeroLeavesTheClientEdgeOut) {
-    ObservingWnd top;
-    ASSERT_TRUE(wintest::CreateTop(top));
-    CWnd field;
-    ASSERT_TRUE(field.CreateWithStyles(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_BORDER, 0, 0,
-                                       40, 40, top.windowHandle, IdOf(1), nullptr));
-    RECT withEdge = {10, 10, 50, 50}, withoutEdge = withEdge;
-    field.ComputeWindowRect(&withEdge, 1);
-    field.ComputeWindowRect(&withoutEdge, 0);
-    const int edge = GetSystemMetrics(SM_CXEDGE), border = GetSystemMetrics(SM_CXBORDER);
-    EXPECT_EQ(withoutEdge.left, 10 - border);
-    EXPECT_EQ(withEdge.left, 10 - border - edge);
-    EXPECT_EQ(withEdge.bottom, 50 + border + edge);
 }
 
 class FrameWnd : public CWnd {
