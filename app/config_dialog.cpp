@@ -8,6 +8,24 @@
 #include "framework/windows/menu.h"
 #include "framework/windows/window_proc.h"
 
+namespace {
+
+// The radio button a stored "PreviewOnly" names. A value outside 0..1 names
+// none, and both stay unselected; the id is not computed from it, since any
+// integer may be stored.
+int RadioButtonFor(int previewOnly) {
+    switch (previewOnly) {
+    case 0:
+        return IDC_USE_OVERLAY;
+    case 1:
+        return IDC_NO_OVERLAY;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 int CConfigDlg::currentPreviewOnly = 0;
 int CConfigDlg::currentForcePrimary = 0;
 
@@ -38,8 +56,7 @@ BOOL CConfigDlg::InitializeDialog() {
     SendMessageA(windowHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
     currentPreviewOnly = ReadSetting("PreviewOnly", 1);
-    // A stored value outside 0..1 names no button: both stay unselected.
-    CheckRadioButton(IDC_USE_OVERLAY, IDC_NO_OVERLAY, IDC_USE_OVERLAY + currentPreviewOnly);
+    CheckRadioButton(IDC_USE_OVERLAY, IDC_NO_OVERLAY, RadioButtonFor(currentPreviewOnly));
     currentForcePrimary = ReadSetting("Force Primary", 0);
     CheckDlgButton(IDC_NO_SURFACE, static_cast<UINT>(currentForcePrimary));
     GetDlgItem(IDC_NO_SURFACE)->EnableWindow(currentPreviewOnly == 0);

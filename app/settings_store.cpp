@@ -82,6 +82,11 @@ int ReadSetting(const char* name, int defaultValue) {
                          &size) != ERROR_SUCCESS) {
         return defaultValue;
     }
+    // Every key on Windows 95, 98 and ME has a default value: one never set
+    // reads back as no data or a lone terminator. Either means "not stored".
+    if (size == 0 || (size == 1 && buffer[0] == '\0')) {
+        return defaultValue;
+    }
     buffer[size < 260 ? size : 260] = '\0';
     return ParseSettingText(buffer);
 }

@@ -8,6 +8,8 @@
 // Private window messages.
 constexpr UINT WM_LUM_CTLCOLOR = 0x0019; // the control-color messages, folded into one
 constexpr UINT WM_LUM_WNDPROC_PROBE = 0x0360;
+// Asks a bar for its share of the parent's client area (lParam: BarLayout*).
+constexpr UINT WM_LUM_SIZE_PARENT = 0x0361;
 constexpr UINT WM_LUM_IDLEUPDATECMDUI = 0x0363;
 constexpr UINT WM_LUM_INITIAL_UPDATE = 0x0364;
 constexpr UINT WM_LUM_COMMAND_HELP = 0x0365;

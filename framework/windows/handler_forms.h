@@ -483,6 +483,23 @@ template <class F> constexpr UINT ThreadFormCode() {
     return F::code;
 }
 
+// The thread object's class says that its map's message entries answer
+// thread messages; every class derived from it inherits the answer.
+template <class C>
+concept TakesThreadMessages = requires {
+    C::takesThreadMessages;
+};
+
+// The signature code of a message entry in the map of class C. A thread's
+// pump dispatches only the thread forms: any other form in a thread's map
+// would never be called.
+template <class C, class F> constexpr UINT MessageEntryCode() {
+    static_assert(!TakesThreadMessages<C> || IsOneOf<F>(LumForm::ThreadForms{}),
+                  "not a thread form, in a thread's map: thread messages come without a window, "
+                  "so their wParam and lParam are handed over as they are");
+    return F::code;
+}
+
 template <class... F> constexpr bool CodesAreDistinct(FormList<F...>) {
     const UINT codes[] = {F::code...};
     for (std::size_t i = 0; i < sizeof...(F); ++i) {

@@ -60,9 +60,15 @@ public:                                                                         
     ;                                                                                              \
     const MessageMap cls::messageMap = {&base::messageMap, cls##_entries};
 
-// A window message handled by member `fn` of `cls` in `form`, one of LumForm's.
+// A window message handled by member `fn` of `cls` in `form`, one of LumForm's;
+// in a thread's map, one of LumForm::ThreadForms.
 #define LUM_ON_MESSAGE(msg, form, cls, fn)                                                         \
-    {msg, 0, 0, 0, form::code, mapform::HandlerOf<mapform::WindowKind, form, &cls::fn>()},
+    {msg,                                                                                          \
+     0,                                                                                            \
+     0,                                                                                            \
+     0,                                                                                            \
+     mapform::MessageEntryCode<cls, form>(),                                                       \
+     mapform::HandlerOf<mapform::WindowKind, form, &cls::fn>()},
 
 // A registered message: `number` is the variable holding its number. The
 // handler takes the LumForm::LresultWParamLParam form.

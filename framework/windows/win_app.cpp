@@ -437,6 +437,14 @@ void TerminateFramework() {
         module->unregisterList[0] = '\0';
     }
     ThreadState* state = GetThreadState();
+    // Dormant: nothing here makes the thread's tool-tip control.
+    if (state->toolTip != nullptr) {
+        if (state->toolTip->windowHandle != nullptr) {
+            DestroyWindow(state->toolTip->windowHandle);
+        }
+        delete state->toolTip;
+        state->toolTip = nullptr;
+    }
     if (module->isLibrary == 0) {
         if (state->messageFilterHook != nullptr) {
             UnhookWindowsHookEx(state->messageFilterHook);

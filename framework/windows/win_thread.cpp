@@ -1,5 +1,6 @@
 #include "framework/windows/win_thread.h"
 
+#include <commctrl.h>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/win_app.h"
@@ -109,9 +110,58 @@ LRESULT CWinThread::HandleCallbackException(CException*, const MSG* message) {
     return 0;
 }
 
+namespace {
+
+// Dormant: no window of this program makes the thread's tool-tip control.
+// A key or a click puts away a tip that is showing.
+void CancelToolTips(BOOL keys) {
+    ThreadState* state = GetThreadState();
+    if (state->toolTip != nullptr && state->toolTip->windowHandle != nullptr) {
+        SendMessageA(state->toolTip->windowHandle, TTM_ACTIVATE, FALSE, 0);
+    }
+    // With keys, a frame's fly-by status bar would get its idle text back;
+    // frame windows and their status bars are not built here.
+    (void)keys;
+}
+
+// The keyboard messages up to WM_SYSDEADCHAR and the one after it, as the
+// pre-translation of dialog-box messages takes them.
+constexpr UINT kLastKeyMessage = 0x0108;
+
+bool IsKeyMessage(UINT message) {
+    return message >= WM_KEYFIRST && message <= kLastKeyMessage;
+}
+
+bool IsButtonPress(UINT message) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONDBLCLK:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMBUTTONDBLCLK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 BOOL CWinThread::FilterMessage(MSG* message) {
     if (message->hwnd == nullptr && DispatchThreadMessage(message)) {
         return TRUE;
+    }
+    if (IsKeyMessage(message->message)) {
+        CancelToolTips(TRUE);
+    } else if (IsButtonPress(message->message)) {
+        CancelToolTips(FALSE);
     }
     CWnd* main = GetMainWindow();
     HWND stop = main != nullptr ? main->windowHandle : nullptr;
@@ -172,8 +222,7 @@ BOOL CWinThread::FilterHookMessage(int code, MSG* message) {
         }
         return TRUE;
     }
-    if (code == MSGF_DIALOGBOX && activeWindow != nullptr && message->message >= WM_KEYFIRST &&
-        message->message <= 0x0108) {
+    if (code == MSGF_DIALOGBOX && activeWindow != nullptr && IsKeyMessage(message->message)) {
         ThreadState* state = GetThreadState();
         if (state->inMessageFilter) {
             return FALSE;

@@ -14,6 +14,10 @@ public:
     CWinThread();
     ~CWinThread() override;
 
+    // The message entries of this class's maps (and of every derived
+    // class's) answer thread messages, so they must take thread forms.
+    static constexpr bool takesThreadMessages = true;
+
     virtual BOOL StartInstance();
     virtual int RunLoop();
     virtual BOOL FilterMessage(MSG* message);

@@ -97,6 +97,12 @@ CWnd* CWnd::PermanentObjectFor(HWND handle) {
     return FindPermanentWindow(GetThreadState(), handle);
 }
 
+void CWnd::DeleteTemporaryWindows() {
+    if (CHandleTable* table = GetWindowTable(FALSE)) {
+        table->DeleteTemporaries();
+    }
+}
+
 CWnd* CWnd::GetOwnerObject() const {
     return ObjectFor(ownerHandle != nullptr ? ownerHandle : GetParent(windowHandle));
 }

@@ -9,6 +9,8 @@
 class CDC;
 class CMenu;
 
+// The window has tools in the thread's tool-tip control, taken out when it ends.
+constexpr DWORD WND_HAS_TOOLS = 0x01;
 // Window state bits owned by the modal run.
 constexpr DWORD WND_IN_MODAL_LOOP = 0x08;
 constexpr DWORD WND_CONTINUE_MODAL = 0x10;
@@ -72,6 +74,8 @@ public:
 
     static CWnd* ObjectFor(HWND handle);
     static CWnd* PermanentObjectFor(HWND handle);
+    // Dormant: idle time deletes the temporaries of every table at once.
+    static void DeleteTemporaryWindows();
 
     CWnd* GetOwnerObject() const;
     static HWND ParentOrOwnerHandle(HWND handle);
@@ -93,6 +97,11 @@ public:
     UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(windowHandle, id); }
     BOOL ProcessDialogKeys(MSG* message) { return IsDialogMessageA(windowHandle, message); }
     DWORD ReadStyle() const { return static_cast<DWORD>(GetWindowLongA(windowHandle, GWL_STYLE)); }
+    // Dormant, as ChangeExStyle: the tool changes no extended style.
+    DWORD ReadExStyle() const {
+        return static_cast<DWORD>(GetWindowLongA(windowHandle, GWL_EXSTYLE));
+    }
+    BOOL ChangeExStyle(DWORD remove, DWORD add, UINT positioning = 0);
     void SetWindowText(const char* text) { ::SetWindowTextA(windowHandle, text); }
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
         return ::SetWindowPos(windowHandle,
@@ -115,6 +124,12 @@ public:
     void CenterOverOwner(CWnd* alternate = nullptr);
     BOOL ApplyDialogInitData(const char* resourceName);
     BOOL ApplyDialogInitData(const void* block);
+    // Dormant: a frame window's bars (ids first..last, each a bound object
+    // that answers WM_LUM_SIZE_PARENT) take their parts of the client area,
+    // the window with id leftOver gets the rest. `mode` is a BarLayoutMode;
+    // querying fills `rect`, the border mode takes borders from it.
+    void LayOutBars(UINT first, UINT last, UINT leftOver, UINT mode = 0, RECT* rect = nullptr,
+                    const RECT* client = nullptr, BOOL stretch = TRUE);
 
     // Context help.
     LRESULT HandleHelpRequest(LPARAM helpInfo);
@@ -138,6 +153,7 @@ public:
     void HandleDeleteItem(WPARAM wParam, LPARAM lParam);
     LRESULT HandleListBoxKey(UINT key, CWnd* listBox, UINT caret);
     void HandleFinalMessage();
+    void RemoveOwnTools();
     void HandleParentNotify(WPARAM wParam, LPARAM lParam);
     void HandleDestroy();
     LRESULT HandleTopLevelActivation(WPARAM wParam, LPARAM lParam);

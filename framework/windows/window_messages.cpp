@@ -87,12 +87,10 @@ void CWnd::HandleDrawItem(WPARAM, LPARAM lParam) {
 void CWnd::HandleMeasureItem(WPARAM, LPARAM lParam) {
     auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
     if (item->CtlType == ODT_MENU) {
-        // A measured item is done: default processing could only undo it.
         if (CMenu* menu = FindPopupMenu(MenuBeingMeasured(), item->itemID)) {
             menu->MeasureMenuItem(item);
-        } else {
-            DefaultForCurrentMessage();
         }
+        DefaultForCurrentMessage();
         return;
     }
     CWnd* control = FindDescendant(windowHandle, static_cast<int>(item->CtlID), TRUE);
@@ -171,6 +169,20 @@ LRESULT CWnd::HandleDragListMessage(WPARAM, LPARAM lParam) {
     return DefaultForCurrentMessage();
 }
 
+// Dormant: no window of this program registers tools.
+void CWnd::RemoveOwnTools() {
+    const CWnd* tips = GetThreadState()->toolTip;
+    if ((stateFlags & WND_HAS_TOOLS) == 0 || tips == nullptr || tips->windowHandle == nullptr) {
+        return;
+    }
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = windowHandle;
+    tool.uId = reinterpret_cast<UINT_PTR>(windowHandle);
+    SendMessageA(tips->windowHandle, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 void CWnd::HandleFinalMessage() {
     if (CWinThread* thread = GetCurrentThreadObject()) {
         if (thread->mainWindow == this) {
@@ -183,6 +195,7 @@ void CWnd::HandleFinalMessage() {
             thread->activeWindow = nullptr;
         }
     }
+    RemoveOwnTools();
     LONG procedure = GetWindowLongA(windowHandle, GWL_WNDPROC);
     DefaultForCurrentMessage();
     WNDPROC* slot = SuperProcSlot();

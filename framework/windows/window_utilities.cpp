@@ -80,6 +80,25 @@ void DeleteHeldObject(HGDIOBJ* slot) {
     }
 }
 
+void CloseComboDropDown(HWND window) {
+    HWND focus = GetFocus();
+    if (focus == nullptr || focus == window) {
+        return;
+    }
+    if (!IsComboOfKind(focus, CBS_DROPDOWNLIST)) {
+        // The focus may sit in the edit part of a drop-down combo box.
+        focus = ::GetParent(focus);
+        if (focus == window || !IsComboOfKind(focus, CBS_DROPDOWN)) {
+            return;
+        }
+    }
+    if (window != nullptr && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 &&
+        ::GetParent(window) == GetDesktopWindow()) {
+        return;
+    }
+    SendMessageA(focus, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
 void FreeGlobalBlock(HGLOBAL block) {
     if (block == nullptr) {
         return;
@@ -88,6 +107,27 @@ void FreeGlobalBlock(HGLOBAL block) {
         GlobalUnlock(block);
     }
     GlobalFree(block);
+}
+
+void MoveToRectangle(BarLayout* layout, HWND window, const RECT* rect) {
+    if (layout != nullptr && layout->deferred == nullptr) {
+        return;
+    }
+    RECT now;
+    GetWindowRect(window, &now);
+    MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT*>(&now), 2);
+    if (EqualRect(&now, rect)) {
+        return;
+    }
+    int width = rect->right - rect->left;
+    int height = rect->bottom - rect->top;
+    if (layout != nullptr) {
+        layout->deferred = DeferWindowPos(layout->deferred, window, nullptr, rect->left, rect->top,
+                                          width, height, SWP_NOACTIVATE | SWP_NOZORDER);
+    } else {
+        ::SetWindowPos(window, nullptr, rect->left, rect->top, width, height,
+                       SWP_NOACTIVATE | SWP_NOZORDER);
+    }
 }
 
 BOOL PaintDialogColors(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF textColor) {
@@ -126,6 +166,10 @@ void RefreshSystemMetrics() {
     DisplayData& display = GetDisplayData();
     display.RefreshMetrics();
     display.RefreshScreenMetrics();
+}
+
+BOOL CWnd::ChangeExStyle(DWORD remove, DWORD add, UINT positioning) {
+    return ChangeStyleBits(windowHandle, GWL_EXSTYLE, remove, add, positioning);
 }
 
 int CWnd::SetScrollPos(int bar, int position, BOOL redraw) {
@@ -299,4 +343,48 @@ BOOL CWnd::ApplyDialogInitData(const void* block) {
         }
     }
     return success;
+}
+
+void CWnd::LayOutBars(UINT first, UINT last, UINT leftOver, UINT mode, RECT* rect,
+                      const RECT* client, BOOL stretch) {
+    BarLayout layout = {};
+    if (client != nullptr) {
+        layout.remaining = *client;
+    } else {
+        GetClientRect(windowHandle, &layout.remaining);
+    }
+    layout.deferred = mode == kQueryBars ? nullptr : BeginDeferWindowPos(8);
+    layout.stretch = stretch;
+    HWND leftOverWindow = nullptr;
+    for (HWND child = GetTopWindow(windowHandle); child != nullptr; child = NextSibling(child)) {
+        UINT id = LOWORD(GetDlgCtrlID(child));
+        if (id == leftOver) {
+            leftOverWindow = child;
+        } else if (id >= first && id <= last && PermanentObjectFor(child) != nullptr) {
+            SendMessageA(child, WM_LUM_SIZE_PARENT, 0, reinterpret_cast<LPARAM>(&layout));
+        }
+    }
+    if (mode == kQueryBars) {
+        if (rect != nullptr) {
+            if (stretch) {
+                *rect = layout.remaining;
+            } else {
+                SetRect(rect, 0, 0, layout.total.cx, layout.total.cy);
+            }
+        }
+        return;
+    }
+    if (leftOver != 0 && leftOverWindow != nullptr) {
+        if (mode == kLayOutBarsWithBorders && rect != nullptr) {
+            layout.remaining.left += rect->left;
+            layout.remaining.top += rect->top;
+            layout.remaining.right -= rect->right;
+            layout.remaining.bottom -= rect->bottom;
+        }
+        ObjectFor(leftOverWindow)->ComputeWindowRect(&layout.remaining, 0);
+        MoveToRectangle(&layout, leftOverWindow, &layout.remaining);
+    }
+    if (layout.deferred != nullptr) {
+        EndDeferWindowPos(layout.deferred);
+    }
 }

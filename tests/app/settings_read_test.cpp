@@ -38,8 +38,10 @@ std::vector<StoredCase> StoredCases() {
         {"LettersOnly", REG_SZ, Text("abc"), 0},
         {"SpaceSevenLetters", REG_SZ, Text(" 7abc"), 7},
         {"MinusThree", REG_SZ, Text("-3"), -3},
-        {"EmptyText", REG_SZ, Text(""), 0},
-        {"NoBytes", REG_SZ, "", 0},
+        // A key's default value that was never set, as Windows 9x reads it.
+        {"EmptyText", REG_SZ, Text(""), kUnreadable},
+        {"NoBytes", REG_SZ, "", kUnreadable},
+        {"TwoTerminators", REG_SZ, std::string(2, '\0'), 0},
         {"PlusFive", REG_SZ, Text("+5"), 5},
         {"LeadingTabs", REG_SZ, Text("\t\t12"), 12},
         {"OtherWhiteSpace", REG_SZ, Text("\r\n\v\f 9"), 9},

@@ -49,7 +49,10 @@ std::vector<OpeningCase> OpeningCases() {
         {"SpaceDigitLettersAndLetters", Text(" 1x"), Text("abc"), kNoOverlayState},
         {"PlusZeroAndMinusZero", Text("+0"), Text("-0"), kOverlay},
         {"MinusZeroAndPlusOne", Text("-0"), Text("+1"), kOverlayNoSurface},
-        {"EmptyTexts", Text(""), Text(""), kOverlay},
+        // An empty default value is no value (every key has one on Windows 9x).
+        {"EmptyTexts", Text(""), Text(""), kNoOverlayState},
+        {"LargestInt", Text("2147483647"), std::nullopt, kNeither},
+        {"SmallestInt", Text("-2147483648"), std::nullopt, kNeither},
         // 261 bytes with the terminator do not fit the 260-byte buffer: defaults.
         {"TextsLongerThanBuffer", Text(std::string(260, '0')), Text("1" + std::string(259, '0')),
          kNoOverlayState},

@@ -1,6 +1,9 @@
 // What adopted controls look like, checked pixel by pixel (below 4.0).
 #include "look3d/look3d_test_support.h"
 
+#include <vector>
+#include "common/import_patch.h"
+
 using namespace look3dtest;
 
 namespace {
@@ -292,6 +295,226 @@ TEST(Look3dLabel, ImeMarksActOnDoubleByteSystems) {
                            out, sizeof out);
     EXPECT_STREQ(out, "acde");
     dialog = saved;
+}
+
+// A probe of a painted picture: the pixel at x, y has the look's color
+// `slot`, or is untouched (magenta) for slot -1.
+struct Probe {
+    int x, y, slot;
+};
+
+void ExpectProbes(const Picture& picture, const std::vector<Probe>& probes) {
+    for (const Probe& p : probes) {
+        ASSERT_TRUE(p.x < picture.width && p.y < picture.height)
+            << picture.width << "x" << picture.height;
+        COLORREF expected = p.slot < 0 ? RGB(255, 0, 255) : TheCore().colors[p.slot];
+        EXPECT_EQ(picture.At(p.x, p.y), expected) << "at " << p.x << "," << p.y;
+    }
+}
+
+// Push buttons raised, pushed and default; statics by their style (an
+// empty text fills with the parent's brush only).
+TEST_F(Look3dPaintCase, PushButtonsAndStaticsDrawWhatTheirStyleNames) {
+    using namespace look3d;
+    const struct {
+        const char* className;
+        DWORD style;
+        BOOL pushed;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {"BUTTON",
+         BS_PUSHBUTTON,
+         FALSE,
+         {{0, 12, kWindowFrame}, {2, 12, kHighlight}, {3, 3, kFace}}},
+        {"BUTTON",
+         BS_PUSHBUTTON,
+         FALSE,
+         {{60, 2, kHighlight}, {117, 12, kShadow}, {60, 21, kShadow}}},
+        {"BUTTON", BS_PUSHBUTTON, TRUE, {{1, 12, kShadow}, {2, 12, kFace}, {118, 12, kFace}}},
+        {"BUTTON", BS_DEFPUSHBUTTON, FALSE, {{1, 12, kWindowFrame}, {3, 12, kHighlight}}},
+        {"BUTTON", BS_DEFPUSHBUTTON, FALSE, {{4, 4, kFace}, {116, 12, kShadow}}},
+        {"STATIC", SS_BLACKFRAME, FALSE, {{0, 12, kShadow}, {119, 12, kHighlight}, {60, 12, -1}}},
+        {"STATIC", SS_WHITERECT, FALSE, {{0, 12, kHighlight}, {119, 12, kShadow}, {60, 12, -1}}},
+        {"STATIC", SS_GRAYFRAME, FALSE, {{0, 12, kShadow}, {1, 12, kHighlight}, {60, 12, -1}}},
+        {"STATIC", SS_ETCHEDFRAME, FALSE, {{118, 12, kShadow}, {119, 12, kHighlight}}},
+        {"STATIC", SS_LEFT, FALSE, {{0, 0, kFace}, {60, 12, kFace}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.className << " style " << c.style);
+        HWND control = Control(c.style, "", c.className);
+        SendMessageA(control, BM_SETSTATE, c.pushed, 0);
+        Picture picture(control);
+        ExpectProbes(picture, c.probes);
+        DestroyWindow(control);
+    }
+}
+
+// The look's lines (opaque one-pixel text-outs), recorded as they are drawn.
+struct Line {
+    RECT r;
+    COLORREF color;
+};
+std::vector<Line>* recordedLines = nullptr;
+using ExtTextOutCall = BOOL(WINAPI*)(HDC, int, int, UINT, const RECT*, LPCSTR, UINT, const INT*);
+ExtTextOutCall realExtTextOut = nullptr;
+
+BOOL WINAPI RecordLine(HDC dc, int x, int y, UINT options, const RECT* r, LPCSTR text, UINT n,
+                       const INT* dx) {
+    if (recordedLines != nullptr && r != nullptr && n == 0) {
+        recordedLines->push_back({*r, GetBkColor(dc)});
+    }
+    return realExtTextOut(dc, x, y, options, r, text, n, dx);
+}
+
+class LineRecorder {
+public:
+    LineRecorder() {
+        realExtTextOut = patch.Original<ExtTextOutCall>();
+        recordedLines = &lines;
+    }
+    ~LineRecorder() { recordedLines = nullptr; }
+    LineRecorder(const LineRecorder&) = delete;
+    LineRecorder& operator=(const LineRecorder&) = delete;
+
+    // Horizontal shadow lines: the outer top sides of sunken frames.
+    int ShadowTops() const {
+        int n = 0;
+        for (const Line& l : lines) {
+            n += l.color == TheCore().colors[look3d::kShadow] && l.r.bottom - l.r.top == 1 &&
+                 l.r.right - l.r.left > 1;
+        }
+        return n;
+    }
+
+    ImportPatch patch{"gdi32.dll", "ExtTextOutA", reinterpret_cast<void*>(&RecordLine)};
+    std::vector<Line> lines;
+};
+
+INT_PTR CALLBACK NoFrameDialogProc(HWND, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_LOOK3D_MAYFRAME && lParam != 0) {
+        *reinterpret_cast<BOOL*>(lParam) = FALSE;
+        return TRUE;
+    }
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+TEST_F(Look3dPaint, DialogsKeepTheSystemFrameUnlessModalFramedAndAllowed) {
+    const struct {
+        DWORD style;
+        DLGPROC procedure;
+        bool framed;
+    } cases[] = {
+        {DS_MODALFRAME, &PlainDialogProc, true},
+        {0, &PlainDialogProc, false},
+        {DS_MODALFRAME, &NoFrameDialogProc, false},
+    };
+    for (const auto& c : cases) {
+        Dialog dialog(Template(WS_POPUP | WS_VISIBLE | WS_CAPTION | c.style, 100, 60), c.procedure);
+        ASSERT_EQ(ProcOf(dialog.handle), AsLong(&look3d::DialogProc));
+        LineRecorder recorder;
+        ASSERT_TRUE(recorder.patch.Applied());
+        SendMessageA(dialog.handle, WM_NCPAINT, 1, 0);
+        EXPECT_EQ(!recorder.lines.empty(), c.framed) << "style " << c.style;
+        if (c.framed) {
+            EXPECT_EQ(recorder.lines[0].r.top, 0);
+            EXPECT_EQ(recorder.lines[0].color, TheCore().colors[look3d::kShadow]);
+        }
+    }
+}
+
+TEST_F(Look3dPaint, ComboChildrenAreFramedAsTheirComboShowsThem) {
+    Template t(WS_POPUP | WS_VISIBLE, 200, 120);
+    t.Item(kComboBox, CBS_SIMPLE, "", 1, 4, 4, 60, 60);
+    t.Item(kListBox, WS_BORDER, "", 2, 80, 4, 60, 40);
+    t.Item(kComboBox, CBS_DROPDOWN, "", 3, 80, 60, 60, 50);
+    Dialog dialog(t);
+    HWND combo = dialog.Item(3);
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("item"));
+    const struct {
+        HWND field;
+        BOOL dropped;
+        int shadowTops;
+    } cases[] = {
+        {GetDlgItem(dialog.Item(1), 1000), FALSE, 0}, // a combo's list has no top side
+        {dialog.Item(2), FALSE, 1},
+        {GetDlgItem(combo, 1001), FALSE, 1},
+        {GetDlgItem(combo, 1001), TRUE, 0}, // the dropped list covers the edit's frame
+    };
+    for (const auto& c : cases) {
+        ASSERT_NE(c.field, nullptr);
+        SendMessageA(combo, CB_SHOWDROPDOWN, c.dropped, 0);
+        ASSERT_EQ(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0, c.dropped != FALSE);
+        LineRecorder recorder;
+        SendMessageA(c.field, WM_PAINT, 0, 0);
+        EXPECT_EQ(recorder.ShadowTops(), c.shadowTops) << GetDlgCtrlID(c.field) << c.dropped;
+        EXPECT_EQ(recorder.lines.empty(), c.dropped != FALSE);
+    }
+    SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
+TEST_F(Look3dPaintCase, ControlColorsServeButtonsDialogsStaticsAndDropDownLists) {
+    HWND dropDown = Control(CBS_DROPDOWN, "", "COMBOBOX");
+    HWND dropList = Control(CBS_DROPDOWNLIST, "", "COMBOBOX");
+    HWND list = Control(0, "", "LISTBOX");
+    const struct {
+        UINT message;
+        HWND control;
+        bool answered;
+    } cases[] = {
+        {WM_CTLCOLORMSGBOX, parent, false},   {WM_CTLCOLOREDIT, list, false},
+        {WM_CTLCOLORSCROLLBAR, list, false},  {WM_CTLCOLORBTN, list, true},
+        {WM_CTLCOLORDLG, parent, true},       {WM_CTLCOLORSTATIC, list, true},
+        {WM_CTLCOLORLISTBOX, dropDown, true}, {WM_CTLCOLORLISTBOX, dropList, false},
+        {WM_CTLCOLORLISTBOX, list, false},
+    };
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (const auto& c : cases) {
+        SetTextColor(dc, RGB(1, 1, 1));
+        SetBkColor(dc, RGB(1, 1, 1));
+        HBRUSH brush = look3d::ControlColor(c.message, dc, c.control);
+        EXPECT_EQ(brush, c.answered ? TheCore().faceBrush : nullptr) << std::hex << c.message;
+        EXPECT_EQ(GetTextColor(dc),
+                  c.answered ? TheCore().colors[look3d::kButtonText] : RGB(1, 1, 1));
+        EXPECT_EQ(GetBkColor(dc), c.answered ? TheCore().colors[look3d::kFace] : RGB(1, 1, 1));
+    }
+    DeleteDC(dc);
+}
+
+INT_PTR CALLBACK OwnStaticColorProc(HWND, UINT message, WPARAM, LPARAM) {
+    if (message == WM_CTLCOLORSTATIC) {
+        return reinterpret_cast<INT_PTR>(GetStockObject(DKGRAY_BRUSH));
+    }
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+TEST_F(Look3dPaint, ADialogsOwnColorsComeBeforeTheLooks) {
+    Dialog dialog(Template(WS_POPUP, 100, 60), &OwnStaticColorProc);
+    HDC dc = GetDC(dialog.handle);
+    auto ask = [&](UINT message) {
+        return reinterpret_cast<HBRUSH>(SendMessageA(dialog.handle, message,
+                                                     reinterpret_cast<WPARAM>(dc),
+                                                     reinterpret_cast<LPARAM>(dialog.handle)));
+    };
+    EXPECT_EQ(ask(WM_CTLCOLORSTATIC), GetStockObject(DKGRAY_BRUSH));
+    EXPECT_EQ(ask(WM_CTLCOLORBTN), TheCore().faceBrush);
+    HBRUSH edit = ask(WM_CTLCOLOREDIT);
+    EXPECT_NE(edit, TheCore().faceBrush) << "left to the dialog's default processing";
+    EXPECT_NE(edit, nullptr);
+    ReleaseDC(dialog.handle, dc);
+}
+
+TEST_F(Look3dPaint, Windows30GetsAWhiteHighlight) {
+    const COLORREF own = RGB(200, 201, 202);
+    SystemColors colors(COLOR_BTNHIGHLIGHT, own, COLOR_BTNFACE, GetSysColor(COLOR_BTNFACE));
+    const WORD saved = TheCore().version;
+    for (WORD version : {WORD{0x0300}, WORD{0x030A}, saved}) {
+        TheCore().version = version;
+        EXPECT_TRUE(Look3dRefreshColors());
+        EXPECT_EQ(TheCore().colors[look3d::kHighlight],
+                  version == 0x0300 ? RGB(255, 255, 255) : own)
+            << std::hex << version;
+    }
+    TheCore().version = saved;
 }
 
 } // namespace

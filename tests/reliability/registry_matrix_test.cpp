@@ -53,7 +53,9 @@ int ConvertByRules(const std::string& bytes) {
 }
 
 int ExpectedRead(const rel::RawValue& held) {
-    if (held.status != ERROR_SUCCESS || held.bytes.size() > kReadBuffer) {
+    // No data, or a lone terminator, is a default value never set (Windows 9x).
+    if (held.status != ERROR_SUCCESS || held.bytes.size() > kReadBuffer || held.bytes.empty() ||
+        held.bytes == std::string(1, '\0')) {
         return kDefault;
     }
     return ConvertByRules(held.bytes);

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <set>
 #include <vector>
+#include "common/import_patch.h"
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/global_locks.h"
 #include "framework/runtime/slot_table.h"
@@ -154,6 +155,82 @@ TEST_F(SlotTableTest, EachThreadHasItsOwnArrayOfSlotLimitEntries) {
     EXPECT_EQ(values[2], mine);
     EXPECT_EQ(values[10], nullptr);
     EXPECT_EQ(values[11], late);
+}
+
+// The system calls that fail while a case's patch lives.
+DWORD WINAPI NoTlsIndex() {
+    return TLS_OUT_OF_INDEXES;
+}
+HGLOBAL WINAPI NoGlobalGrowth(HGLOBAL, SIZE_T, UINT) {
+    return nullptr;
+}
+HLOCAL WINAPI NoLocalGrowth(HLOCAL, SIZE_T, UINT) {
+    return nullptr;
+}
+
+bool ThrowsMemoryException(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (CException* e) {
+        bool memory = e->IsOfKind(LUM_RUNTIME_CLASS(CMemoryException));
+        e->Discard();
+        return memory;
+    }
+    return false;
+}
+
+// What a failed growth must leave as it was.
+struct TableState {
+    const SlotEntry* slots;
+    int slotCount, nextSlot, slotLimit;
+    UINT blockLocks;
+    CNoTrackObject** values;
+    int count;
+    CNoTrackObject* value5;
+    bool operator==(const TableState&) const = default;
+};
+
+TEST_F(SlotTableTest, FailedSystemAllocationsThrowAndKeepWhatWasThere) {
+    AllocateUpTo(31); // full: the next slot grows the table
+    auto* kept = new Counted(&destroyed);
+    table.SetThreadValue(5, kept);
+    auto state = [&] {
+        CThreadData* data = ThisThreadData();
+        return TableState{table.slots,
+                          table.slotCount,
+                          table.nextSlot,
+                          table.slotLimit,
+                          GlobalFlags(GlobalHandle(table.slots)) & GMEM_LOCKCOUNT,
+                          data->values,
+                          data->count,
+                          table.GetThreadValue(5)};
+    };
+    alignas(CSlotTable) unsigned char storage[sizeof(CSlotTable)];
+    Counted late(&destroyed);
+    const struct {
+        const char* function;
+        void* failing;
+        std::function<void()> prepare, call;
+    } cases[] = {
+        {"TlsAlloc", reinterpret_cast<void*>(&NoTlsIndex), [] {},
+         [&] { new (storage) CSlotTable; }},
+        {"GlobalReAlloc", reinterpret_cast<void*>(&NoGlobalGrowth), [] {},
+         [&] { table.AllocateSlot(); }},
+        // The value array grows to a slot the table has handed out.
+        {"LocalReAlloc", reinterpret_cast<void*>(&NoLocalGrowth), [&] { table.AllocateSlot(); },
+         [&] { table.SetThreadValue(table.slotLimit - 1, &late); }},
+    };
+    for (const auto& c : cases) {
+        c.prepare();
+        const TableState before = state();
+        ImportPatch patch("kernel32.dll", c.function, c.failing);
+        ASSERT_TRUE(patch.Applied()) << c.function;
+        EXPECT_TRUE(ThrowsMemoryException(c.call)) << c.function;
+        EXPECT_TRUE(state() == before) << c.function;
+        EXPECT_EQ(table.lock.OwningThread, nullptr) << c.function << " left its lock held";
+    }
+    EXPECT_EQ(state().blockLocks, 1u);
+    EXPECT_EQ(state().value5, kept);
 }
 
 TEST_F(SlotTableTest, ReleaseSlotDeletesTheValueOfEveryThread) {

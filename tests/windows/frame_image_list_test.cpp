@@ -103,7 +103,6 @@ public:
     void Record37(WPARAM w, LPARAM l) { Note(37, w, l, 0); }
     void True43(WPARAM w, LPARAM l) { Note(43, w, l, 0); }
     void Text47(WPARAM w, LPARAM l) { Note(47, w, l, 0); }
-    LRESULT Words(UINT low, UINT high) { return Note(7, low, high, 1); }
 
     LRESULT Note(UINT code, WPARAM w, LPARAM l, LRESULT r) {
         calls.push_back({code, w, l});
@@ -123,8 +122,6 @@ LUM_ON_THREAD_MESSAGE_AS(kFirst + 4, LumForm::LresultWParamRecord, FormsThread, 
 LUM_ON_THREAD_MESSAGE_AS(kFirst + 5, LumForm::VoidWParamRecord, FormsThread, Record37)
 LUM_ON_THREAD_MESSAGE_AS(kFirst + 6, LumForm::VoidTrueWParamLParam, FormsThread, True43)
 LUM_ON_THREAD_MESSAGE_AS(kFirst + 7, LumForm::VoidFlagsText, FormsThread, Text47)
-// A window form that does not take the values as they are: never called.
-LUM_ON_MESSAGE(kFirst + 8, LumForm::LresultWParamWords, FormsThread, Words)
 LUM_END_MESSAGE_MAP(FormsThread, CWinThread)
 
 } // namespace
@@ -143,10 +140,4 @@ TEST(ThreadMessages, EveryThreadFormIsDispatchedFromThePump) {
         ASSERT_TRUE(thread.PumpOneMessage());
     }
     EXPECT_EQ(thread.calls, expected);
-
-    MSG other = {};
-    other.message = kFirst + 8;
-    other.wParam = 0x00020001;
-    EXPECT_FALSE(thread.DispatchThreadMessage(&other)) << "not a thread form";
-    EXPECT_EQ(thread.calls.size(), 8u);
 }

@@ -124,7 +124,8 @@ TEST(OwnerDrawMenu, PopupOfTheMenuBarIsFoundThroughNestedPopups) {
     for (LONG h : object.heights) {
         EXPECT_EQ(h, kItemHeight) << "drawn at the measured size";
     }
-    EXPECT_FALSE(DefaultSaw(w, WM_MEASUREITEM)) << "a measured item is not measured again";
+    // Default processing follows every measuring and leaves its size alone.
+    EXPECT_TRUE(DefaultSaw(w, WM_MEASUREITEM));
     EXPECT_FALSE(DefaultSaw(w, WM_DRAWITEM));
 }
 
@@ -144,7 +145,7 @@ TEST(OwnerDrawMenu, TrackedPopupIsFoundWithoutAMenuBar) {
     }
     EXPECT_EQ(object.measured, (std::vector<UINT>{7}));
     EXPECT_TRUE(object.WasDrawn(7));
-    EXPECT_FALSE(DefaultSaw(w, WM_MEASUREITEM));
+    EXPECT_TRUE(DefaultSaw(w, WM_MEASUREITEM));
     EXPECT_EQ(GetThreadState()->trackingWindow, nullptr) << "given back when the menu closed";
     EXPECT_EQ(GetThreadState()->trackingMenu, nullptr);
 }
@@ -171,7 +172,8 @@ TEST(OwnerDrawMenu, MenuWithoutAnObjectIsLeftToDefaultProcessing) {
     ReleaseDC(w.windowHandle, draw.hDC);
     EXPECT_TRUE(DefaultSaw(w, WM_DRAWITEM));
 
-    // Bound, the same requests reach the object and stop there.
+    // Bound, the same requests reach the object; drawing stops there, the
+    // measured item still gets default processing.
     RecordingMenu object;
     BoundMenu bound(object, outer);
     w.defaults.clear();
@@ -179,5 +181,7 @@ TEST(OwnerDrawMenu, MenuWithoutAnObjectIsLeftToDefaultProcessing) {
     SendMessageA(w.windowHandle, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
     EXPECT_EQ(object.measured, (std::vector<UINT>{9}));
     EXPECT_EQ(object.drawn, (std::vector<UINT>{9}));
-    EXPECT_TRUE(w.defaults.empty());
+    EXPECT_EQ(w.defaults, (std::vector<wintest::Seen>{
+                              {WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)}}));
+    EXPECT_EQ(measure.itemHeight, static_cast<UINT>(kItemHeight));
 }
