@@ -37,4 +37,33 @@ TEST_F(IconTest, MinimizedDialogAnswersDragIconQueryWithItsColorIcon) {
     EXPECT_FALSE(KeyExists("Bt848"));
 }
 
+// The shipped program throws and catches with its own run-time: a paint
+// that the system refuses raises the framework's resource exception in the
+// minimized dialog's paint handler, and dispatch catches it (a refused
+// paint is not reported). Without working exception support the run-time
+// would end the tool through terminate, with abort's exit code 3.
+TEST_F(IconTest, RefusedPaintOfTheMinimizedDialogIsCaughtAndTheToolGoesOn) {
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; })) << "not minimized";
+    {
+        ToolProbe probe(tool.threadId);
+        const e2eprobe::Block* armed = probe.Ask(dialog, e2eprobe::kFailNextPaint);
+        ASSERT_NE(nullptr, armed);
+        ASSERT_TRUE(armed->paintFailureArmed);
+        ASSERT_EQ(0, armed->paintFailures);
+        // An iconic window is not repainted on request everywhere: the
+        // message itself is what the handler needs. The probe's next answer
+        // comes after it, from the same queue.
+        PostMessageW(dialog, WM_PAINT, 0, 0);
+        const e2eprobe::Block* after = probe.Ask(dialog, e2eprobe::kReadIcons);
+        ASSERT_NE(nullptr, after) << "the tool did not go on";
+        EXPECT_EQ(1, after->paintFailures) << "the paint handler never met the failure";
+    }
+    EXPECT_TRUE(ShownDialogsOf(tool.processId) == std::vector<HWND>{dialog}) << "a report";
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(static_cast<DWORD>(IDCANCEL), ExitCode());
+}
+
 } // namespace

@@ -18,7 +18,10 @@ enum Request : LONG {
     kReadIcons = 2,
     kReadMessageBoxIcon = 3,
     kReadSystemVersion = 4,
-    kReadCodePage = 5
+    kReadCodePage = 5,
+    // The tool's next BeginPaint fails, once; the answer counts the
+    // failures so far.
+    kFailNextPaint = 6
 };
 
 inline constexpr int kMaxItems = 40;
@@ -59,6 +62,8 @@ struct Block {
     UINT_PTR warningIcon;
     DWORD systemVersion;
     UINT codePage;
+    BOOL paintFailureArmed;
+    LONG paintFailures;
 };
 
 inline void BlockName(DWORD driver, wchar_t (&name)[64]) {
