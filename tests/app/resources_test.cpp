@@ -181,22 +181,25 @@ const TableText kStringTable[] = {
 };
 
 enum : UINT { kCursor = 1, kBitmap, kIcon, kDialog = 5, kString, kGroupCursor = 12 };
-enum : UINT { kGroupIcon = 14, kVersion = 16 };
+enum : UINT { kGroupIcon = 14, kVersion = 16, kManifest = 24 };
 constexpr WORD kJapanese = 0x0411;
 constexpr WORD kEnglish = 0x0409;
+constexpr WORD kNeutral = 0x0000;
 
 // Every listed resource is Japanese; the dialogs, strings and version block
-// are English too. The images exist once: the loader falls back to them.
+// are English too. The images exist once: the loader falls back to them. The
+// manifest is in no language.
 TEST_F(ProgramTest, HoldsTheListedResourcesInJapaneseAndTheirTextsInEnglish) {
     std::map<ResourceKey, std::set<WORD>> found;
     EnumResourceTypesA(Program(), AddType, reinterpret_cast<LONG_PTR>(&found));
 
     std::map<ResourceKey, std::set<WORD>> expected = {
         {{kGroupIcon, 128}, {kJapanese}}, {{kIcon, 1}, {kJapanese}},
-        {{kIcon, 2}, {kJapanese}},        {{kGroupCursor, 30977}, {kJapanese}},
+        {{kIcon, 2}, {kJapanese}},        {{kIcon, 5}, {kJapanese}},
         {{kCursor, 3}, {kJapanese}},      {{kCursor, 4}, {kJapanese}},
         {{kBitmap, 26567}, {kJapanese}},  {{kBitmap, 30994}, {kJapanese}},
         {{kBitmap, 30995}, {kJapanese}},  {{kBitmap, 30996}, {kJapanese}},
+        {{kManifest, 1}, {kNeutral}},     {{kGroupCursor, 30977}, {kJapanese}},
     };
     for (UINT dialog : {100, 102, 129, 30721}) {
         expected[{kDialog, dialog}] = {kJapanese, kEnglish};
@@ -624,21 +627,23 @@ IconShape MadeFrom(Bytes image, bool icon) {
     return shape;
 }
 
-TEST_F(ProgramTest, IconGroupHoldsA32And16PixelSixteenColorImage) {
+// The 48-pixel image comes last and takes the number after the cursor's.
+TEST_F(ProgramTest, IconGroupHoldsA32And16And48PixelSixteenColorImage) {
     const Bytes groupBytes = RawResource(RT_GROUP_ICON, 128);
     const Group group = ReadGroup(groupBytes);
     EXPECT_EQ(1, group.type);
-    ASSERT_EQ(2u, group.entries.size());
-    const int sizes[] = {32, 16};
-    for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE("image " + std::to_string(i + 1));
+    ASSERT_EQ(3u, group.entries.size());
+    const int sizes[] = {32, 16, 48};
+    const WORD ids[] = {1, 2, 5};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE("image " + std::to_string(ids[i]));
         const GroupEntry& entry = group.entries[i];
         EXPECT_EQ(sizes[i], entry.size[0]);
         EXPECT_EQ(sizes[i], entry.size[1]);
         EXPECT_EQ(16, entry.size[2]) << "colors";
         EXPECT_EQ(1, entry.planes);
         EXPECT_EQ(4, entry.bitCount);
-        EXPECT_EQ(i + 1, entry.id);
+        EXPECT_EQ(ids[i], entry.id);
         const Bytes image = RawResource(RT_ICON, entry.id);
         EXPECT_EQ(entry.bytesInRes, image.size);
         const BITMAPINFOHEADER header = HeaderAt(image, 0);
