@@ -40,25 +40,12 @@ void UseHelpFileOfLanguage(CWinApp& app) {
     app.helpFilePath = path;
 }
 
-// Windows Vista and later stretch the picture of a program that does not
-// scale itself, which blurs its text at more than 96 DPI. The tool's dialogs
-// are laid out in dialog units and their fonts follow the system's DPI, so it
-// says it scales itself, before it makes its first window. Earlier systems
-// have no such function and scale nothing.
-void DeclareDpiAware() {
-    using DeclareCall = BOOL(WINAPI*)();
-    if (HMODULE user = GetModuleHandleA("USER32.DLL")) {
-        if (auto declare = reinterpret_cast<DeclareCall>(
-                reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDPIAware")))) {
-            declare();
-        }
-    }
-}
-
 class CConfigApp : public CWinApp {
     LUM_DECLARE_MESSAGE_MAP()
 public:
     BOOL StartInstance() override {
+        // The dialogs are laid out in dialog units and their fonts follow the
+        // system's DPI: they scale themselves.
         DeclareDpiAware();
         EnableLook3dStatic();
         UseHelpFileOfLanguage(*this);

@@ -18,7 +18,9 @@ enum Request : LONG {
     kReadIcons = 2,
     kReadMessageBoxIcon = 3,
     kReadSystemVersion = 4,
-    kReadCodePage = 5
+    kReadCodePage = 5,
+    kReadLayout = 6,
+    kReadDrawnIcon = 7
 };
 
 inline constexpr int kMaxItems = 40;
@@ -40,6 +42,37 @@ struct IconShape {
     WORD bitsPerPixel;
 };
 
+// A control of a dialog, as the dialog's process sees it.
+struct LayoutItem {
+    LONG id;
+    DWORD style;
+    WCHAR className[16];
+    RECT rect; // in the dialog's client coordinates
+    // The text measured with the control's own font: on one line, and broken
+    // into lines of the control's width.
+    SIZE line;
+    SIZE wrapped;
+};
+
+struct Layout {
+    int dpi;
+    LONG fontHeight;
+    SIZE baseUnits; // of the dialog's font: average character width, height
+    int checkBoxWidth;
+    int edge;
+    int itemCount;
+    LayoutItem items[kMaxItems];
+};
+
+// The icon control of a dialog: what it shows against the image that the
+// system picks from the icon group for the icon size of its DPI.
+struct DrawnIcon {
+    BOOL read;
+    SIZE control;
+    LONG imageWidth;
+    LONG differingPixels;
+};
+
 struct Block {
     // Set by the driver.
     LONG request;
@@ -58,7 +91,15 @@ struct Block {
     UINT_PTR shownIcon;
     UINT_PTR warningIcon;
     DWORD systemVersion;
+    // What the system is, which from 8.1 on it tells only programs whose
+    // manifest names it (RtlGetVersion), and the run level the manifest asks.
+    DWORD ntMajor;
+    DWORD ntMinor;
+    DWORD ntBuild;
+    LONG runLevel;
     UINT codePage;
+    Layout layout;
+    DrawnIcon drawnIcon;
 };
 
 inline void BlockName(DWORD driver, wchar_t (&name)[64]) {
