@@ -4,85 +4,13 @@
 // 48-pixel image.
 #include "tool_driver.h"
 
+#include "common/template_reader.h"
+
 namespace {
 
 using namespace e2e;
 
 constexpr int kDpi = 144;
-
-struct DialogUnits {
-    short x, y, cx, cy;
-};
-
-struct TemplateLayout {
-    WORD pointSize = 0;
-    std::vector<DialogUnits> items;
-};
-
-// Reads a dialog template of either form up to its items' rectangles.
-class TemplateReader {
-public:
-    explicit TemplateReader(const BYTE* bytes) : at(bytes), start(bytes) {}
-
-    TemplateLayout Read() {
-        TemplateLayout layout;
-        const bool extended = Peek(2) == 0xFFFF;
-        Skip(extended ? 12 : 0); // version, signature, help id, extended style
-        const DWORD style = Dword();
-        Skip(extended ? 0 : 4);
-        const WORD count = Word();
-        Skip(8);
-        Field(); // menu
-        Field(); // class
-        Field(); // caption
-        if (style & DS_SETFONT) {
-            layout.pointSize = Word();
-            Skip(extended ? 4 : 0);
-            Field();
-        }
-        for (WORD i = 0; i < count; ++i) {
-            at = start + ((at - start + 3) & ~3);
-            Skip(extended ? 12 : 8);
-            DialogUnits units{};
-            std::memcpy(&units, at, sizeof units);
-            Skip(sizeof units + (extended ? 4 : 2));
-            Field(); // class
-            Field(); // text
-            Skip(Word());
-            layout.items.push_back(units);
-        }
-        return layout;
-    }
-
-private:
-    WORD Peek(size_t offset) const {
-        WORD value;
-        std::memcpy(&value, at + offset, sizeof value);
-        return value;
-    }
-    WORD Word() {
-        const WORD value = Peek(0);
-        at += sizeof value;
-        return value;
-    }
-    DWORD Dword() {
-        const DWORD low = Word();
-        return low | DWORD{Word()} << 16;
-    }
-    void Skip(size_t bytes) { at += bytes; }
-    // An ordinal (0xFFFF and a number) or a text ending in 0.
-    void Field() {
-        if (Peek(0) == 0xFFFF) {
-            Skip(4);
-            return;
-        }
-        while (Word() != 0) {
-        }
-    }
-
-    const BYTE* at;
-    const BYTE* start;
-};
 
 class HighDpiTest : public ToolTest {
 protected:
@@ -101,12 +29,13 @@ protected:
         ToolTest::TearDown();
     }
 
-    TemplateLayout Template(UINT id) {
+    dialog_template::Template Template(UINT id) {
         HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(id), RT_DIALOG);
         const void* bytes = found != nullptr ? LockResource(LoadResource(program, found)) : nullptr;
         EXPECT_NE(nullptr, bytes) << "no dialog " << id;
-        return bytes != nullptr ? TemplateReader(static_cast<const BYTE*>(bytes)).Read()
-                                : TemplateLayout{};
+        return dialog_template::TemplateReader(
+                   {static_cast<const BYTE*>(bytes), SizeofResource(program, found)})
+            .Read();
     }
 
     // The shown dialog of the tool besides the settings dialog.
@@ -138,7 +67,8 @@ bool SizesItself(const e2eprobe::LayoutItem& item) {
 }
 
 // The room a control leaves its text: a push button its inside within its
-// edges, a check box or radio button what its box leaves, a label all of it.
+// edges, a check box or radio button what is left beside its box and a
+// character's gap, a label all of it.
 void ExpectTextFits(const e2eprobe::LayoutItem& item, const e2eprobe::Layout& layout) {
     const LONG width = item.rect.right - item.rect.left;
     const LONG height = item.rect.bottom - item.rect.top;
@@ -154,13 +84,13 @@ void ExpectTextFits(const e2eprobe::LayoutItem& item, const e2eprobe::Layout& la
     const LONG border = pushButton ? 2 * layout.edge : layout.checkBoxWidth + layout.baseUnits.cx;
     EXPECT_LE(item.line.cx, width - border) << "the text runs out of its button";
     EXPECT_LE(item.line.cy, height - (pushButton ? 2 * layout.edge : 0))
-        << "the text runs out of its button";
+        << "the text is taller than its button";
 }
 
 void HighDpiTest::ExpectScaledLayout(HWND dialog, UINT templateId) {
     SCOPED_TRACE("dialog " + std::to_string(templateId));
     ASSERT_NE(nullptr, dialog);
-    const TemplateLayout expected = Template(templateId);
+    const dialog_template::Template expected = Template(templateId);
     ToolProbe probe(tool.threadId);
     const e2eprobe::Block* answer = probe.Ask(dialog, e2eprobe::kReadLayout);
     ASSERT_NE(nullptr, answer);
@@ -171,7 +101,7 @@ void HighDpiTest::ExpectScaledLayout(HWND dialog, UINT templateId) {
     const SIZE base = layout.baseUnits;
     for (int i = 0; i < layout.itemCount; ++i) {
         const e2eprobe::LayoutItem& item = layout.items[i];
-        const DialogUnits& units = expected.items[i];
+        const dialog_template::Item& units = expected.items[i];
         SCOPED_TRACE("control " + std::to_string(i) + ", id " + std::to_string(item.id));
         const RECT want = {MulDiv(units.x, base.cx, 4), MulDiv(units.y, base.cy, 8),
                            MulDiv(units.x, base.cx, 4) + MulDiv(units.cx, base.cx, 4),
