@@ -44,6 +44,9 @@ class CConfigApp : public CWinApp {
     LUM_DECLARE_MESSAGE_MAP()
 public:
     BOOL StartInstance() override {
+        // The dialogs are laid out in dialog units and their fonts follow the
+        // system's DPI: they scale themselves.
+        DeclareDpiAware();
         EnableLook3dStatic();
         UseHelpFileOfLanguage(*this);
         CConfigDlg dialog;

@@ -19,8 +19,8 @@ where '#' is a pixel like any other.
   grid W H CW CH          (.bmp) a W x H image made of CW x CH cells, followed
                           by one "cell" block per cell
   cell COL ROW [note]     followed by CH lines of CW pixels
-  pieces STEM ID...       (.cur) also writes the cursor as resource pieces:
-                          STEM-ID.bin per image, in image order, and
+  pieces STEM ID...       (.ico, .cur) also writes the artwork as resource
+                          pieces: STEM-ID.bin per image, in image order, and
                           STEM-group.bin, the group naming those image ids
 
 Color images are 4 bits per pixel with the standard 16-color VGA palette;
@@ -166,7 +166,7 @@ def parse(path):
             if (col, row) in cells:
                 raise DrawingError(f"{where}: cell {col} {row} is drawn twice")
             cells[(col, row)] = current.pixels(take(cell_height, where), cell_width, path)
-        elif words[0] == "pieces" and len(words) >= 3 and current.kind == ".cur":
+        elif words[0] == "pieces" and len(words) >= 3 and current.kind != ".bmp":
             current.pieces = (words[1], [int(w) for w in words[2:]])
         else:
             raise DrawingError(f"{where}: cannot read {text!r}")
@@ -243,16 +243,22 @@ def icon_file(artwork):
     return directory + images
 
 
-def cursor_pieces(artwork):
+def resource_pieces(artwork):
     """Files named like the pieces, holding what the resources hold."""
     stem, ids = artwork.pieces
+    cursor = artwork.kind == ".cur"
     files = {}
-    group = struct.pack("<HHH", 0, 2, len(ids))
+    group = struct.pack("<HHH", 0, 2 if cursor else 1, len(ids))
     for (width, height, hotspot, rows), image_id in zip(artwork.images, ids):
-        data = struct.pack("<HH", *hotspot) + cursor_image(width, height, rows)
+        if cursor:
+            data = struct.pack("<HH", *hotspot) + cursor_image(width, height, rows)
+            # The group counts the height of image and mask together.
+            group += struct.pack("<HHHHIH", width, 2 * height, 1, 1, len(data), image_id)
+        else:
+            data = icon_image(width, height, rows)
+            group += struct.pack("<BBBBHHIH", width % 256, height % 256, 16, 0, 1, 4, len(data),
+                                 image_id)
         files[f"{stem}-{image_id}.bin"] = data
-        # The group counts the height of image and mask together.
-        group += struct.pack("<HHHHIH", width, 2 * height, 1, 1, len(data), image_id)
     files[f"{stem}-group.bin"] = group
     return files
 
@@ -280,7 +286,7 @@ def main(argv):
         data = bitmap_file(artwork) if artwork.kind == ".bmp" else icon_file(artwork)
         write(out_dir, artwork.name, data)
         if artwork.pieces is not None:
-            for name, piece in cursor_pieces(artwork).items():
+            for name, piece in resource_pieces(artwork).items():
                 write(out_dir, name, piece)
     return 0
 

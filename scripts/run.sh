@@ -7,7 +7,10 @@
 # LUM_WINDOWS_VERSION=nt351 (or win31, win95, ...) makes Wine report that
 # Windows version to LUMCFG.EXE alone for the run. LUM_LANG=en runs it as on
 # an English system (locale en_US.UTF-8, code page 1252): the tool then shows
-# its English resources and help.
+# its English resources and help. LUM_DPI=144 (or another DPI) runs it at that
+# system DPI. The tool is started as a double-click in the shell starts it
+# (Wine's start command, which calls ShellExecuteEx): on Windows Vista and
+# later that brings up the elevation prompt its manifest asks for.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUM_BUILD_DIR:-$root/build}
@@ -33,22 +36,31 @@ if [ -n "${DISPLAY:-}" ] && [ "${LUM_XVFB:-0}" != 1 ]; then
   tool_locale
   echo "Running LUMCFG.EXE under Wine on display $DISPLAY; close the dialog to end."
   rc=0
-  wine "$build/LUMCFG.EXE" </dev/null >"$build/lumcfg.log" 2>&1 || rc=$?
+  wine start /wait /unix "$build/LUMCFG.EXE" </dev/null >"$build/lumcfg.log" 2>&1 || rc=$?
   echo "LUMCFG.EXE exit code: $rc"
   exit 0
 fi
 
-# The Windows version Wine reports to LUMCFG.EXE alone, for this run.
+# The Windows version Wine reports to LUMCFG.EXE alone, and the system DPI
+# (which Wine reads when a process starts), for this run.
 version_key='HKCU\Software\Wine\AppDefaults\LUMCFG.EXE'
+dpi_key='HKCU\Control Panel\Desktop'
 set_version() {
   if [ -n "${LUM_WINDOWS_VERSION:-}" ]; then
     timeout 120 wine reg add "$version_key" /v Version /d "$LUM_WINDOWS_VERSION" /f \
+      </dev/null >/dev/null 2>&1 || true
+  fi
+  if [ -n "${LUM_DPI:-}" ]; then
+    timeout 120 wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$LUM_DPI" /f \
       </dev/null >/dev/null 2>&1 || true
   fi
 }
 clear_version() {
   if [ -n "${LUM_WINDOWS_VERSION:-}" ]; then
     timeout 120 wine reg delete "$version_key" /v Version /f </dev/null >/dev/null 2>&1 || true
+  fi
+  if [ -n "${LUM_DPI:-}" ]; then
+    timeout 120 wine reg delete "$dpi_key" /v LogPixels /f </dev/null >/dev/null 2>&1 || true
   fi
   testbed_stop
 }
@@ -57,7 +69,7 @@ trap clear_version EXIT
 testbed_start "$build"
 set_version
 tool_locale
-suffix=${LUM_WINDOWS_VERSION:+-$LUM_WINDOWS_VERSION}
+suffix=${LUM_WINDOWS_VERSION:+-$LUM_WINDOWS_VERSION}${LUM_DPI:+-${LUM_DPI}dpi}
 if [ "${LUM_LANG:-ja}" = en ]; then
   suffix="$suffix-en"
 fi
@@ -67,7 +79,7 @@ echo "No display: running LUMCFG.EXE on a private Xvfb display ($DISPLAY)."
 # Starts the tool and waits until its dialog is on the screen: many colors
 # that stop changing.
 start_tool() {
-  wine "$build/LUMCFG.EXE" </dev/null >"$build/lumcfg.log" 2>&1 &
+  wine start /wait /unix "$build/LUMCFG.EXE" </dev/null >"$build/lumcfg.log" 2>&1 &
   tool_pid=$!
   local previous=-1 colors
   for _ in $(seq 1 240); do

@@ -420,6 +420,16 @@ void InitializeThread() {
     Look3dThreadStarted();
 }
 
+void DeclareDpiAware() {
+    using DeclareCall = BOOL(WINAPI*)();
+    if (HMODULE user = GetModuleHandleA("USER32.DLL")) {
+        if (auto declare = reinterpret_cast<DeclareCall>(
+                reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDPIAware")))) {
+            declare();
+        }
+    }
+}
+
 void TerminateFramework() {
     ModuleState* module = GetModuleState();
     {

@@ -83,6 +83,11 @@ BOOL InitializeFramework(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int
 void InitializeThread();
 void TerminateFramework();
 
+// Tells Windows Vista and later that the program scales its windows with the
+// system's DPI itself, so that they are not stretched into a blur; to be
+// called before its first window. Earlier systems have no such call.
+void DeclareDpiAware();
+
 // Copies the last component of `path` into `out` (at most `max` bytes with
 // the terminator) and returns 0; with `out` null returns its length plus one.
 int GetFileNamePart(const char* path, char* out, int max);

@@ -4,6 +4,8 @@
 // set beside the Japanese one, twin by twin.
 #include "settings_test_support.h"
 
+#include "common/template_reader.h"
+
 #include "resources/resource_ids.h"
 
 #include <cstring>
@@ -15,6 +17,8 @@
 #include <vector>
 
 namespace {
+
+using namespace dialog_template;
 
 // The program is built beside the tests, one folder or more above them.
 std::string ProgramPath() {
@@ -41,11 +45,6 @@ HMODULE Program() {
     return module;
 }
 
-struct Bytes {
-    const BYTE* data = nullptr;
-    DWORD size = 0;
-};
-
 Bytes RawResource(LPCSTR type, UINT id) {
     HRSRC found = FindResourceA(Program(), MAKEINTRESOURCEA(id), type);
     if (found == nullptr) {
@@ -53,15 +52,6 @@ Bytes RawResource(LPCSTR type, UINT id) {
     }
     return {static_cast<const BYTE*>(LockResource(LoadResource(Program(), found))),
             SizeofResource(Program(), found)};
-}
-
-std::string Utf8(const std::u16string& text) {
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.c_str());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(length, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, out.data(), length, nullptr, nullptr);
-    out.resize(length > 0 ? length - 1 : 0);
-    return out;
 }
 
 class ProgramTest : public testing::Test {
@@ -181,22 +171,25 @@ const TableText kStringTable[] = {
 };
 
 enum : UINT { kCursor = 1, kBitmap, kIcon, kDialog = 5, kString, kGroupCursor = 12 };
-enum : UINT { kGroupIcon = 14, kVersion = 16 };
+enum : UINT { kGroupIcon = 14, kVersion = 16, kManifest = 24 };
 constexpr WORD kJapanese = 0x0411;
 constexpr WORD kEnglish = 0x0409;
+constexpr WORD kNeutral = 0x0000;
 
 // Every listed resource is Japanese; the dialogs, strings and version block
-// are English too. The images exist once: the loader falls back to them.
+// are English too. The images exist once: the loader falls back to them. The
+// manifest is in no language.
 TEST_F(ProgramTest, HoldsTheListedResourcesInJapaneseAndTheirTextsInEnglish) {
     std::map<ResourceKey, std::set<WORD>> found;
     EnumResourceTypesA(Program(), AddType, reinterpret_cast<LONG_PTR>(&found));
 
     std::map<ResourceKey, std::set<WORD>> expected = {
         {{kGroupIcon, 128}, {kJapanese}}, {{kIcon, 1}, {kJapanese}},
-        {{kIcon, 2}, {kJapanese}},        {{kGroupCursor, 30977}, {kJapanese}},
+        {{kIcon, 2}, {kJapanese}},        {{kIcon, 5}, {kJapanese}},
         {{kCursor, 3}, {kJapanese}},      {{kCursor, 4}, {kJapanese}},
         {{kBitmap, 26567}, {kJapanese}},  {{kBitmap, 30994}, {kJapanese}},
         {{kBitmap, 30995}, {kJapanese}},  {{kBitmap, 30996}, {kJapanese}},
+        {{kManifest, 1}, {kNeutral}},     {{kGroupCursor, 30977}, {kJapanese}},
     };
     for (UINT dialog : {100, 102, 129, 30721}) {
         expected[{kDialog, dialog}] = {kJapanese, kEnglish};
@@ -249,161 +242,6 @@ TEST_F(ProgramTest, NoStringsBesideTheListedOnes) {
         }
     }
 }
-
-// A field that is either a number (0xFFFF, ordinal) or text.
-struct Field {
-    bool isOrdinal = false;
-    WORD ordinal = 0;
-    std::u16string text;
-    bool operator==(const Field&) const = default;
-};
-
-void PrintTo(const Field& field, std::ostream* out) {
-    if (field.isOrdinal) {
-        *out << "#" << field.ordinal;
-    } else {
-        *out << '"' << Utf8(field.text) << '"';
-    }
-}
-
-Field Ordinal(WORD ordinal) {
-    return {true, ordinal, {}};
-}
-
-Field Text(std::u16string text) {
-    return {false, 0, std::move(text)};
-}
-
-struct Item {
-    DWORD helpId = 0;
-    DWORD exStyle = 0;
-    DWORD style = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    DWORD id = 0;
-    Field windowClass;
-    Field title;
-    WORD creationBytes = 0;
-};
-
-struct Template {
-    bool extended = false;
-    WORD version = 0;
-    DWORD helpId = 0;
-    DWORD exStyle = 0;
-    DWORD style = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    Field menu;
-    Field windowClass;
-    std::u16string title;
-    WORD pointSize = 0;
-    WORD weight = 0;
-    BYTE italic = 0;
-    BYTE charSet = 0;
-    std::u16string face;
-    std::vector<Item> items;
-    size_t end = 0; // bytes up to the end of the last item
-    bool overrun = false;
-};
-
-// Reads the published layouts independently of the framework's own reader.
-class TemplateReader {
-public:
-    explicit TemplateReader(Bytes bytes) : bytes(bytes) {}
-
-    Template Read() {
-        Template t;
-        t.extended = Word(2) == 0xFFFF;
-        if (t.extended) {
-            t.version = Next16();
-            Next16();
-            t.helpId = Next32();
-            t.exStyle = Next32();
-            t.style = Next32();
-        } else {
-            t.style = Next32();
-            t.exStyle = Next32();
-        }
-        const WORD count = Next16();
-        t.x = Next16(), t.y = Next16(), t.cx = Next16(), t.cy = Next16();
-        t.menu = NextField();
-        t.windowClass = NextField();
-        t.title = NextText();
-        if (t.style & DS_SETFONT) {
-            t.pointSize = Next16();
-            if (t.extended) {
-                t.weight = Next16();
-                t.italic = NextByte();
-                t.charSet = NextByte();
-            }
-            t.face = NextText();
-        }
-        for (WORD i = 0; i < count && !overrun; ++i) {
-            pos = (pos + 3) & ~size_t{3};
-            Item item;
-            if (t.extended) {
-                item.helpId = Next32();
-                item.exStyle = Next32();
-                item.style = Next32();
-            } else {
-                item.style = Next32();
-                item.exStyle = Next32();
-            }
-            item.x = Next16(), item.y = Next16(), item.cx = Next16(), item.cy = Next16();
-            item.id = t.extended ? Next32() : Next16();
-            item.windowClass = NextField();
-            item.title = NextField();
-            item.creationBytes = Next16();
-            pos += item.creationBytes;
-            t.items.push_back(item);
-        }
-        t.end = pos;
-        t.overrun = overrun || pos > bytes.size;
-        return t;
-    }
-
-private:
-    WORD Word(size_t at) {
-        if (at + 2 > bytes.size) {
-            overrun = true;
-            return 0;
-        }
-        WORD value;
-        std::memcpy(&value, bytes.data + at, 2);
-        return value;
-    }
-    WORD Next16() {
-        pos += 2;
-        return Word(pos - 2);
-    }
-    DWORD Next32() {
-        const DWORD low = Next16();
-        return low | DWORD{Next16()} << 16;
-    }
-    BYTE NextByte() {
-        const BYTE value = pos < bytes.size ? bytes.data[pos] : 0;
-        overrun = overrun || pos >= bytes.size;
-        ++pos;
-        return value;
-    }
-    std::u16string NextText() {
-        std::u16string text;
-        for (WORD c = Next16(); c != 0 && !overrun; c = Next16()) {
-            text += static_cast<char16_t>(c);
-        }
-        return text;
-    }
-    Field NextField() {
-        if (Word(pos) == 0xFFFF) {
-            pos += 2;
-            return Ordinal(Next16());
-        }
-        return Text(NextText());
-    }
-
-    Bytes bytes;
-    size_t pos = 0;
-    bool overrun = false;
-};
 
 constexpr WORD kButton = 0x80;
 constexpr WORD kStatic = 0x82;
@@ -624,21 +462,23 @@ IconShape MadeFrom(Bytes image, bool icon) {
     return shape;
 }
 
-TEST_F(ProgramTest, IconGroupHoldsA32And16PixelSixteenColorImage) {
+// The 48-pixel image comes last and takes the number after the cursor's.
+TEST_F(ProgramTest, IconGroupHoldsA32And16And48PixelSixteenColorImage) {
     const Bytes groupBytes = RawResource(RT_GROUP_ICON, 128);
     const Group group = ReadGroup(groupBytes);
     EXPECT_EQ(1, group.type);
-    ASSERT_EQ(2u, group.entries.size());
-    const int sizes[] = {32, 16};
-    for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE("image " + std::to_string(i + 1));
+    ASSERT_EQ(3u, group.entries.size());
+    const int sizes[] = {32, 16, 48};
+    const WORD ids[] = {1, 2, 5};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE("image " + std::to_string(ids[i]));
         const GroupEntry& entry = group.entries[i];
         EXPECT_EQ(sizes[i], entry.size[0]);
         EXPECT_EQ(sizes[i], entry.size[1]);
         EXPECT_EQ(16, entry.size[2]) << "colors";
         EXPECT_EQ(1, entry.planes);
         EXPECT_EQ(4, entry.bitCount);
-        EXPECT_EQ(i + 1, entry.id);
+        EXPECT_EQ(ids[i], entry.id);
         const Bytes image = RawResource(RT_ICON, entry.id);
         EXPECT_EQ(entry.bytesInRes, image.size);
         const BITMAPINFOHEADER header = HeaderAt(image, 0);

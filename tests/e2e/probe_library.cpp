@@ -143,6 +143,144 @@ BOOL ArmPaintFailure() {
     return slot != nullptr && WriteSlot(slot, reinterpret_cast<void*>(&FailOnce));
 }
 
+void ReadSystemVersion(e2eprobe::Block& block) {
+    block.systemVersion = GetVersion();
+    using VersionCall = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto rtlVersion = reinterpret_cast<VersionCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW system = {};
+    system.dwOSVersionInfoSize = sizeof system;
+    if (rtlVersion != nullptr && rtlVersion(&system) == 0) {
+        block.ntMajor = system.dwMajorVersion;
+        block.ntMinor = system.dwMinorVersion;
+        block.ntBuild = system.dwBuildNumber;
+    }
+    // No context named: the process's own, made from the program's manifest.
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    block.runLevel = QueryActCtxW(0, nullptr, nullptr, RunlevelInformationInActivationContext,
+                                  &level, sizeof level, nullptr)
+                         ? level.RunLevel
+                         : -1;
+}
+
+// A 32-bit top-down picture with a device context of its own.
+class Canvas {
+public:
+    Canvas(int width, int height) : dc(CreateCompatibleDC(nullptr)) {
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* data = nullptr;
+        bitmap.reset(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &data, nullptr, 0));
+        pixels = static_cast<const DWORD*>(data);
+        old = SelectObject(dc, bitmap.get());
+    }
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC dc;
+    const DWORD* pixels = nullptr;
+
+private:
+    UniqueObject bitmap;
+    HGDIOBJ old = nullptr;
+};
+
+// What the icon control shows against the image the system picks for the
+// icon size of this DPI, drawn on the dialog's face as the control draws it.
+void ReadDrawnIcon(e2eprobe::Block& block) {
+    HWND control = nullptr;
+    EnumChildWindows(block.window, FindIconControl, reinterpret_cast<LPARAM>(&control));
+    HMODULE program = GetModuleHandleW(nullptr);
+    HRSRC group = FindResourceA(program, MAKEINTRESOURCEA(128), RT_GROUP_ICON);
+    auto* directory =
+        group != nullptr ? static_cast<BYTE*>(LockResource(LoadResource(program, group))) : nullptr;
+    const int id = directory != nullptr
+                       ? LookupIconIdFromDirectoryEx(directory, TRUE, 0, 0, LR_DEFAULTCOLOR)
+                       : 0;
+    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(id), RT_ICON);
+    auto* image =
+        found != nullptr ? static_cast<BYTE*>(LockResource(LoadResource(program, found))) : nullptr;
+    RECT client = {};
+    if (control == nullptr || image == nullptr || !GetClientRect(control, &client)) {
+        return;
+    }
+    e2eprobe::DrawnIcon& drawn = block.drawnIcon;
+    drawn.read = TRUE;
+    drawn.control = {client.right, client.bottom};
+    drawn.imageWidth = reinterpret_cast<const BITMAPINFOHEADER*>(image)->biWidth;
+    HICON icon = CreateIconFromResourceEx(image, SizeofResource(program, found), TRUE, 0x00030000,
+                                          0, 0, LR_DEFAULTCOLOR);
+    Canvas shown(client.right, client.bottom);
+    Canvas expected(client.right, client.bottom);
+    HDC controlDc = GetDC(control);
+    BitBlt(shown.dc, 0, 0, client.right, client.bottom, controlDc, 0, 0, SRCCOPY);
+    ReleaseDC(control, controlDc);
+    FillRect(expected.dc, &client, GetSysColorBrush(COLOR_3DFACE));
+    DrawIconEx(expected.dc, 0, 0, icon, client.right, client.bottom, 0, nullptr, DI_NORMAL);
+    DestroyIcon(icon);
+    for (LONG i = 0; i < client.right * client.bottom; ++i) {
+        drawn.differingPixels += (shown.pixels[i] & 0xFFFFFF) != (expected.pixels[i] & 0xFFFFFF);
+    }
+}
+
+constexpr wchar_t kAlphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+BOOL CALLBACK ReadLayoutItem(HWND control, LPARAM data) {
+    auto& block = *reinterpret_cast<e2eprobe::Block*>(data);
+    e2eprobe::Layout& layout = block.layout;
+    if (GetParent(control) != block.window || layout.itemCount == e2eprobe::kMaxItems) {
+        return TRUE;
+    }
+    e2eprobe::LayoutItem& item = layout.items[layout.itemCount++];
+    item.id = GetDlgCtrlID(control);
+    item.style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+    GetClassNameW(control, item.className, 16);
+    GetWindowRect(control, &item.rect);
+    MapWindowPoints(nullptr, block.window, reinterpret_cast<POINT*>(&item.rect), 2);
+    wchar_t text[256] = L"";
+    GetWindowTextW(control, text, 256);
+    const bool noPrefix = lstrcmpiW(item.className, L"Static") == 0 && (item.style & SS_NOPREFIX);
+    const UINT format = DT_CALCRECT | (noPrefix ? DT_NOPREFIX : 0);
+    HDC dc = GetDC(control);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT line = {};
+    DrawTextW(dc, text, -1, &line, format | DT_SINGLELINE);
+    RECT wrapped = {0, 0, item.rect.right - item.rect.left, 0};
+    DrawTextW(dc, text, -1, &wrapped, format | DT_WORDBREAK);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    item.line = {line.right, line.bottom};
+    item.wrapped = {wrapped.right, wrapped.bottom};
+    return TRUE;
+}
+
+void ReadLayout(e2eprobe::Block& block) {
+    e2eprobe::Layout& layout = block.layout;
+    HDC screen = GetDC(nullptr);
+    layout.dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    const auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(block.window, WM_GETFONT, 0, 0));
+    LOGFONTW logFont = {};
+    GetObjectW(font, sizeof logFont, &logFont);
+    layout.fontHeight = logFont.lfHeight;
+    // The system's own rule for a dialog's base units.
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(screen, &metrics);
+    SIZE alphabet = {};
+    GetTextExtentPoint32W(screen, kAlphabet, 52, &alphabet);
+    layout.baseUnits = {(alphabet.cx / 26 + 1) / 2, metrics.tmHeight};
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    layout.checkBoxWidth = GetSystemMetrics(SM_CXMENUCHECK);
+    layout.edge = GetSystemMetrics(SM_CXEDGE);
+    EnumChildWindows(block.window, ReadLayoutItem, reinterpret_cast<LPARAM>(&block));
+}
+
 void Answer(DWORD driver) {
     wchar_t name[64];
     e2eprobe::BlockName(driver, name);
@@ -168,13 +306,19 @@ void Answer(DWORD driver) {
         ReadMessageBoxIcon(block);
         break;
     case e2eprobe::kReadSystemVersion:
-        block.systemVersion = GetVersion();
+        ReadSystemVersion(block);
         break;
     case e2eprobe::kReadCodePage:
         block.codePage = GetACP();
         break;
     case e2eprobe::kFailNextPaint:
         block.paintFailureArmed = ArmPaintFailure();
+        break;
+    case e2eprobe::kReadLayout:
+        ReadLayout(block);
+        break;
+    case e2eprobe::kReadDrawnIcon:
+        ReadDrawnIcon(block);
         break;
     default:
         break;

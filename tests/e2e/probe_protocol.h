@@ -19,9 +19,11 @@ enum Request : LONG {
     kReadMessageBoxIcon = 3,
     kReadSystemVersion = 4,
     kReadCodePage = 5,
+    kReadLayout = 6,
+    kReadDrawnIcon = 7,
     // The tool's next BeginPaint fails, once; the answer counts the
     // failures so far.
-    kFailNextPaint = 6
+    kFailNextPaint = 8
 };
 
 inline constexpr int kMaxItems = 40;
@@ -43,6 +45,37 @@ struct IconShape {
     WORD bitsPerPixel;
 };
 
+// A control of a dialog, as the dialog's process sees it.
+struct LayoutItem {
+    LONG id;
+    DWORD style;
+    WCHAR className[16];
+    RECT rect; // in the dialog's client coordinates
+    // The text measured with the control's own font: on one line, and broken
+    // into lines of the control's width.
+    SIZE line;
+    SIZE wrapped;
+};
+
+struct Layout {
+    int dpi;
+    LONG fontHeight;
+    SIZE baseUnits; // of the dialog's font: average character width, height
+    int checkBoxWidth;
+    int edge;
+    int itemCount;
+    LayoutItem items[kMaxItems];
+};
+
+// The icon control of a dialog: what it shows against the image that the
+// system picks from the icon group for the icon size of its DPI.
+struct DrawnIcon {
+    BOOL read;
+    SIZE control;
+    LONG imageWidth;
+    LONG differingPixels;
+};
+
 struct Block {
     // Set by the driver.
     LONG request;
@@ -61,9 +94,17 @@ struct Block {
     UINT_PTR shownIcon;
     UINT_PTR warningIcon;
     DWORD systemVersion;
+    // What the system is, which from 8.1 on it tells only programs whose
+    // manifest names it (RtlGetVersion), and the run level the manifest asks.
+    DWORD ntMajor;
+    DWORD ntMinor;
+    DWORD ntBuild;
+    LONG runLevel;
     UINT codePage;
     BOOL paintFailureArmed;
     LONG paintFailures;
+    Layout layout;
+    DrawnIcon drawnIcon;
 };
 
 inline void BlockName(DWORD driver, wchar_t (&name)[64]) {

@@ -1,5 +1,7 @@
 #include "tool_driver.h"
 
+#include <shellapi.h>
+
 namespace e2e {
 
 namespace {
@@ -138,19 +140,21 @@ ToolRun::~ToolRun() {
 
 bool ToolRun::Start() {
     const std::wstring path = HostToWinePath(LUM_E2E_TOOL_PATH);
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
+    // The shell's default verb, as a double-click: on Windows Vista and later
+    // it brings up the elevation prompt that the tool's manifest asks for,
+    // where CreateProcess from a caller without those rights fails.
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpFile = path.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info) || info.hProcess == nullptr) {
         ADD_FAILURE() << "LUMCFG.EXE does not start, error " << GetLastError();
         return false;
     }
     process.reset(info.hProcess);
-    thread.reset(info.hThread);
-    processId = info.dwProcessId;
-    threadId = info.dwThreadId;
+    processId = GetProcessId(info.hProcess);
+    threadId = 0;
     return true;
 }
 
@@ -169,6 +173,9 @@ HWND ToolRun::WaitForDialog() {
             return dialog != nullptr || !Running();
         },
         kStartTimeout);
+    if (dialog != nullptr) {
+        threadId = GetWindowThreadProcessId(dialog, nullptr);
+    }
     return dialog;
 }
 
@@ -562,19 +569,49 @@ void ExpectStored(const char* name, const std::string& text) {
     EXPECT_EQ(std::string({text[0], '\0', '\0', '\0'}), wide.bytes) << name;
 }
 
-ToolVersion::ToolVersion(const char* version) {
-    static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\LUMCFG.EXE";
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key.key,
-                        nullptr) == ERROR_SUCCESS) {
-        RegSetValueExA(key.key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       static_cast<DWORD>(strlen(version) + 1));
+ScopedValues::ScopedValues(HKEY root, const char* path, bool restore) : restore(restore) {
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                              &key.key, nullptr))
+        << path;
+}
+
+ScopedValues::~ScopedValues() {
+    for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
+        if (restore && it->old.status == ERROR_SUCCESS) {
+            RegSetValueExA(key.key, it->name.c_str(), 0, it->old.type,
+                           reinterpret_cast<const BYTE*>(it->old.bytes.data()),
+                           static_cast<DWORD>(it->old.bytes.size()));
+        } else {
+            RegDeleteValueA(key.key, it->name.c_str());
+        }
     }
 }
 
-ToolVersion::~ToolVersion() {
-    if (key.key != nullptr) {
-        RegDeleteValueA(key.key, "Version");
+void ScopedValues::Set(const char* name, DWORD type, const std::string& data) {
+    Saved old{name, {}};
+    DWORD size = 0;
+    old.old.status = RegQueryValueExA(key.key, name, nullptr, &old.old.type, nullptr, &size);
+    if (old.old.status == ERROR_SUCCESS) {
+        old.old.bytes.resize(size);
+        old.old.status = RegQueryValueExA(key.key, name, nullptr, &old.old.type,
+                                          reinterpret_cast<BYTE*>(old.old.bytes.data()), &size);
     }
+    saved.push_back(old);
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key.key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(data.size())))
+        << name;
+}
+
+ToolVersion::ToolVersion(const char* version)
+    : values(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\LUMCFG.EXE", false) {
+    values.SetText("Version", version);
+}
+
+// Wine reads it when a process starts, as Windows does at log-on.
+SystemDpi::SystemDpi(DWORD dpi) : values(HKEY_CURRENT_USER, "Control Panel\\Desktop", false) {
+    values.SetNumber("LogPixels", dpi);
 }
 
 } // namespace e2e

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,10 +46,11 @@ public:
     ToolRun(const ToolRun&) = delete;
     ToolRun& operator=(const ToolRun&) = delete;
 
+    // Starts the tool as a double-click in the shell does.
     bool Start();
     // Ends a run that is still alive.
     void Stop();
-    // The settings dialog once it is shown, or null.
+    // The settings dialog once it is shown, or null; its thread is the tool's.
     HWND WaitForDialog();
     bool WaitForExit(DWORD* exitCode, DWORD timeout = kStepTimeout);
     bool Running() const;
@@ -60,7 +62,6 @@ public:
 
 private:
     UniqueHandle process;
-    UniqueHandle thread;
 };
 
 // Top-level dialog windows of a process that are shown, in Z order.
@@ -150,17 +151,52 @@ protected:
     DWORD engineProcess = 0;
 };
 
+// Values of a registry key, set while this object lives; each is then put
+// back as it was, or removed when there was none or `restore` is false (a
+// switch the test prefix never holds: one that a run ended without taking
+// back is gone after the next).
+class ScopedValues {
+public:
+    ScopedValues(HKEY root, const char* path, bool restore = true);
+    ~ScopedValues();
+    ScopedValues(const ScopedValues&) = delete;
+    ScopedValues& operator=(const ScopedValues&) = delete;
+
+    void Set(const char* name, DWORD type, const std::string& data);
+    void SetText(const char* name, const char* text) {
+        Set(name, REG_SZ, std::string(text, strlen(text) + 1));
+    }
+    void SetNumber(const char* name, DWORD number) {
+        Set(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&number), sizeof number));
+    }
+
+private:
+    struct Saved {
+        std::string name;
+        RawValue old;
+    };
+    ScopedKey key;
+    bool restore;
+    std::vector<Saved> saved;
+};
+
 // The system version Wine reports to LUMCFG.EXE alone (Wine's name for it,
 // such as "win95" or "nt40"), while this object lives.
 class ToolVersion {
 public:
     explicit ToolVersion(const char* version);
-    ~ToolVersion();
-    ToolVersion(const ToolVersion&) = delete;
-    ToolVersion& operator=(const ToolVersion&) = delete;
 
 private:
-    ScopedKey key;
+    ScopedValues values;
+};
+
+// The system's DPI for processes started while this object lives.
+class SystemDpi {
+public:
+    explicit SystemDpi(DWORD dpi);
+
+private:
+    ScopedValues values;
 };
 
 // The probe library hooked into the tool's thread for the lifetime of this object.

@@ -7,6 +7,7 @@
 #include "framework/runtime/state.h"
 #include "framework/windows/win_app.h"
 #include "framework/windows/window.h"
+#include "common/import_patch.h"
 
 namespace {
 
@@ -345,4 +346,46 @@ TEST(CallbackExceptions, CreationFailsAndPaintingStops) {
     command.lParam = 1;
     // The user exception is silent: no box, and the command counts as handled.
     EXPECT_EQ(app.HandleCallbackException(StaticUserException(), &command), 1);
+}
+
+namespace {
+
+// The system's lookup, with the declaration replaced by a counter, or
+// missing as on systems before Vista.
+struct DeclarationLookup {
+    using Lookup = FARPROC(WINAPI*)(HMODULE, LPCSTR);
+    static FARPROC WINAPI Find(HMODULE module, LPCSTR name) {
+        if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 &&
+            lstrcmpA(name, "SetProcessDPIAware") == 0) {
+            asked = module;
+            return present ? reinterpret_cast<FARPROC>(&Declare) : nullptr;
+        }
+        return original(module, name);
+    }
+    static BOOL WINAPI Declare() {
+        ++declarations;
+        return TRUE;
+    }
+    static inline Lookup original = nullptr;
+    static inline bool present = false;
+    static inline HMODULE asked = nullptr;
+    static inline int declarations = 0;
+};
+
+} // namespace
+
+TEST(DpiAwareness, DeclaredThroughUser32WhereTheCallExists) {
+    for (bool present : {true, false}) {
+        SCOPED_TRACE(present ? "Vista and later" : "earlier systems");
+        ImportPatch patch("KERNEL32.dll", "GetProcAddress",
+                          reinterpret_cast<void*>(&DeclarationLookup::Find));
+        ASSERT_TRUE(patch.Applied());
+        DeclarationLookup::original = patch.Original<DeclarationLookup::Lookup>();
+        DeclarationLookup::present = present;
+        DeclarationLookup::asked = nullptr;
+        DeclarationLookup::declarations = 0;
+        DeclareDpiAware();
+        EXPECT_EQ(GetModuleHandleA("USER32.DLL"), DeclarationLookup::asked);
+        EXPECT_EQ(present ? 1 : 0, DeclarationLookup::declarations);
+    }
 }
