@@ -28,14 +28,14 @@ bool HasHelpHandler(CCmdTarget* target) {
 } // namespace
 
 LUM_BEGIN_MESSAGE_MAP(CDialog, CWnd)
-LUM_ON_MESSAGE(WM_LUM_CTLCOLOR, LumForm::LresultColorDcWndType, CDialog, HandleDialogColor)
-LUM_ON_COMMAND(IDOK, CDialog, HandleOk)
-LUM_ON_COMMAND(IDCANCEL, CDialog, HandleCancel)
-LUM_ON_MESSAGE(WM_LUM_COMMAND_HELP, LumForm::LresultWParamLParam, CDialog, HandleCommandHelp)
-LUM_ON_MESSAGE(WM_LUM_HELP_HIT_TEST, LumForm::LresultWParamLParam, CDialog, HandleHelpHitTest)
-LUM_ON_MESSAGE(WM_LUM_QUERY3DCONTROLS, LumForm::LresultWParamLParam, CDialog, HandleQuery3dControls)
-LUM_ON_MESSAGE(WM_INITDIALOG, LumForm::LresultWParamLParam, CDialog, HandleInitDialog)
-LUM_ON_MESSAGE(WM_SETFONT, LumForm::LresultWParamLParam, CDialog, HandleSetFont)
+LUM_ON_WM_LUM_CTLCOLOR(HandleDialogColor)
+LUM_ON_COMMAND(IDOK, HandleOk)
+LUM_ON_COMMAND(IDCANCEL, HandleCancel)
+LUM_ON_MESSAGE(WM_LUM_COMMAND_HELP, LumForm::LresultWParamLParam, HandleCommandHelp)
+LUM_ON_MESSAGE(WM_LUM_HELP_HIT_TEST, LumForm::LresultWParamLParam, HandleHelpHitTest)
+LUM_ON_MESSAGE(WM_LUM_QUERY3DCONTROLS, LumForm::LresultWParamLParam, HandleQuery3dControls)
+LUM_ON_WM_INITDIALOG(HandleInitDialog)
+LUM_ON_WM_SETFONT(HandleSetFont)
 LUM_END_MESSAGE_MAP(CDialog, CWnd)
 
 CDialog::CDialog(UINT templateId, CWnd* parent)

@@ -143,9 +143,9 @@ LRESULT CWinApp::HandleCallbackException(CException* e, const MSG* message) {
 }
 
 LUM_BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-LUM_ON_COMMAND(ID_EXIT_COMMAND, CWinApp, HandleExitCommand)
-LUM_ON_UPDATE_COMMAND_UI(ID_RECENT_FILE_FIRST, CWinApp, UpdateRecentFileCommand)
-LUM_ON_COMMAND_RANGE(ID_RECENT_FILE_FIRST, ID_RECENT_FILE_LAST, CWinApp, OpenRecentFile)
+LUM_ON_COMMAND(ID_EXIT_COMMAND, HandleExitCommand)
+LUM_ON_UPDATE_COMMAND_UI(ID_RECENT_FILE_FIRST, UpdateRecentFileCommand)
+LUM_ON_COMMAND_RANGE(ID_RECENT_FILE_FIRST, ID_RECENT_FILE_LAST, OpenRecentFile)
 LUM_END_MESSAGE_MAP(CWinApp, CCmdTarget)
 
 void CWinApp::HandleExitCommand() {

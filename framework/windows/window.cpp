@@ -48,8 +48,8 @@ BOOL CWnd::PreviewMessage(MSG* message) {
 
 LRESULT CWnd::CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC proc = superProc != nullptr ? superProc : *SuperProcSlot();
-    // The system's default procedure needs no trip through CallWindowProcA,
-    // which under Wine costs several times the call itself.
+    // The system's default procedure is called directly: CallWindowProcA
+    // adds its own bookkeeping around the same call.
     if (proc == nullptr || proc == &DefWindowProcA) {
         return DefWindowProcA(windowHandle, message, wParam, lParam);
     }

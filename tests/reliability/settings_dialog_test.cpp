@@ -73,7 +73,7 @@ void* Fn(auto f) {
 
 // Keeps the erase messages the dialog sends itself.
 class WatchedConfigDlg : public CConfigDlg {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(WatchedConfigDlg)
 public:
     void OnIconErase(WPARAM dc, LPARAM lParam) {
         erases.push_back(dc);
@@ -85,7 +85,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(WatchedConfigDlg, CConfigDlg)
-LUM_ON_MESSAGE(WM_ICONERASEBKGND, LumForm::VoidWParamLParam, WatchedConfigDlg, OnIconErase)
+LUM_ON_MESSAGE(WM_ICONERASEBKGND, LumForm::VoidWParamLParam, OnIconErase)
 LUM_END_MESSAGE_MAP(WatchedConfigDlg, CConfigDlg)
 
 // Runs the dialog, calls look once it is shown, then cancels it.

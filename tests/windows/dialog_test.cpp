@@ -30,7 +30,7 @@ public:
 
 // The owner: records WM_ENTERIDLE into the shared log and routed commands.
 class OwnerWnd : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(OwnerWnd)
 public:
     explicit OwnerWnd(std::vector<Seen>* log) : log(log) {}
     ~OwnerWnd() override {
@@ -50,12 +50,12 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(OwnerWnd, CWnd)
-LUM_ON_MESSAGE(WM_ENTERIDLE, LumForm::VoidWParamWnd, OwnerWnd, OnEnterIdle)
-LUM_ON_COMMAND(0x8001, OwnerWnd, OnRoutedCommand)
+LUM_ON_WM_ENTERIDLE(OnEnterIdle)
+LUM_ON_COMMAND(0x8001, OnRoutedCommand)
 LUM_END_MESSAGE_MAP(OwnerWnd, CWnd)
 
 class TestDialog : public CDialog {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(TestDialog)
 public:
     TestDialog(UINT id, CWnd* parent, std::vector<Seen>* log) : CDialog(id, parent), log(log) {}
 
@@ -130,9 +130,9 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(TestDialog, CDialog)
-LUM_ON_MESSAGE(WM_CREATE, LumForm::LresultWParamLParam, TestDialog, OnCreate)
-LUM_ON_MESSAGE(WM_LUM_KICKIDLE, LumForm::LresultWParamLParam, TestDialog, OnIdleKick)
-LUM_ON_MESSAGE(WM_DESTROY, LumForm::Void, TestDialog, OnDestroy)
+LUM_ON_MESSAGE(WM_CREATE, LumForm::LresultWParamLParam, OnCreate)
+LUM_ON_MESSAGE(WM_LUM_KICKIDLE, LumForm::LresultWParamLParam, OnIdleKick)
+LUM_ON_WM_DESTROY(OnDestroy)
 LUM_END_MESSAGE_MAP(TestDialog, CDialog)
 
 bool MakeOwner(OwnerWnd& owner, int x = 100, int y = 100, int width = 300, int height = 200) {
