@@ -11,6 +11,17 @@ constexpr UINT kPartGlyph = 0x04;
 constexpr UINT kPartFocus = 0x08;
 constexpr UINT kPartErase = 0x10;
 constexpr UINT kPartCaption = 0x20;
+// What a state change repaints: the face, and behind it where it may shrink.
+constexpr UINT kPartsFace = kPartText | kPartGlyph;
+constexpr UINT kPartsErasedFace = kPartsFace | kPartErase;
+// A group box's new caption: the text and the frame line it breaks.
+constexpr UINT kPartsGroupCaption = kPartText | kPartCaption;
+// The identifiers of a combo box's own list and edit.
+constexpr int kComboListId = 1000;
+constexpr int kComboEditId = 1001;
+// A control-color message's private form is its number plus this
+// (0x0DF1 to 0x0DF7).
+constexpr UINT kPrivateColorOffset = 0x0CBF;
 constexpr int kLabelGap = 18;
 
 DWORD StyleOf(HWND window) {
@@ -347,8 +358,12 @@ void PaintGroupBox(const ButtonPainting& b) {
 
 void PaintButton(HWND window, HDC dc, UINT parts) {
     DWORD style = StyleOf(window);
-    ButtonPainting b = {
-        window, dc, parts, style & 0x1F, (style & BS_LEFTTEXT) != 0, (style & WS_DISABLED) != 0};
+    ButtonPainting b = {window,
+                        dc,
+                        parts,
+                        StyleKind(style),
+                        (style & BS_LEFTTEXT) != 0,
+                        (style & WS_DISABLED) != 0};
     SavedDc saved(dc);
     HBRUSH brush = PrepareButtonDc(window, dc);
     GetClientRect(window, &b.client);
@@ -388,7 +403,7 @@ LRESULT ButtonStateMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     if ((style & WS_VISIBLE) == 0) {
         return CallPrevious(window, kKindButton, message, wParam, lParam);
     }
-    if (message == WM_KILLFOCUS && (style & 0x1F) == BS_AUTORADIOBUTTON) {
+    if (message == WM_KILLFOCUS && StyleKind(style) == BS_AUTORADIOBUTTON) {
         SendMessageA(window, BM_SETSTATE, FALSE, 0);
     }
     auto before = static_cast<UINT>(SendMessageA(window, BM_GETSTATE, 0, 0));
@@ -407,7 +422,7 @@ LRESULT ButtonStateMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     UINT changed = before ^ after;
     UINT paint = ((changed & BST_FOCUS) != 0 ? kPartFocus : 0) |
-                 ((changed & 3) != 0 ? parts | kPartGlyph : parts);
+                 ((changed & (BST_CHECKED | BST_INDETERMINATE)) != 0 ? parts | kPartGlyph : parts);
     WindowDc dc(window);
     if (dc.dc != nullptr) {
         ExcludeUpdateRgn(dc.dc, window);
@@ -476,7 +491,7 @@ UINT FieldSides(DWORD style) {
 // parent's class or its answer to the look's question.
 bool IsComboChild(HWND window, HWND parent, bool caret) {
     int id = GetDlgCtrlID(window);
-    if (parent == nullptr || id != 1000 + (caret ? 1 : 0)) {
+    if (parent == nullptr || id != (caret ? kComboEditId : kComboListId)) {
         return false;
     }
     if (IsClass(parent, "ComboBox")) {
@@ -487,7 +502,7 @@ bool IsComboChild(HWND window, HWND parent, bool caret) {
     if (answer == 0) {
         code = SendMessageA(parent, WM_LOOK3D_IDENTIFY_OLD, 0, reinterpret_cast<LPARAM>(&answer));
     }
-    return answer != 0 && code == 1003;
+    return answer != 0 && code == kIdentifyCombo;
 }
 
 // A combo box's child is framed in the combo's parent: moves the frame there
@@ -581,7 +596,7 @@ int ListKind(HWND window) {
 }
 
 UINT StaticTextFormat(DWORD style) {
-    DWORD kind = style & 0x1F;
+    DWORD kind = StyleKind(style);
     UINT format = kind == SS_LEFTNOWORDWRAP
                       ? DT_EXPANDTABS | DT_NOCLIP
                       : (kind & 0xF) | DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP;
@@ -633,7 +648,7 @@ void PaintStatic(HWND window, HDC dc) {
     GetClientRect(window, &client);
     SavedDc saved(dc);
     IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
-    switch (style & 0x1F) {
+    switch (StyleKind(style)) {
     case SS_LEFT:
     case SS_CENTER:
     case SS_RIGHT:
@@ -708,7 +723,7 @@ bool IsColorAnswer(LRESULT value) {
 }
 
 LRESULT DialogColor(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const UINT privateForm = message + 0x0CBF;
+    const UINT privateForm = message + kPrivateColorOffset;
     auto previous = [&](UINT m) { return CallPrevious(window, kKindDialog, m, wParam, lParam); };
     if (!IsClass(window, "#32770")) {
         LRESULT answer = previous(privateForm);
@@ -779,15 +794,16 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     switch (message) {
     case WM_SETFOCUS:
-        return ButtonStateMessage(window, message, wParam, lParam, 0x16);
+        return ButtonStateMessage(window, message, wParam, lParam, kPartsErasedFace);
     case WM_KILLFOCUS:
         return ButtonStateMessage(window, message, wParam, lParam, 0);
     case WM_ENABLE:
-        return ButtonStateMessage(window, message, wParam, lParam, 0x06);
+        return ButtonStateMessage(window, message, wParam, lParam, kPartsFace);
     case WM_SETTEXT: {
         DWORD style = StyleOf(window);
-        bool group = (style & 0x1F) == BS_GROUPBOX && (style & WS_VISIBLE) != 0;
-        return ButtonStateMessage(window, message, wParam, lParam, group ? 0x22 : 0x16);
+        bool group = StyleKind(style) == BS_GROUPBOX && (style & WS_VISIBLE) != 0;
+        return ButtonStateMessage(window, message, wParam, lParam,
+                                  group ? kPartsGroupCaption : kPartsErasedFace);
     }
     case BM_SETCHECK:
     case BM_SETSTATE:
@@ -796,7 +812,7 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PaintDc dc(window, wParam);
         if (dc.dc != nullptr && (StyleOf(window) & WS_VISIBLE) != 0) {
             auto state = static_cast<UINT>(SendMessageA(window, BM_GETSTATE, 0, 0));
-            PaintButton(window, dc.dc, 0x06 | ((state & BST_FOCUS) != 0 ? kPartFocus : 0));
+            PaintButton(window, dc.dc, kPartsFace | ((state & BST_FOCUS) != 0 ? kPartFocus : 0));
         }
         return 0;
     }

@@ -32,6 +32,20 @@ enum Color {
     kColorCount
 };
 
+// The kind in a static's or button's style (SS_TYPEMASK; buttons are read
+// with the same five bits).
+inline DWORD StyleKind(DWORD style) {
+    return style & SS_TYPEMASK;
+}
+
+// What the identify messages answer for each adopted kind.
+constexpr int kIdentifyButton = 1000;
+constexpr int kIdentifyList = 1001;
+constexpr int kIdentifyEdit = 1002;
+constexpr int kIdentifyCombo = 1003;
+constexpr int kIdentifyStatic = 1004;
+constexpr int kIdentifyDialog = 1006;
+
 // Sides of DrawEdgeLines.
 constexpr UINT kSideLeft = 0x0001;
 constexpr UINT kSideTop = 0x0002;

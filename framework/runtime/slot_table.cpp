@@ -50,8 +50,8 @@ CSlotTable* CSlotTable::Get() {
 int CSlotTable::AllocateSlot() {
     SlotLock guard(&lock);
     int slot = nextSlot;
-    if (slot >= slotCount || (slots[slot].flags & 1) != 0) {
-        for (slot = 1; slot < slotCount && (slots[slot].flags & 1) != 0; ++slot) {
+    if (slot >= slotCount || (slots[slot].flags & kSlotInUse) != 0) {
+        for (slot = 1; slot < slotCount && (slots[slot].flags & kSlotInUse) != 0; ++slot) {
         }
         if (slot >= slotCount) {
             int newCount = slotCount + kSlotGrowth;
@@ -82,7 +82,7 @@ int CSlotTable::AllocateSlot() {
     if (slot >= slotLimit) {
         slotLimit = slot + 1;
     }
-    slots[slot].flags |= 1;
+    slots[slot].flags |= kSlotInUse;
     nextSlot = slot + 1;
     return slot;
 }
@@ -96,7 +96,7 @@ void CSlotTable::ReleaseSlot(int slot) {
         }
     }
     if (slot > 0 && slot < slotCount) {
-        slots[slot].flags &= ~1u;
+        slots[slot].flags &= ~kSlotInUse;
     }
 }
 

@@ -15,6 +15,11 @@ LUM_IMPLEMENT_CLASS(CDialog, CWnd)
 
 namespace {
 
+// The system's own timer (the caret's blink), posted to the window that
+// shows the caret; it has no name in the headers.
+constexpr UINT kSystemTimer = 0x0118;
+static_assert(WM_KEYLAST == 0x0108, "the key messages before WM_UNICHAR");
+
 HGLOBAL LoadTemplateResource(HINSTANCE instance, const char* name) {
     HRSRC found = FindResourceA(instance, name, reinterpret_cast<LPCSTR>(RT_DIALOG));
     return found != nullptr ? LoadResource(instance, found) : nullptr;
@@ -244,7 +249,8 @@ int CDialog::ModalLoop(UINT flags) {
                 PostQuit(0);
                 return -1;
             }
-            if (showWhenIdle && (record->message == 0x0118 || record->message == WM_SYSKEYDOWN)) {
+            if (showWhenIdle &&
+                (record->message == kSystemTimer || record->message == WM_SYSKEYDOWN)) {
                 showNow();
             }
             if (!IsModalContinuing()) {
@@ -385,7 +391,8 @@ BOOL CDialog::PreviewMessage(MSG* message) {
 
 BOOL CDialog::TranslateDialogInput(MSG* message) {
     UINT m = message->message;
-    if ((m >= WM_KEYFIRST && m <= 0x0108) || (m >= WM_MOUSEFIRST && m <= 0x0209)) {
+    // The mouse range ends before the wheel, as it did on Windows 3.x.
+    if ((m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MBUTTONDBLCLK)) {
         return ProcessDialogKeys(message);
     }
     return FALSE;

@@ -254,8 +254,8 @@ void CWnd::ComputeWindowRect(RECT* rect, UINT adjustType) {
 
 void CWnd::EndModalWith(int result) {
     modalResult = result;
-    if ((stateFlags & 0x10u) != 0) {
-        stateFlags &= ~0x10u;
+    if ((stateFlags & WND_CONTINUE_MODAL) != 0) {
+        stateFlags &= ~WND_CONTINUE_MODAL;
         // Wakes the modal loop so that it sees the flag.
         PostMessageA(windowHandle, WM_NULL, 0, 0);
     }
