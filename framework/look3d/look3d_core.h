@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include "framework/runtime/scopes.h"
 #include "framework/look3d/look3d.h"
 
 namespace look3d {
@@ -115,14 +116,6 @@ struct Core {
 };
 
 Core& TheCore();
-
-class CoreLock {
-public:
-    CoreLock() { EnterCriticalSection(&TheCore().lock); }
-    ~CoreLock() { LeaveCriticalSection(&TheCore().lock); }
-    CoreLock(const CoreLock&) = delete;
-    CoreLock& operator=(const CoreLock&) = delete;
-};
 
 inline bool IsNewSystem() {
     return TheCore().version >= kVersion395;

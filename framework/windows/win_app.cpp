@@ -212,7 +212,7 @@ int CWinApp::ShowMessageBox(const char* text, UINT type, UINT promptId) {
 }
 
 void CWinApp::ShowWaitCursor(int delta) {
-    GlobalLockScope guard(kLockWaitCursor);
+    CriticalSectionLock guard(GlobalLockSection(kLockWaitCursor));
     waitCursorCount += delta;
     if (waitCursorCount <= 0) {
         waitCursorCount = 0;
@@ -423,7 +423,7 @@ void InitializeThread() {
 void TerminateFramework() {
     ModuleState* module = GetModuleState();
     {
-        GlobalLockScope guard(kLockWindowClasses);
+        CriticalSectionLock guard(GlobalLockSection(kLockWindowClasses));
         char* name = module->unregisterList;
         while (*name != '\0') {
             char* end = strchr(name, '\n');
