@@ -12,7 +12,7 @@
 namespace {
 
 // What the stand-ins saw, and the calls they stand in for.
-struct Seen {
+struct StandInCalls {
     HWND window = nullptr; // the only window the stand-ins lie about
     RECT client = {};
     std::vector<HDC> paintDcs;
@@ -29,8 +29,8 @@ struct Seen {
     decltype(&::LoadStringA) realLoadString = nullptr;
 };
 
-Seen& Calls() {
-    static Seen seen;
+StandInCalls& Calls() {
+    static StandInCalls seen;
     return seen;
 }
 
@@ -140,7 +140,7 @@ class SettingsDialog : public rel::DeviceKeyTest {};
 TEST_F(SettingsDialog, MinimizedPaintErasesWithThePaintDcAndCentersTheIcon) {
     const int iconWidth = GetSystemMetrics(SM_CXICON);
     const int iconHeight = GetSystemMetrics(SM_CYICON);
-    Calls() = Seen{};
+    Calls() = StandInCalls{};
     Calls().client = {0, 0, iconWidth - 12, iconHeight + 9};
     ImportPatch iconic{"user32.dll", "IsIconic", Fn(&IconicStandIn)};
     ImportPatch clientRect{"user32.dll", "GetClientRect", Fn(&ClientRectStandIn)};
@@ -177,7 +177,7 @@ TEST_F(SettingsDialog, EmptyAboutTextAddsNeitherSeparatorNorItem) {
     const SystemMenu withText = SystemMenuOfShownDialog();
     ASSERT_TRUE(withText.hasAbout);
 
-    Calls() = Seen{};
+    Calls() = StandInCalls{};
     ImportPatch loadString{"user32.dll", "LoadStringA", Fn(&EmptyAboutStandIn)};
     ASSERT_TRUE(loadString.Applied());
     Calls().realLoadString = loadString.Original<decltype(&::LoadStringA)>();

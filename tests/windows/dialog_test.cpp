@@ -108,6 +108,13 @@ public:
     void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         PostMessageA(windowHandle, message, wParam, lParam);
     }
+    // Posts the command at every idle kick: how most runs here end.
+    void PostOnKick(UINT command) {
+        onKick = [this, command](LPARAM) -> LRESULT {
+            Post(WM_COMMAND, command);
+            return 0;
+        };
+    }
 
     std::vector<Seen>* log;
     std::function<LRESULT(LPARAM)> onKick;
@@ -220,10 +227,7 @@ TEST(ModalRun, HiddenTemplateIsShownWhenTheQueueFirstRunsDry) {
     DialogApp app;
     std::vector<Seen> log;
     TestDialog dialog(kHidden, nullptr, &log);
-    dialog.onKick = [&](LPARAM) {
-        dialog.Post(WM_COMMAND, IDCANCEL);
-        return 0;
-    };
+    dialog.PostOnKick(IDCANCEL);
     EXPECT_EQ(dialog.RunModal(), IDCANCEL);
     EXPECT_FALSE(dialog.visibleAtInit);
     EXPECT_TRUE(dialog.visibleAtFirstKick);
@@ -255,7 +259,7 @@ void ExpectWholeIdlePhases(UINT templateId, bool ownerHears) {
         std::vector<Seen> phase = Phase(window, ownerHears);
         expected.insert(expected.end(), phase.begin(), phase.end());
     }
-    EXPECT_EQ(log, expected);
+    ExpectSequence(log, expected);
 }
 
 TEST(ModalRun, OwnerHearsEnterIdleOncePerIdlePhaseNotPerKick) {
@@ -439,10 +443,7 @@ TEST(AutoCenter, DialogWithoutOwnerIsCenteredOnTheWorkArea) {
     DialogApp app;
     std::vector<Seen> log;
     TestDialog dialog(kHidden, nullptr, &log);
-    dialog.onKick = [&](LPARAM) {
-        dialog.Post(WM_COMMAND, IDCANCEL);
-        return 0;
-    };
+    dialog.PostOnKick(IDCANCEL);
     dialog.RunModal();
     const RECT& r = dialog.rectAtFirstKick;
     POINT expected = CenteredOver(WorkArea(), r.right - r.left, r.bottom - r.top);
@@ -459,10 +460,7 @@ TEST(AutoCenter, OwnedDialogIsCenteredOverItsOwnerInsideTheWorkArea) {
     RECT ownerRect;
     GetWindowRect(owner.windowHandle, &ownerRect);
     TestDialog dialog(kHidden, &owner, &log);
-    dialog.onKick = [&](LPARAM) {
-        dialog.Post(WM_COMMAND, IDCANCEL);
-        return 0;
-    };
+    dialog.PostOnKick(IDCANCEL);
     dialog.RunModal();
     const RECT& r = dialog.rectAtFirstKick;
     POINT expected = CenteredOver(ownerRect, r.right - r.left, r.bottom - r.top);
@@ -481,10 +479,7 @@ TEST(AutoCenter, TemplatesThatPlaceThemselvesAreNotMoved) {
         GetWindowRect(owner.windowHandle, &ownerRect);
         TestDialog dialog(id, &owner, &log);
         EXPECT_FALSE(dialog.WantsAutoCenter());
-        dialog.onKick = [&](LPARAM) {
-            dialog.Post(WM_COMMAND, IDOK);
-            return 0;
-        };
+        dialog.PostOnKick(IDOK);
         dialog.RunModal();
         const RECT& r = dialog.rectAtFirstKick;
         POINT centered = CenteredOver(ownerRect, r.right - r.left, r.bottom - r.top);

@@ -12,15 +12,12 @@
 #include "framework/windows/window.h"
 #include "framework/windows/window_class.h"
 #include "framework/windows/window_proc.h"
+#include "tests/windows/window_test_support.h"
 
 namespace {
 
-struct Seen {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool operator==(const Seen&) const = default;
-};
+using wintest::CreateTop;
+using wintest::Seen;
 
 constexpr UINT WM_TEST_THROW = WM_APP + 10;
 constexpr UINT WM_TEST_NESTED = WM_APP + 11;
@@ -106,11 +103,6 @@ class TestThreadApp : public CWinApp {
 public:
     TestThreadApp() : CWinApp("WindowTests") {}
 };
-
-bool CreateTop(CWnd& w, const char* name = "top") {
-    return w.CreateWithStyles(0, nullptr, name, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                              nullptr, nullptr) != FALSE;
-}
 
 } // namespace
 
