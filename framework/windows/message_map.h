@@ -1,7 +1,8 @@
 // Message-map entries, the maps of a class chain and the macros a class uses
-// to declare and fill its map. Each entry names its handler's form (the
-// forms are in handler_forms.h); the macros check the member against it when
-// the map is compiled.
+// to declare and fill its map. A message with a cracker (message_crackers.h)
+// has its form fixed by the message; any other entry names its form (the
+// forms are in handler_forms.h). The macros check the member against the
+// form when the map is compiled.
 #pragma once
 
 #include <windows.h>
