@@ -41,7 +41,7 @@ void UseHelpFileOfLanguage(CWinApp& app) {
 }
 
 class CConfigApp : public CWinApp {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(CConfigApp)
 public:
     BOOL StartInstance() override {
         // The dialogs are laid out in dialog units and their fonts follow the
@@ -58,7 +58,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(CConfigApp, CWinApp)
-LUM_ON_COMMAND(ID_HELP_COMMAND, CConfigApp, HandleHelpCommand)
+LUM_ON_COMMAND(ID_HELP_COMMAND, HandleHelpCommand)
 LUM_END_MESSAGE_MAP(CConfigApp, CWinApp)
 
 CConfigApp theApp;

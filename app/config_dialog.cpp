@@ -30,12 +30,12 @@ int CConfigDlg::currentPreviewOnly = 0;
 int CConfigDlg::currentForcePrimary = 0;
 
 LUM_BEGIN_MESSAGE_MAP(CConfigDlg, CDialog)
-LUM_ON_MESSAGE(WM_SYSCOMMAND, LumForm::VoidCommandLParam, CConfigDlg, HandleSysCommand)
-LUM_ON_MESSAGE(WM_PAINT, LumForm::Void, CConfigDlg, HandlePaint)
-LUM_ON_MESSAGE(WM_QUERYDRAGICON, LumForm::Lresult, CConfigDlg, HandleQueryDragIcon)
-LUM_ON_CONTROL(BN_CLICKED, IDC_HELP_BUTTON, CConfigDlg, ShowHelpDialog)
-LUM_ON_CONTROL(BN_CLICKED, IDC_USE_OVERLAY, CConfigDlg, EnableSurfaceCheckBox)
-LUM_ON_CONTROL(BN_CLICKED, IDC_NO_OVERLAY, CConfigDlg, DisableSurfaceCheckBox)
+LUM_ON_WM_SYSCOMMAND(HandleSysCommand)
+LUM_ON_WM_PAINT(HandlePaint)
+LUM_ON_WM_QUERYDRAGICON(HandleQueryDragIcon)
+LUM_ON_CONTROL(BN_CLICKED, IDC_HELP_BUTTON, ShowHelpDialog)
+LUM_ON_CONTROL(BN_CLICKED, IDC_USE_OVERLAY, EnableSurfaceCheckBox)
+LUM_ON_CONTROL(BN_CLICKED, IDC_NO_OVERLAY, DisableSurfaceCheckBox)
 LUM_END_MESSAGE_MAP(CConfigDlg, CDialog)
 
 CConfigDlg::CConfigDlg(CWnd* parent)

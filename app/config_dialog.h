@@ -7,7 +7,7 @@
 #include "resources/resource_ids.h"
 
 class CConfigDlg : public CDialog {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(CConfigDlg)
 public:
     explicit CConfigDlg(CWnd* parent = nullptr);
 

@@ -5,14 +5,14 @@
 #include "resources/resource_ids.h"
 
 class CAboutDlg : public CDialog {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(CAboutDlg)
 public:
     CAboutDlg() : CDialog(IDD_ABOUT) {}
     void ExchangeDialogData(void*) override {}
 };
 
 class CHelpDlg : public CDialog {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(CHelpDlg)
 public:
     CHelpDlg() : CDialog(IDD_HELP) {}
     void ExchangeDialogData(void*) override {}

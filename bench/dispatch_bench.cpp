@@ -34,7 +34,7 @@ unsigned long handledCount = 0;
 // The depth chain: BenchWnd -> Level3 -> Level2 -> Level1 -> BenchBase -> CWnd.
 // Intermediate maps carry unrelated entries so that a walk has work to do.
 class BenchBase : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(BenchBase)
 public:
     LRESULT OnDeepPing(WPARAM w, LPARAM l) {
         ++handledCount;
@@ -45,17 +45,17 @@ public:
 };
 
 class Level1 : public BenchBase {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Level1)
 };
 class Level2 : public Level1 {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Level2)
 };
 class Level3 : public Level2 {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Level3)
 };
 
 class BenchWnd : public Level3 {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(BenchWnd)
 public:
     LRESULT OnPing(WPARAM w, LPARAM l) {
         ++handledCount;
@@ -66,38 +66,39 @@ public:
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(BenchBase, CWnd)
-LUM_ON_MESSAGE(kDeepPing, LumForm::LresultWParamLParam, BenchBase, OnDeepPing)
-LUM_ON_COMMAND(kDeepButtonId, BenchBase, OnDeepButton)
+LUM_ON_MESSAGE(kDeepPing, LumForm::LresultWParamLParam, OnDeepPing)
+LUM_ON_COMMAND(kDeepButtonId, OnDeepButton)
 LUM_END_MESSAGE_MAP(BenchBase, CWnd)
 
 LUM_BEGIN_MESSAGE_MAP(Level1, BenchBase)
-LUM_ON_MESSAGE(kFiller + 1, LumForm::Void, Level1, OnFiller)
-LUM_ON_MESSAGE(kFiller + 2, LumForm::Void, Level1, OnFiller)
-LUM_ON_COMMAND(2001, Level1, OnFiller)
+LUM_ON_MESSAGE(kFiller + 1, LumForm::Void, OnFiller)
+LUM_ON_MESSAGE(kFiller + 2, LumForm::Void, OnFiller)
+LUM_ON_COMMAND(2001, OnFiller)
 LUM_END_MESSAGE_MAP(Level1, BenchBase)
 
 LUM_BEGIN_MESSAGE_MAP(Level2, Level1)
-LUM_ON_MESSAGE(kFiller + 3, LumForm::Void, Level2, OnFiller)
-LUM_ON_MESSAGE(kFiller + 4, LumForm::Void, Level2, OnFiller)
-LUM_ON_COMMAND(2002, Level2, OnFiller)
+LUM_ON_MESSAGE(kFiller + 3, LumForm::Void, OnFiller)
+LUM_ON_MESSAGE(kFiller + 4, LumForm::Void, OnFiller)
+LUM_ON_COMMAND(2002, OnFiller)
 LUM_END_MESSAGE_MAP(Level2, Level1)
 
 LUM_BEGIN_MESSAGE_MAP(Level3, Level2)
-LUM_ON_MESSAGE(kFiller + 5, LumForm::Void, Level3, OnFiller)
-LUM_ON_MESSAGE(kFiller + 6, LumForm::Void, Level3, OnFiller)
-LUM_ON_COMMAND(2003, Level3, OnFiller)
+LUM_ON_MESSAGE(kFiller + 5, LumForm::Void, OnFiller)
+LUM_ON_MESSAGE(kFiller + 6, LumForm::Void, OnFiller)
+LUM_ON_COMMAND(2003, OnFiller)
 LUM_END_MESSAGE_MAP(Level3, Level2)
 
 LUM_BEGIN_MESSAGE_MAP(BenchWnd, Level3)
-LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, BenchWnd, OnPing)
-LUM_ON_COMMAND(kButtonId, BenchWnd, OnButton)
+LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, OnPing)
+LUM_ON_COMMAND(kButtonId, OnButton)
 LUM_END_MESSAGE_MAP(BenchWnd, Level3)
 // clang-format on
 
 // Distinct classes, one map each, for the scaling runs. The map macros paste
-// the class name into identifiers, so a template spells its map out.
+// the class name into member definitions, so a template spells its map out.
 template <int K> class ScaledWnd : public CWnd {
 public:
+    using ThisClass = ScaledWnd;
     static const MessageMapEntry entries[];
     static const MessageMap messageMap;
     const MessageMap* GetClassMessageMap() const override { return &messageMap; }
@@ -109,7 +110,7 @@ public:
 
 // clang-format off
 template <int K> const MessageMapEntry ScaledWnd<K>::entries[] = {
-    LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, ScaledWnd<K>, OnPing)
+    LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, OnPing)
     {0, 0, 0, 0, 0, nullptr}};
 // clang-format on
 template <int K>

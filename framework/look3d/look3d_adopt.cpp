@@ -54,7 +54,7 @@ int AcceptCombo(HWND window, DWORD style, DWORD, int creating, HWND) {
 }
 
 int AcceptStatic(HWND, DWORD style, DWORD mask, int, HWND) {
-    DWORD kind = style & 0x1F;
+    DWORD kind = StyleKind(style);
     if (kind == SS_ICON) {
         return 0;
     }
@@ -90,15 +90,14 @@ struct KindRow {
 };
 
 constexpr KindRow kRows[6] = {
-    {"Button", &ButtonProc, &AcceptButton, 0x0001, 1000},
-    {"ListBox", &ListProc, &AcceptListOrEdit, 0x0002, 1001},
-    {"Edit", &EditProc, &AcceptListOrEdit, 0x0004, 1002},
-    {"ComboBox", &ComboProc, &AcceptCombo, 0x0008, 1003},
-    {"Static", &StaticProc, &AcceptStatic, 0x0030, 1004},
-    {"ComboLBox", &ListProc, &AcceptDropList, 0x0002, 1001},
+    {"Button", &ButtonProc, &AcceptButton, 0x0001, kIdentifyButton},
+    {"ListBox", &ListProc, &AcceptListOrEdit, 0x0002, kIdentifyList},
+    {"Edit", &EditProc, &AcceptListOrEdit, 0x0004, kIdentifyEdit},
+    {"ComboBox", &ComboProc, &AcceptCombo, 0x0008, kIdentifyCombo},
+    {"Static", &StaticProc, &AcceptStatic, 0x0030, kIdentifyStatic},
+    {"ComboLBox", &ListProc, &AcceptDropList, 0x0002, kIdentifyList},
 };
 
-constexpr int kDialogIdentify = 1006;
 constexpr int kUnanswered = 666;
 
 void CheckAndAdopt(HWND window, HWND parent) {
@@ -263,7 +262,7 @@ void ClearKindRecords() {
 }
 
 int IdentifyCode(int kind) {
-    return kind == kKindDialog ? kDialogIdentify : kRows[kind].identify;
+    return kind == kKindDialog ? kIdentifyDialog : kRows[kind].identify;
 }
 
 bool CommonOpening(HWND window, int kind, UINT message, WPARAM wParam, LPARAM lParam,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include "framework/runtime/scopes.h"
 #include "framework/look3d/look3d.h"
 
 namespace look3d {
@@ -31,6 +32,20 @@ enum Color {
     kWindowFrame,
     kColorCount
 };
+
+// The kind in a static's or button's style (SS_TYPEMASK; buttons are read
+// with the same five bits).
+inline DWORD StyleKind(DWORD style) {
+    return style & SS_TYPEMASK;
+}
+
+// What the identify messages answer for each adopted kind.
+constexpr int kIdentifyButton = 1000;
+constexpr int kIdentifyList = 1001;
+constexpr int kIdentifyEdit = 1002;
+constexpr int kIdentifyCombo = 1003;
+constexpr int kIdentifyStatic = 1004;
+constexpr int kIdentifyDialog = 1006;
 
 // Sides of DrawEdgeLines.
 constexpr UINT kSideLeft = 0x0001;
@@ -101,14 +116,6 @@ struct Core {
 };
 
 Core& TheCore();
-
-class CoreLock {
-public:
-    CoreLock() { EnterCriticalSection(&TheCore().lock); }
-    ~CoreLock() { LeaveCriticalSection(&TheCore().lock); }
-    CoreLock(const CoreLock&) = delete;
-    CoreLock& operator=(const CoreLock&) = delete;
-};
 
 inline bool IsNewSystem() {
     return TheCore().version >= kVersion395;

@@ -60,7 +60,7 @@ void ProcessSetup(HINSTANCE module) {
         }
     }
     Core& core = TheCore();
-    CoreLock guard;
+    CriticalSectionLock guard(&TheCore().lock);
     core.moduleHandle = module;
     DWORD raw = GetVersion();
     core.version = static_cast<WORD>(LOBYTE(LOWORD(raw)) * 256 + HIBYTE(LOWORD(raw)));
@@ -96,7 +96,7 @@ bool ScreenIsUsable() {
 
 BOOL GlobalSetup() {
     Core& core = TheCore();
-    CoreLock guard;
+    CriticalSectionLock guard(&TheCore().lock);
     core.enabled = ScreenIsUsable();
     if (!core.enabled) {
         return FALSE;
@@ -122,7 +122,7 @@ BOOL GlobalSetup() {
 
 void Teardown() {
     Core& core = TheCore();
-    CoreLock guard;
+    CriticalSectionLock guard(&TheCore().lock);
     ClearKindRecords();
     DeleteColorObjects();
     for (ATOM& atom : core.atoms) {
@@ -139,7 +139,7 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
     HHOOK hook = nullptr;
     int flags = 0;
     {
-        CoreLock guard;
+        CriticalSectionLock guard(&TheCore().lock);
         int index = FindThreadEntry(GetCurrentThreadId());
         if (index >= 0) {
             hook = core.threads[index].hook;
@@ -234,14 +234,14 @@ void AdoptLater(HWND window, WNDPROC procedure) {
 
 int ThreadUseCount(DWORD threadId) {
     EnsureLock();
-    CoreLock guard;
+    CriticalSectionLock guard(&TheCore().lock);
     int index = FindThreadEntry(threadId);
     return index < 0 ? 0 : TheCore().threads[index].useCount;
 }
 
 int ThreadEntryCount() {
     EnsureLock();
-    CoreLock guard;
+    CriticalSectionLock guard(&TheCore().lock);
     return TheCore().entryCount;
 }
 
@@ -262,7 +262,7 @@ BOOL Look3dAttach(HINSTANCE module) {
     Core& core = TheCore();
     int count;
     {
-        CoreLock guard;
+        CriticalSectionLock guard(&TheCore().lock);
         count = ++core.attachCount;
     }
     if (count == 1) {
@@ -271,7 +271,7 @@ BOOL Look3dAttach(HINSTANCE module) {
     }
     bool hooked;
     {
-        CoreLock guard;
+        CriticalSectionLock guard(&TheCore().lock);
         hooked = FindThreadEntry(GetCurrentThreadId()) >= 0;
     }
     if (hooked) {
@@ -285,7 +285,7 @@ BOOL Look3dDetach(HINSTANCE module) {
     Core& core = TheCore();
     int count;
     {
-        CoreLock guard;
+        CriticalSectionLock guard(&TheCore().lock);
         int index = FindThreadEntry(GetCurrentThreadId());
         if (index >= 0) {
             ThreadHookEntry& entry = core.threads[index];
@@ -316,7 +316,7 @@ BOOL Look3dHookThread(HINSTANCE module, WORD flags) {
     if ((value & 2) != 0) {
         value &= ~3;
     }
-    CoreLock guard;
+    CriticalSectionLock guard(&TheCore().lock);
     DWORD threadId = GetCurrentThreadId();
     // A thread already in the table only gains a use, even when it is full.
     int index = FindThreadEntry(threadId);
@@ -345,7 +345,7 @@ BOOL Look3dHookThreadPlain(HINSTANCE module) {
 BOOL Look3dUnhookThread() {
     EnsureLock();
     Core& core = TheCore();
-    CoreLock guard;
+    CriticalSectionLock guard(&TheCore().lock);
     int index = FindThreadEntry(GetCurrentThreadId());
     if (index >= 0 && --core.threads[index].useCount <= 0) {
         RemoveThreadEntry(index);

@@ -36,19 +36,6 @@ private:
     void* pointer = nullptr;
 };
 
-class ScreenDc {
-public:
-    ScreenDc() : dc(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc != nullptr) {
-            ReleaseDC(nullptr, dc);
-        }
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC dc;
-};
-
 RGBQUAD PaletteEntry(COLORREF color) {
     return {GetBValue(color), GetGValue(color), GetRValue(color), 0};
 }
@@ -94,7 +81,7 @@ HBITMAP MakeGlyphs(const COLORREF* colors) {
     palette[10] = PaletteEntry(colors[kWindowFrame]);
     palette[11] = PaletteEntry(colors[kWindow]);
     palette[15] = PaletteEntry(colors[kHighlight]);
-    ScreenDc screen;
+    WindowDc screen;
     if (screen.dc == nullptr) {
         return nullptr;
     }
@@ -281,7 +268,7 @@ BOOL Look3dRefreshColors() {
     if (TheCore().lockReady != 2) {
         return FALSE;
     }
-    CoreLock guard;
+    CriticalSectionLock guard(&TheCore().lock);
     return BuildColors(FALSE);
 }
 
@@ -289,6 +276,6 @@ void Look3dReadImeSetting() {
     if (TheCore().lockReady != 2) {
         return;
     }
-    CoreLock guard;
+    CriticalSectionLock guard(&TheCore().lock);
     ReadImeSettingLocked();
 }

@@ -30,12 +30,12 @@ void SetUpLocks() {
 
 } // namespace
 
-void TakeGlobalLock(int n) {
+CRITICAL_SECTION* GlobalLockSection(int n) {
     if (!lockTable.setUp) {
         SetUpLocks();
     }
     if (lockTable.noLocking) {
-        return;
+        return nullptr;
     }
     // The unlocked check must not see the word set before the section is.
     std::atomic_ref<LONG> initialized(lockTable.initialized[n]);
@@ -47,7 +47,13 @@ void TakeGlobalLock(int n) {
         }
         LeaveCriticalSection(&lockTable.lazyInit);
     }
-    EnterCriticalSection(&lockTable.locks[n]);
+    return &lockTable.locks[n];
+}
+
+void TakeGlobalLock(int n) {
+    if (CRITICAL_SECTION* section = GlobalLockSection(n)) {
+        EnterCriticalSection(section);
+    }
 }
 
 void ReleaseGlobalLock(int n) {

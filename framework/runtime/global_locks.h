@@ -1,6 +1,9 @@
 // Seventeen process-wide locks, created on first use and never deleted.
 #pragma once
 
+#include <windows.h>
+#include "framework/runtime/scopes.h"
+
 enum GlobalLock {
     kLockWindowClasses = 1,
     kLockWaitCursor = 2,
@@ -13,13 +16,6 @@ enum GlobalLock {
 void TakeGlobalLock(int n);
 void ReleaseGlobalLock(int n);
 
-class GlobalLockScope {
-public:
-    explicit GlobalLockScope(int n) : n(n) { TakeGlobalLock(n); }
-    ~GlobalLockScope() { ReleaseGlobalLock(n); }
-    GlobalLockScope(const GlobalLockScope&) = delete;
-    GlobalLockScope& operator=(const GlobalLockScope&) = delete;
-
-private:
-    int n;
-};
+// The section of lock `n`, created on first use; null where nothing needs
+// locking. Held for a scope as CriticalSectionLock guard(GlobalLockSection(n)).
+CRITICAL_SECTION* GlobalLockSection(int n);

@@ -15,17 +15,6 @@ constexpr int kSlotGrowth = 32;
 alignas(CSlotTable) unsigned char slotTableStorage[sizeof(CSlotTable)];
 CSlotTable* slotTable;
 
-class SlotLock {
-public:
-    explicit SlotLock(CRITICAL_SECTION* cs) : cs(cs) { EnterCriticalSection(cs); }
-    ~SlotLock() { LeaveCriticalSection(cs); }
-    SlotLock(const SlotLock&) = delete;
-    SlotLock& operator=(const SlotLock&) = delete;
-
-private:
-    CRITICAL_SECTION* cs;
-};
-
 } // namespace
 
 CSlotTable::CSlotTable() {
@@ -48,10 +37,10 @@ CSlotTable* CSlotTable::Get() {
 }
 
 int CSlotTable::AllocateSlot() {
-    SlotLock guard(&lock);
+    CriticalSectionLock guard(&lock);
     int slot = nextSlot;
-    if (slot >= slotCount || (slots[slot].flags & 1) != 0) {
-        for (slot = 1; slot < slotCount && (slots[slot].flags & 1) != 0; ++slot) {
+    if (slot >= slotCount || (slots[slot].flags & kSlotInUse) != 0) {
+        for (slot = 1; slot < slotCount && (slots[slot].flags & kSlotInUse) != 0; ++slot) {
         }
         if (slot >= slotCount) {
             int newCount = slotCount + kSlotGrowth;
@@ -82,13 +71,13 @@ int CSlotTable::AllocateSlot() {
     if (slot >= slotLimit) {
         slotLimit = slot + 1;
     }
-    slots[slot].flags |= 1;
+    slots[slot].flags |= kSlotInUse;
     nextSlot = slot + 1;
     return slot;
 }
 
 void CSlotTable::ReleaseSlot(int slot) {
-    SlotLock guard(&lock);
+    CriticalSectionLock guard(&lock);
     for (CThreadData* data = threadList; data != nullptr; data = data->next) {
         if (slot < data->count) {
             delete data->values[slot];
@@ -96,7 +85,7 @@ void CSlotTable::ReleaseSlot(int slot) {
         }
     }
     if (slot > 0 && slot < slotCount) {
-        slots[slot].flags &= ~1u;
+        slots[slot].flags &= ~kSlotInUse;
     }
 }
 
@@ -105,7 +94,7 @@ void CSlotTable::SetThreadValue(int slot, CNoTrackObject* value) {
     if (data == nullptr || (slot >= data->count && value != nullptr)) {
         // Other threads walk the list and write into value arrays under the
         // lock; linking a record or moving its array must not race them.
-        SlotLock guard(&lock);
+        CriticalSectionLock guard(&lock);
         if (data == nullptr) {
             data = new CThreadData;
             data->next = threadList;
@@ -152,7 +141,7 @@ void CSlotTable::DeleteValuesOf(CThreadData* data) {
 }
 
 void CSlotTable::DeleteThreadValues(BOOL allThreads) {
-    SlotLock guard(&lock);
+    CriticalSectionLock guard(&lock);
     if (allThreads) {
         while (threadList != nullptr) {
             DeleteValuesOf(threadList);
@@ -199,7 +188,7 @@ CNoTrackObject* CProcessLocalHolder::GetRecord(RecordFactory factory) {
     std::atomic_ref<CNoTrackObject*> published(record);
     CNoTrackObject* value = published.load(std::memory_order_acquire);
     if (value == nullptr) {
-        GlobalLockScope guard(kLockProcessRecords);
+        CriticalSectionLock guard(GlobalLockSection(kLockProcessRecords));
         value = published.load(std::memory_order_relaxed);
         if (value == nullptr) {
             value = factory();

@@ -12,8 +12,10 @@ public:
     CNoTrackObject** values = nullptr;
 };
 
+constexpr DWORD kSlotInUse = 0x1;
+
 struct SlotEntry {
-    DWORD flags; // bit 0: in use
+    DWORD flags; // kSlotInUse
 };
 
 class CSlotTable {

@@ -71,7 +71,7 @@ const DormantClassTable* CCmdTarget::GetClassEventSinkTable() const {
 
 void CCmdTarget::DeleteAfterLastRelease() {
     {
-        GlobalLockScope lock(kLockTypeLibraries);
+        CriticalSectionLock lock(GlobalLockSection(kLockTypeLibraries));
         if (TypeLibraryCache* cache = GetTypeLibraryCache()) {
             cache->Release();
         }

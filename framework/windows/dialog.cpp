@@ -15,6 +15,11 @@ LUM_IMPLEMENT_CLASS(CDialog, CWnd)
 
 namespace {
 
+// The system's own timer (the caret's blink), posted to the window that
+// shows the caret; it has no name in the headers.
+constexpr UINT kSystemTimer = 0x0118;
+static_assert(WM_KEYLAST == 0x0108, "the key messages before WM_UNICHAR");
+
 HGLOBAL LoadTemplateResource(HINSTANCE instance, const char* name) {
     HRSRC found = FindResourceA(instance, name, reinterpret_cast<LPCSTR>(RT_DIALOG));
     return found != nullptr ? LoadResource(instance, found) : nullptr;
@@ -28,14 +33,14 @@ bool HasHelpHandler(CCmdTarget* target) {
 } // namespace
 
 LUM_BEGIN_MESSAGE_MAP(CDialog, CWnd)
-LUM_ON_MESSAGE(WM_LUM_CTLCOLOR, LumForm::LresultColorDcWndType, CDialog, HandleDialogColor)
-LUM_ON_COMMAND(IDOK, CDialog, HandleOk)
-LUM_ON_COMMAND(IDCANCEL, CDialog, HandleCancel)
-LUM_ON_MESSAGE(WM_LUM_COMMAND_HELP, LumForm::LresultWParamLParam, CDialog, HandleCommandHelp)
-LUM_ON_MESSAGE(WM_LUM_HELP_HIT_TEST, LumForm::LresultWParamLParam, CDialog, HandleHelpHitTest)
-LUM_ON_MESSAGE(WM_LUM_QUERY3DCONTROLS, LumForm::LresultWParamLParam, CDialog, HandleQuery3dControls)
-LUM_ON_MESSAGE(WM_INITDIALOG, LumForm::LresultWParamLParam, CDialog, HandleInitDialog)
-LUM_ON_MESSAGE(WM_SETFONT, LumForm::LresultWParamLParam, CDialog, HandleSetFont)
+LUM_ON_WM_LUM_CTLCOLOR(HandleDialogColor)
+LUM_ON_COMMAND(IDOK, HandleOk)
+LUM_ON_COMMAND(IDCANCEL, HandleCancel)
+LUM_ON_MESSAGE(WM_LUM_COMMAND_HELP, LumForm::LresultWParamLParam, HandleCommandHelp)
+LUM_ON_MESSAGE(WM_LUM_HELP_HIT_TEST, LumForm::LresultWParamLParam, HandleHelpHitTest)
+LUM_ON_MESSAGE(WM_LUM_QUERY3DCONTROLS, LumForm::LresultWParamLParam, HandleQuery3dControls)
+LUM_ON_WM_INITDIALOG(HandleInitDialog)
+LUM_ON_WM_SETFONT(HandleSetFont)
 LUM_END_MESSAGE_MAP(CDialog, CWnd)
 
 CDialog::CDialog(UINT templateId, CWnd* parent)
@@ -244,7 +249,8 @@ int CDialog::ModalLoop(UINT flags) {
                 PostQuit(0);
                 return -1;
             }
-            if (showWhenIdle && (record->message == 0x0118 || record->message == WM_SYSKEYDOWN)) {
+            if (showWhenIdle &&
+                (record->message == kSystemTimer || record->message == WM_SYSKEYDOWN)) {
                 showNow();
             }
             if (!IsModalContinuing()) {
@@ -385,7 +391,8 @@ BOOL CDialog::PreviewMessage(MSG* message) {
 
 BOOL CDialog::TranslateDialogInput(MSG* message) {
     UINT m = message->message;
-    if ((m >= WM_KEYFIRST && m <= 0x0108) || (m >= WM_MOUSEFIRST && m <= 0x0209)) {
+    // The mouse range ends before the wheel, as it did on Windows 3.x.
+    if ((m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MBUTTONDBLCLK)) {
         return ProcessDialogKeys(message);
     }
     return FALSE;

@@ -23,7 +23,7 @@ struct CExchangeContext {
 
 class CDialog : public CWnd {
     LUM_DECLARE_CLASS(CDialog)
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(CDialog)
 public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
     ~CDialog() override;

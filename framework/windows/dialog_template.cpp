@@ -1,5 +1,7 @@
 #include "framework/windows/dialog_template.h"
 
+#include "framework/runtime/scopes.h"
+
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -135,20 +137,6 @@ public:
 
     HGLOBAL block;
     BYTE* bytes;
-};
-
-class ScreenDc {
-public:
-    ScreenDc() : handle(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (handle != nullptr) {
-            ReleaseDC(nullptr, handle);
-        }
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-
-    HDC handle;
 };
 
 } // namespace
@@ -310,8 +298,8 @@ BOOL CTemplateCopy::UseSystemFont(WORD pointSize) {
     }
     if (font != nullptr && GetObjectA(font, sizeof logFont, &logFont) != 0) {
         face = logFont.lfFaceName;
-        ScreenDc screen;
-        int pixelsPerInch = screen.handle != nullptr ? GetDeviceCaps(screen.handle, LOGPIXELSY) : 0;
+        WindowDc screen;
+        int pixelsPerInch = screen.dc != nullptr ? GetDeviceCaps(screen.dc, LOGPIXELSY) : 0;
         if (pixelsPerInch > 0) {
             fontPoints = static_cast<WORD>(MulDiv(std::abs(logFont.lfHeight), 72, pixelsPerInch));
         }

@@ -1,7 +1,8 @@
 // Message-map entries, the maps of a class chain and the macros a class uses
-// to declare and fill its map. Each entry names its handler's form (the
-// forms are in handler_forms.h); the macros check the member against it when
-// the map is compiled.
+// to declare and fill its map. A message with a cracker (message_crackers.h)
+// has its form fixed by the message; any other entry names its form (the
+// forms are in handler_forms.h). The macros check the member against the
+// form when the map is compiled.
 #pragma once
 
 #include <windows.h>
@@ -29,8 +30,8 @@ struct MessageMap {
     const MessageMapEntry* entries;
 };
 
-// Inline: commands walk maps on every notification, and under an emulator
-// each call and return costs more than the scan.
+// Inline: commands walk maps on every notification, so the scan stays in
+// the caller.
 inline const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UINT message,
                                              UINT code, UINT id) {
     for (const MessageMapEntry* e = entries; e->signature != 0; ++e) {
@@ -41,91 +42,96 @@ inline const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UIN
     return nullptr;
 }
 
-// Map declaration, inside the class body.
-#define LUM_DECLARE_MESSAGE_MAP()                                                                  \
+// Map declaration, inside the class body of `cls`. Entries name their
+// handlers through ThisClass.
+#define LUM_DECLARE_MESSAGE_MAP(cls)                                                               \
 public:                                                                                            \
+    using ThisClass = cls;                                                                         \
     static const MessageMap messageMap;                                                            \
+    static const MessageMapEntry messageEntries[];                                                 \
     const MessageMap* GetClassMessageMap() const override;
 
-// Map definition, in one source file.
+// Map definition, in one source file. The entries are the initializer of a
+// static member, so ThisClass is cls there.
 #define LUM_BEGIN_MESSAGE_MAP(cls, base)                                                           \
     const MessageMap* cls::GetClassMessageMap() const {                                            \
         return &cls::messageMap;                                                                   \
     }                                                                                              \
-    static const MessageMapEntry cls##_entries[] = {
+    const MessageMapEntry cls::messageEntries[] = {
 
 #define LUM_END_MESSAGE_MAP(cls, base)                                                             \
     { 0, 0, 0, 0, 0, nullptr }                                                                     \
     }                                                                                              \
     ;                                                                                              \
-    const MessageMap cls::messageMap = {&base::messageMap, cls##_entries};
+    const MessageMap cls::messageMap = {&base::messageMap, cls::messageEntries};
 
-// A window message handled by member `fn` of `cls` in `form`, one of LumForm's;
-// in a thread's map, one of LumForm::ThreadForms.
-#define LUM_ON_MESSAGE(msg, form, cls, fn)                                                         \
+// A window message handled by member `fn` in `form`, one of LumForm's; in a
+// thread's map, one of LumForm::ThreadForms. For a message with a cracker
+// (message_crackers.h) write its LUM_ON_WM_ entry instead.
+#define LUM_ON_MESSAGE(msg, form, fn)                                                              \
     {msg,                                                                                          \
      0,                                                                                            \
      0,                                                                                            \
      0,                                                                                            \
-     mapform::MessageEntryCode<cls, form>(),                                                       \
-     mapform::HandlerOf<mapform::WindowKind, form, &cls::fn>()},
+     mapform::MessageEntryCode<ThisClass, form>(),                                                 \
+     mapform::HandlerOf<mapform::WindowKind, form, &ThisClass::fn>()},
 
 // A registered message: `number` is the variable holding its number. The
 // handler takes the LumForm::LresultWParamLParam form.
-#define LUM_ON_REGISTERED_MESSAGE(number, cls, fn)                                                 \
+#define LUM_ON_REGISTERED_MESSAGE(number, fn)                                                      \
     {0xC000,                                                                                       \
      0,                                                                                            \
      0,                                                                                            \
      0,                                                                                            \
      reinterpret_cast<UINT_PTR>(&number),                                                          \
-     mapform::HandlerOf<mapform::WindowKind, LumForm::LresultWParamLParam, &cls::fn>()},
+     mapform::HandlerOf<mapform::WindowKind, LumForm::LresultWParamLParam, &ThisClass::fn>()},
 
 // A thread message, handled as void fn(WPARAM, LPARAM).
-#define LUM_ON_THREAD_MESSAGE(msg, cls, fn) LUM_ON_MESSAGE(msg, LumForm::VoidWParamLParam, cls, fn)
+#define LUM_ON_THREAD_MESSAGE(msg, fn) LUM_ON_MESSAGE(msg, LumForm::VoidWParamLParam, fn)
 
 // A thread message in `form`, one of LumForm::ThreadForms.
-#define LUM_ON_THREAD_MESSAGE_AS(msg, form, cls, fn)                                               \
+#define LUM_ON_THREAD_MESSAGE_AS(msg, form, fn)                                                    \
     {msg,                                                                                          \
      0,                                                                                            \
      0,                                                                                            \
      0,                                                                                            \
      mapform::ThreadFormCode<form>(),                                                              \
-     mapform::HandlerOf<mapform::WindowKind, form, &cls::fn>()},
+     mapform::HandlerOf<mapform::WindowKind, form, &ThisClass::fn>()},
 
 // An entry for command routing in `form`, one of LumCommandForm's.
-#define LUM_COMMAND_ENTRY(msg, notification, first, last, form, cls, fn)                           \
+#define LUM_COMMAND_ENTRY(msg, notification, first, last, form, fn)                                \
     {msg,  notification, first,                                                                    \
-     last, form::code,   mapform::HandlerOf<mapform::CommandKind, form, &cls::fn>()},
+     last, form::code,   mapform::HandlerOf<mapform::CommandKind, form, &ThisClass::fn>()},
 
 // A command (menu item, accelerator or button click): void fn().
-#define LUM_ON_COMMAND(id, cls, fn)                                                                \
-    LUM_COMMAND_ENTRY(WM_COMMAND, 0, id, id, LumCommandForm::Void, cls, fn)
+#define LUM_ON_COMMAND(id, fn) LUM_COMMAND_ENTRY(WM_COMMAND, 0, id, id, LumCommandForm::Void, fn)
 
 // A control notification through WM_COMMAND: void fn().
-#define LUM_ON_CONTROL(code, id, cls, fn)                                                          \
-    LUM_COMMAND_ENTRY(WM_COMMAND, code, id, id, LumCommandForm::Void, cls, fn)
+#define LUM_ON_CONTROL(code, id, fn)                                                               \
+    LUM_COMMAND_ENTRY(WM_COMMAND, code, id, id, LumCommandForm::Void, fn)
 
 // A range of commands, the handler told the id: BOOL fn(UINT id).
-#define LUM_ON_COMMAND_RANGE(first, last, cls, fn)                                                 \
-    LUM_COMMAND_ENTRY(WM_COMMAND, 0, first, last, LumCommandForm::BoolId, cls, fn)
+#define LUM_ON_COMMAND_RANGE(first, last, fn)                                                      \
+    LUM_COMMAND_ENTRY(WM_COMMAND, 0, first, last, LumCommandForm::BoolId, fn)
 
 // An update handler: void fn(CCmdUI*).
-#define LUM_ON_UPDATE_COMMAND_UI(id, cls, fn)                                                      \
-    LUM_COMMAND_ENTRY(WM_COMMAND, 0xFFFFFFFFu, id, id, LumCommandForm::VoidCmdUi, cls, fn)
+#define LUM_ON_UPDATE_COMMAND_UI(id, fn)                                                           \
+    LUM_COMMAND_ENTRY(WM_COMMAND, 0xFFFFFFFFu, id, id, LumCommandForm::VoidCmdUi, fn)
 
 // A notification through WM_NOTIFY: void fn(NMHDR*, LRESULT*).
-#define LUM_ON_NOTIFY(code, id, cls, fn)                                                           \
-    LUM_COMMAND_ENTRY(WM_NOTIFY, (code)&0xFFFFu, id, id, LumCommandForm::VoidNotify, cls, fn)
+#define LUM_ON_NOTIFY(code, id, fn)                                                                \
+    LUM_COMMAND_ENTRY(WM_NOTIFY, (code)&0xFFFFu, id, id, LumCommandForm::VoidNotify, fn)
 
 // A control's own WM_COMMAND notification, reflected back to it: void fn().
-#define LUM_ON_CONTROL_REFLECT(code, cls, fn)                                                      \
-    LUM_COMMAND_ENTRY(kReflectedCommand, code, 0, 0, LumCommandForm::Void, cls, fn)
+#define LUM_ON_CONTROL_REFLECT(code, fn)                                                           \
+    LUM_COMMAND_ENTRY(kReflectedCommand, code, 0, 0, LumCommandForm::Void, fn)
 
 // A control's own WM_NOTIFY notification, reflected back to it:
 // void fn(NMHDR*, LRESULT*).
-#define LUM_ON_NOTIFY_REFLECT(code, cls, fn)                                                       \
-    LUM_COMMAND_ENTRY(kReflectedNotify, (code)&0xFFFFu, 0, 0, LumCommandForm::VoidNotify, cls, fn)
+#define LUM_ON_NOTIFY_REFLECT(code, fn)                                                            \
+    LUM_COMMAND_ENTRY(kReflectedNotify, (code)&0xFFFFu, 0, 0, LumCommandForm::VoidNotify, fn)
 
 // A window message reflected back to the control that caused it.
-#define LUM_ON_MESSAGE_REFLECT(msg, form, cls, fn)                                                 \
-    LUM_ON_MESSAGE(kReflectBase + (msg), form, cls, fn)
+#define LUM_ON_MESSAGE_REFLECT(msg, form, fn) LUM_ON_MESSAGE(kReflectBase + (msg), form, fn)
+
+#include "framework/windows/message_crackers.h"

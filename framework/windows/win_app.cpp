@@ -143,9 +143,9 @@ LRESULT CWinApp::HandleCallbackException(CException* e, const MSG* message) {
 }
 
 LUM_BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-LUM_ON_COMMAND(ID_EXIT_COMMAND, CWinApp, HandleExitCommand)
-LUM_ON_UPDATE_COMMAND_UI(ID_RECENT_FILE_FIRST, CWinApp, UpdateRecentFileCommand)
-LUM_ON_COMMAND_RANGE(ID_RECENT_FILE_FIRST, ID_RECENT_FILE_LAST, CWinApp, OpenRecentFile)
+LUM_ON_COMMAND(ID_EXIT_COMMAND, HandleExitCommand)
+LUM_ON_UPDATE_COMMAND_UI(ID_RECENT_FILE_FIRST, UpdateRecentFileCommand)
+LUM_ON_COMMAND_RANGE(ID_RECENT_FILE_FIRST, ID_RECENT_FILE_LAST, OpenRecentFile)
 LUM_END_MESSAGE_MAP(CWinApp, CCmdTarget)
 
 void CWinApp::HandleExitCommand() {
@@ -212,7 +212,7 @@ int CWinApp::ShowMessageBox(const char* text, UINT type, UINT promptId) {
 }
 
 void CWinApp::ShowWaitCursor(int delta) {
-    GlobalLockScope guard(kLockWaitCursor);
+    CriticalSectionLock guard(GlobalLockSection(kLockWaitCursor));
     waitCursorCount += delta;
     if (waitCursorCount <= 0) {
         waitCursorCount = 0;
@@ -433,7 +433,7 @@ void DeclareDpiAware() {
 void TerminateFramework() {
     ModuleState* module = GetModuleState();
     {
-        GlobalLockScope guard(kLockWindowClasses);
+        CriticalSectionLock guard(GlobalLockSection(kLockWindowClasses));
         char* name = module->unregisterList;
         while (*name != '\0') {
             char* end = strchr(name, '\n');

@@ -9,7 +9,7 @@
 
 class CWinApp : public CWinThread {
     LUM_DECLARE_CLASS(CWinApp)
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(CWinApp)
 public:
     explicit CWinApp(const char* appName = nullptr);
     ~CWinApp() override;

@@ -48,8 +48,8 @@ BOOL CWnd::PreviewMessage(MSG* message) {
 
 LRESULT CWnd::CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC proc = superProc != nullptr ? superProc : *SuperProcSlot();
-    // The system's default procedure needs no trip through CallWindowProcA,
-    // which under Wine costs several times the call itself.
+    // The system's default procedure is called directly: CallWindowProcA
+    // adds its own bookkeeping around the same call.
     if (proc == nullptr || proc == &DefWindowProcA) {
         return DefWindowProcA(windowHandle, message, wParam, lParam);
     }
@@ -254,8 +254,8 @@ void CWnd::ComputeWindowRect(RECT* rect, UINT adjustType) {
 
 void CWnd::EndModalWith(int result) {
     modalResult = result;
-    if ((stateFlags & 0x10u) != 0) {
-        stateFlags &= ~0x10u;
+    if ((stateFlags & WND_CONTINUE_MODAL) != 0) {
+        stateFlags &= ~WND_CONTINUE_MODAL;
         // Wakes the modal loop so that it sees the flag.
         PostMessageA(windowHandle, WM_NULL, 0, 0);
     }

@@ -17,7 +17,7 @@ constexpr DWORD WND_CONTINUE_MODAL = 0x10;
 
 class CWnd : public CCmdTarget {
     LUM_DECLARE_CREATABLE(CWnd)
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(CWnd)
 public:
     CWnd() = default;
     // Wraps a handle without binding it (placement values, stack objects).

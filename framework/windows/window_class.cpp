@@ -17,7 +17,7 @@ BOOL RegisterClassOnce(WNDCLASSA* windowClass) {
     }
     ModuleState* module = GetModuleState();
     if (module->isLibrary != 0) {
-        GlobalLockScope guard(kLockWindowClasses);
+        CriticalSectionLock guard(GlobalLockSection(kLockWindowClasses));
         size_t used = strlen(module->unregisterList);
         size_t add = strlen(windowClass->lpszClassName) + 1;
         // A full list loses the name rather than the memory behind it.

@@ -25,7 +25,7 @@ LRESULT ReportCallbackException(CException* e, const MSG* message) {
 // `bound`: the object is the one bound to the window on this thread. Only
 // such an object carries the state while its handlers run: it lives until
 // it is unbound, and unbinding clears the field. Inlined into the common
-// procedure: under an emulator every call and return is dear.
+// procedure, which every message of every window passes through.
 [[gnu::always_inline]] inline LRESULT DeliverToBound(ThreadState* state, CWnd* object, HWND window,
                                                      UINT message, WPARAM wParam, LPARAM lParam,
                                                      bool bound) {

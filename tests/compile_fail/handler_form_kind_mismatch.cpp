@@ -3,11 +3,11 @@
 #include "framework/windows/cmd_target.h"
 
 class Target : public CCmdTarget {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Target)
 public:
     void OnNotify(NMHDR*, LRESULT*) {}
 };
 
 LUM_BEGIN_MESSAGE_MAP(Target, CCmdTarget)
-LUM_ON_MESSAGE(WM_NOTIFY, LumCommandForm::VoidNotify, Target, OnNotify)
+LUM_ON_MESSAGE(WM_NOTIFY, LumCommandForm::VoidNotify, OnNotify)
 LUM_END_MESSAGE_MAP(Target, CCmdTarget)

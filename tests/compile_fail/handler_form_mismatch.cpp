@@ -2,11 +2,11 @@
 #include "framework/windows/cmd_target.h"
 
 class Target : public CCmdTarget {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Target)
 public:
     void OnCommand(UINT) {}
 };
 
 LUM_BEGIN_MESSAGE_MAP(Target, CCmdTarget)
-LUM_ON_COMMAND(1, Target, OnCommand)
+LUM_ON_COMMAND(1, OnCommand)
 LUM_END_MESSAGE_MAP(Target, CCmdTarget)

@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 class Target : public CCmdTarget {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Target)
 public:
     void OnCommand() {}
     void OnNotify(NMHDR*, LRESULT*) {}
@@ -13,8 +13,8 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(Target, CCmdTarget)
-LUM_ON_COMMAND(1, Target, OnCommand)
-LUM_ON_NOTIFY(NM_CLICK, 2, Target, OnNotify)
-LUM_ON_MESSAGE(WM_PAINT, LumForm::Void, Target, OnPaint)
-LUM_ON_MESSAGE(WM_QUERYDRAGICON, LumForm::Lresult, Target, OnQueryDragIcon)
+LUM_ON_COMMAND(1, OnCommand)
+LUM_ON_NOTIFY(NM_CLICK, 2, OnNotify)
+LUM_ON_MESSAGE(WM_PAINT, LumForm::Void, OnPaint)
+LUM_ON_MESSAGE(WM_QUERYDRAGICON, LumForm::Lresult, OnQueryDragIcon)
 LUM_END_MESSAGE_MAP(Target, CCmdTarget)

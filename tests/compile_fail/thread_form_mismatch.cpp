@@ -3,11 +3,11 @@
 #include "framework/windows/cmd_target.h"
 
 class Target : public CCmdTarget {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Target)
 public:
     LRESULT OnWords(UINT, UINT) { return 0; }
 };
 
 LUM_BEGIN_MESSAGE_MAP(Target, CCmdTarget)
-LUM_ON_THREAD_MESSAGE_AS(WM_APP, LumForm::LresultWParamWords, Target, OnWords)
+LUM_ON_THREAD_MESSAGE_AS(WM_APP, LumForm::LresultWParamWords, OnWords)
 LUM_END_MESSAGE_MAP(Target, CCmdTarget)

@@ -3,11 +3,11 @@
 #include "framework/windows/win_thread.h"
 
 class Worker : public CWinThread {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Worker)
 public:
     LRESULT OnWords(UINT, UINT) { return 0; }
 };
 
 LUM_BEGIN_MESSAGE_MAP(Worker, CWinThread)
-LUM_ON_MESSAGE(WM_APP, LumForm::LresultWParamWords, Worker, OnWords)
+LUM_ON_MESSAGE(WM_APP, LumForm::LresultWParamWords, OnWords)
 LUM_END_MESSAGE_MAP(Worker, CWinThread)

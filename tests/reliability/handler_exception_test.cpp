@@ -19,7 +19,7 @@ enum class Kind { Memory, Resource, NotSupported, User };
 
 // Throws the chosen kind from the chosen handler, once.
 class ThrowingConfigDlg : public CConfigDlg {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(ThrowingConfigDlg)
 public:
     ThrowingConfigDlg(Site site, Kind kind) : site(site), kind(kind) {}
 
@@ -74,10 +74,10 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(ThrowingConfigDlg, CConfigDlg)
-LUM_ON_MESSAGE(WM_SYSCOMMAND, LumForm::VoidCommandLParam, ThrowingConfigDlg, OnSysCommand)
-LUM_ON_MESSAGE(WM_PAINT, LumForm::Void, ThrowingConfigDlg, OnPaint)
-LUM_ON_CONTROL(BN_CLICKED, IDC_HELP_BUTTON, ThrowingConfigDlg, OnHelp)
-LUM_ON_CONTROL(BN_CLICKED, IDC_USE_OVERLAY, ThrowingConfigDlg, OnUseOverlay)
+LUM_ON_WM_SYSCOMMAND(OnSysCommand)
+LUM_ON_WM_PAINT(OnPaint)
+LUM_ON_CONTROL(BN_CLICKED, IDC_HELP_BUTTON, OnHelp)
+LUM_ON_CONTROL(BN_CLICKED, IDC_USE_OVERLAY, OnUseOverlay)
 LUM_END_MESSAGE_MAP(ThrowingConfigDlg, CConfigDlg)
 
 const char* SiteName(Site site) {

@@ -12,7 +12,7 @@
 namespace {
 
 // What the stand-ins saw, and the calls they stand in for.
-struct Seen {
+struct StandInCalls {
     HWND window = nullptr; // the only window the stand-ins lie about
     RECT client = {};
     std::vector<HDC> paintDcs;
@@ -29,8 +29,8 @@ struct Seen {
     decltype(&::LoadStringA) realLoadString = nullptr;
 };
 
-Seen& Calls() {
-    static Seen seen;
+StandInCalls& Calls() {
+    static StandInCalls seen;
     return seen;
 }
 
@@ -73,7 +73,7 @@ void* Fn(auto f) {
 
 // Keeps the erase messages the dialog sends itself.
 class WatchedConfigDlg : public CConfigDlg {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(WatchedConfigDlg)
 public:
     void OnIconErase(WPARAM dc, LPARAM lParam) {
         erases.push_back(dc);
@@ -85,7 +85,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(WatchedConfigDlg, CConfigDlg)
-LUM_ON_MESSAGE(WM_ICONERASEBKGND, LumForm::VoidWParamLParam, WatchedConfigDlg, OnIconErase)
+LUM_ON_MESSAGE(WM_ICONERASEBKGND, LumForm::VoidWParamLParam, OnIconErase)
 LUM_END_MESSAGE_MAP(WatchedConfigDlg, CConfigDlg)
 
 // Runs the dialog, calls look once it is shown, then cancels it.
@@ -140,7 +140,7 @@ class SettingsDialog : public rel::DeviceKeyTest {};
 TEST_F(SettingsDialog, MinimizedPaintErasesWithThePaintDcAndCentersTheIcon) {
     const int iconWidth = GetSystemMetrics(SM_CXICON);
     const int iconHeight = GetSystemMetrics(SM_CYICON);
-    Calls() = Seen{};
+    Calls() = StandInCalls{};
     Calls().client = {0, 0, iconWidth - 12, iconHeight + 9};
     ImportPatch iconic{"user32.dll", "IsIconic", Fn(&IconicStandIn)};
     ImportPatch clientRect{"user32.dll", "GetClientRect", Fn(&ClientRectStandIn)};
@@ -177,7 +177,7 @@ TEST_F(SettingsDialog, EmptyAboutTextAddsNeitherSeparatorNorItem) {
     const SystemMenu withText = SystemMenuOfShownDialog();
     ASSERT_TRUE(withText.hasAbout);
 
-    Calls() = Seen{};
+    Calls() = StandInCalls{};
     ImportPatch loadString{"user32.dll", "LoadStringA", Fn(&EmptyAboutStandIn)};
     ASSERT_TRUE(loadString.Applied());
     Calls().realLoadString = loadString.Original<decltype(&::LoadStringA)>();

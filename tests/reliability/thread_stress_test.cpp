@@ -63,7 +63,7 @@ DWORD WINAPI Hammer(void* parameter) {
         // A plain counter stays exact under each lock.
         const int lock = 1 + static_cast<int>((spin >> 8) % (kGlobalLockCount - 1));
         {
-            GlobalLockScope guard(lock);
+            CriticalSectionLock guard(GlobalLockSection(lock));
             ++shared->lockedCounts[lock];
         }
         shared->lockedIncrements[lock].fetch_add(1);

@@ -201,7 +201,7 @@ TEST(RunLoop, MouseMovesRestartIdleOnlyWhenTheyChange) {
 
 TEST(RunLoop, IdleKickIsRetrievedButNeverDispatched) {
     DrainQueue();
-    struct Seen {
+    struct KickProbe {
         static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
             if (msg == WM_LUM_KICKIDLE) {
                 SetWindowLongPtrA(h, GWLP_USERDATA, 1);
@@ -210,7 +210,7 @@ TEST(RunLoop, IdleKickIsRetrievedButNeverDispatched) {
         }
     };
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = &Seen::Proc;
+    wc.lpfnWndProc = &KickProbe::Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "LumIdleKickProbe";
     RegisterClassA(&wc);

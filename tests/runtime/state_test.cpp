@@ -377,7 +377,7 @@ TEST(StateRecords, ThrowingFactoryLeavesNothingBehindAndLock16Free) {
         EXPECT_THROW(holder.GetRecord(throwing), CResourceException*);
         EXPECT_EQ(holder.record, nullptr);
     }
-    TestThread other([] { GlobalLockScope lock(kLockProcessRecords); });
+    TestThread other([] { CriticalSectionLock lock(GlobalLockSection(kLockProcessRecords)); });
     bool finished = other.Finished();
     if (!finished) {
         // Let the blocked thread through so that the run goes on.

@@ -27,7 +27,7 @@ std::ostream& operator<<(std::ostream& os, const Event& e) {
 }
 
 class ActivationRecorder : public wintest::ObservingWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(ActivationRecorder)
 public:
     LRESULT OnNotice(WPARAM w, LPARAM l) {
         auto* record = reinterpret_cast<HWND*>(l);
@@ -44,9 +44,9 @@ public:
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(ActivationRecorder, wintest::ObservingWnd)
-LUM_ON_MESSAGE(WM_LUM_ACTIVATE_TOPLEVEL, LumForm::LresultWParamLParam, ActivationRecorder, OnNotice)
-LUM_ON_MESSAGE(WM_ACTIVATE, LumForm::VoidWParamLParam, ActivationRecorder, OnActivate)
-LUM_ON_MESSAGE(WM_SETCURSOR, LumForm::LresultWParamLParam, ActivationRecorder, OnSetCursor)
+LUM_ON_MESSAGE(WM_LUM_ACTIVATE_TOPLEVEL, LumForm::LresultWParamLParam, OnNotice)
+LUM_ON_MESSAGE(WM_ACTIVATE, LumForm::VoidWParamLParam, OnActivate)
+LUM_ON_MESSAGE(WM_SETCURSOR, LumForm::LresultWParamLParam, OnSetCursor)
 LUM_END_MESSAGE_MAP(ActivationRecorder, wintest::ObservingWnd)
 // clang-format on
 

@@ -7,7 +7,7 @@
 namespace {
 
 class BaseTarget : public CCmdTarget {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(BaseTarget)
 public:
     void OnBaseCommand() { calls.push_back(1); }
     void OnShared() { calls.push_back(2); }
@@ -15,7 +15,7 @@ public:
 };
 
 class DerivedTarget : public BaseTarget {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(DerivedTarget)
 public:
     void OnShared() { calls.push_back(3); }
     BOOL OnRange(UINT id) {
@@ -40,17 +40,17 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(BaseTarget, CCmdTarget)
-LUM_ON_COMMAND(100, BaseTarget, OnBaseCommand)
-LUM_ON_COMMAND(200, BaseTarget, OnShared)
+LUM_ON_COMMAND(100, OnBaseCommand)
+LUM_ON_COMMAND(200, OnShared)
 LUM_END_MESSAGE_MAP(BaseTarget, CCmdTarget)
 
 LUM_BEGIN_MESSAGE_MAP(DerivedTarget, BaseTarget)
-LUM_ON_COMMAND(200, DerivedTarget, OnShared)
-LUM_ON_COMMAND_RANGE(0xE110, 0xE11F, DerivedTarget, OnRange)
-LUM_ON_UPDATE_COMMAND_UI(300, DerivedTarget, OnUpdate)
-LUM_ON_NOTIFY(0xFFFFFDF8, 400, DerivedTarget, OnNotify)
-LUM_ON_COMMAND(500, DerivedTarget, OnFirstOfTwo)
-LUM_ON_COMMAND(500, DerivedTarget, OnSecondOfTwo)
+LUM_ON_COMMAND(200, OnShared)
+LUM_ON_COMMAND_RANGE(0xE110, 0xE11F, OnRange)
+LUM_ON_UPDATE_COMMAND_UI(300, OnUpdate)
+LUM_ON_NOTIFY(0xFFFFFDF8, 400, OnNotify)
+LUM_ON_COMMAND(500, OnFirstOfTwo)
+LUM_ON_COMMAND(500, OnSecondOfTwo)
 LUM_END_MESSAGE_MAP(DerivedTarget, BaseTarget)
 
 } // namespace
@@ -137,7 +137,7 @@ template <class P> UINT_PTR Bits(P* p) {
 
 // One entry per command form, at the id equal to its code.
 class EveryFormTarget : public CCmdTarget {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(EveryFormTarget)
 public:
     LRESULT Rec(UINT form, std::vector<UINT_PTR> args) {
         calls.push_back({form, std::move(args)});
@@ -172,7 +172,7 @@ LRESULT NeverCalled(CCmdTarget* target) {
 
 // clang-format off
 #define LUM_TEST_FORM(form, fn) \
-    LUM_COMMAND_ENTRY(WM_COMMAND, 0, form::code, form::code, form, EveryFormTarget, fn)
+    LUM_COMMAND_ENTRY(WM_COMMAND, 0, form::code, form::code, form, fn)
 LUM_BEGIN_MESSAGE_MAP(EveryFormTarget, CCmdTarget)
 LUM_TEST_FORM(LumCommandForm::BoolId, OnBoolId)
 LUM_TEST_FORM(LumCommandForm::Void, OnVoid)

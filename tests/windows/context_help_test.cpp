@@ -19,13 +19,13 @@ namespace {
 constexpr UINT kVisibleDialog = 204;
 
 class HelpApp : public CWinApp {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(HelpApp)
 public:
     HelpApp() : CWinApp("HelpTests") { helpFilePath = _strdup("C:\\tests\\HELPTEST.HLP"); }
 };
 
 LUM_BEGIN_MESSAGE_MAP(HelpApp, CWinApp)
-LUM_ON_COMMAND(ID_HELP_COMMAND, HelpApp, HandleHelpCommand)
+LUM_ON_COMMAND(ID_HELP_COMMAND, HandleHelpCommand)
 LUM_END_MESSAGE_MAP(HelpApp, CWinApp)
 
 // What a message box showed, read while it was open.
@@ -40,7 +40,7 @@ struct SeenBox {
 // Watches the thread's windows from a timer, which keeps running inside the
 // system's message-box loop, and answers each box it finds.
 class BoxWatcher : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(BoxWatcher)
 public:
     explicit BoxWatcher(CWinApp* app) : app(app) {
         CreateWithStyles(0, nullptr, "watcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr);
@@ -101,11 +101,11 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(BoxWatcher, CWnd)
-LUM_ON_MESSAGE(WM_TIMER, LumForm::VoidWParam, BoxWatcher, OnTimer)
+LUM_ON_WM_TIMER(OnTimer)
 LUM_END_MESSAGE_MAP(BoxWatcher, CWnd)
 
 class HelpDialog : public CDialog {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(HelpDialog)
 public:
     explicit HelpDialog(UINT id) : CDialog(id) {}
     LRESULT OnIdleKick(WPARAM, LPARAM) {
@@ -119,7 +119,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(HelpDialog, CDialog)
-LUM_ON_MESSAGE(WM_LUM_KICKIDLE, LumForm::LresultWParamLParam, HelpDialog, OnIdleKick)
+LUM_ON_MESSAGE(WM_LUM_KICKIDLE, LumForm::LresultWParamLParam, OnIdleKick)
 LUM_END_MESSAGE_MAP(HelpDialog, CDialog)
 
 HICON SystemIcon(LPCSTR id) {
@@ -304,13 +304,13 @@ namespace {
 
 // A window whose commands throw the framework's exceptions.
 class ThrowingWnd : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(ThrowingWnd)
 public:
     void OnCommand() { RaiseResourceException(); }
 };
 
 LUM_BEGIN_MESSAGE_MAP(ThrowingWnd, CWnd)
-LUM_ON_COMMAND(0x8101, ThrowingWnd, OnCommand)
+LUM_ON_COMMAND(0x8101, OnCommand)
 LUM_END_MESSAGE_MAP(ThrowingWnd, CWnd)
 
 } // namespace

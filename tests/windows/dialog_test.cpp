@@ -30,7 +30,7 @@ public:
 
 // The owner: records WM_ENTERIDLE into the shared log and routed commands.
 class OwnerWnd : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(OwnerWnd)
 public:
     explicit OwnerWnd(std::vector<Seen>* log) : log(log) {}
     ~OwnerWnd() override {
@@ -50,12 +50,12 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(OwnerWnd, CWnd)
-LUM_ON_MESSAGE(WM_ENTERIDLE, LumForm::VoidWParamWnd, OwnerWnd, OnEnterIdle)
-LUM_ON_COMMAND(0x8001, OwnerWnd, OnRoutedCommand)
+LUM_ON_WM_ENTERIDLE(OnEnterIdle)
+LUM_ON_COMMAND(0x8001, OnRoutedCommand)
 LUM_END_MESSAGE_MAP(OwnerWnd, CWnd)
 
 class TestDialog : public CDialog {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(TestDialog)
 public:
     TestDialog(UINT id, CWnd* parent, std::vector<Seen>* log) : CDialog(id, parent), log(log) {}
 
@@ -108,6 +108,13 @@ public:
     void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         PostMessageA(windowHandle, message, wParam, lParam);
     }
+    // Posts the command at every idle kick: how most runs here end.
+    void PostOnKick(UINT command) {
+        onKick = [this, command](LPARAM) -> LRESULT {
+            Post(WM_COMMAND, command);
+            return 0;
+        };
+    }
 
     std::vector<Seen>* log;
     std::function<LRESULT(LPARAM)> onKick;
@@ -130,9 +137,9 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(TestDialog, CDialog)
-LUM_ON_MESSAGE(WM_CREATE, LumForm::LresultWParamLParam, TestDialog, OnCreate)
-LUM_ON_MESSAGE(WM_LUM_KICKIDLE, LumForm::LresultWParamLParam, TestDialog, OnIdleKick)
-LUM_ON_MESSAGE(WM_DESTROY, LumForm::Void, TestDialog, OnDestroy)
+LUM_ON_MESSAGE(WM_CREATE, LumForm::LresultWParamLParam, OnCreate)
+LUM_ON_MESSAGE(WM_LUM_KICKIDLE, LumForm::LresultWParamLParam, OnIdleKick)
+LUM_ON_WM_DESTROY(OnDestroy)
 LUM_END_MESSAGE_MAP(TestDialog, CDialog)
 
 bool MakeOwner(OwnerWnd& owner, int x = 100, int y = 100, int width = 300, int height = 200) {
@@ -220,10 +227,7 @@ TEST(ModalRun, HiddenTemplateIsShownWhenTheQueueFirstRunsDry) {
     DialogApp app;
     std::vector<Seen> log;
     TestDialog dialog(kHidden, nullptr, &log);
-    dialog.onKick = [&](LPARAM) {
-        dialog.Post(WM_COMMAND, IDCANCEL);
-        return 0;
-    };
+    dialog.PostOnKick(IDCANCEL);
     EXPECT_EQ(dialog.RunModal(), IDCANCEL);
     EXPECT_FALSE(dialog.visibleAtInit);
     EXPECT_TRUE(dialog.visibleAtFirstKick);
@@ -255,7 +259,7 @@ void ExpectWholeIdlePhases(UINT templateId, bool ownerHears) {
         std::vector<Seen> phase = Phase(window, ownerHears);
         expected.insert(expected.end(), phase.begin(), phase.end());
     }
-    EXPECT_EQ(log, expected);
+    ExpectSequence(log, expected);
 }
 
 TEST(ModalRun, OwnerHearsEnterIdleOncePerIdlePhaseNotPerKick) {
@@ -439,10 +443,7 @@ TEST(AutoCenter, DialogWithoutOwnerIsCenteredOnTheWorkArea) {
     DialogApp app;
     std::vector<Seen> log;
     TestDialog dialog(kHidden, nullptr, &log);
-    dialog.onKick = [&](LPARAM) {
-        dialog.Post(WM_COMMAND, IDCANCEL);
-        return 0;
-    };
+    dialog.PostOnKick(IDCANCEL);
     dialog.RunModal();
     const RECT& r = dialog.rectAtFirstKick;
     POINT expected = CenteredOver(WorkArea(), r.right - r.left, r.bottom - r.top);
@@ -459,10 +460,7 @@ TEST(AutoCenter, OwnedDialogIsCenteredOverItsOwnerInsideTheWorkArea) {
     RECT ownerRect;
     GetWindowRect(owner.windowHandle, &ownerRect);
     TestDialog dialog(kHidden, &owner, &log);
-    dialog.onKick = [&](LPARAM) {
-        dialog.Post(WM_COMMAND, IDCANCEL);
-        return 0;
-    };
+    dialog.PostOnKick(IDCANCEL);
     dialog.RunModal();
     const RECT& r = dialog.rectAtFirstKick;
     POINT expected = CenteredOver(ownerRect, r.right - r.left, r.bottom - r.top);
@@ -481,10 +479,7 @@ TEST(AutoCenter, TemplatesThatPlaceThemselvesAreNotMoved) {
         GetWindowRect(owner.windowHandle, &ownerRect);
         TestDialog dialog(id, &owner, &log);
         EXPECT_FALSE(dialog.WantsAutoCenter());
-        dialog.onKick = [&](LPARAM) {
-            dialog.Post(WM_COMMAND, IDOK);
-            return 0;
-        };
+        dialog.PostOnKick(IDOK);
         dialog.RunModal();
         const RECT& r = dialog.rectAtFirstKick;
         POINT centered = CenteredOver(ownerRect, r.right - r.left, r.bottom - r.top);

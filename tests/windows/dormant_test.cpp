@@ -36,7 +36,7 @@ bool Saw(const ObservingWnd& w, UINT message) {
 
 // A bar docked at the top: takes its rows off what remains.
 class TopBar : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(TopBar)
 public:
     LRESULT OnSizeParent(WPARAM, LPARAM lParam) {
         auto* layout = reinterpret_cast<BarLayout*>(lParam);
@@ -54,7 +54,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(TopBar, CWnd)
-LUM_ON_MESSAGE(WM_LUM_SIZE_PARENT, LumForm::LresultWParamLParam, TopBar, OnSizeParent)
+LUM_ON_MESSAGE(WM_LUM_SIZE_PARENT, LumForm::LresultWParamLParam, OnSizeParent)
 LUM_END_MESSAGE_MAP(TopBar, CWnd)
 
 constexpr UINT kFirstBar = 0xE800, kLeftOver = 0xE900;

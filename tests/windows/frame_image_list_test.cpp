@@ -87,7 +87,7 @@ namespace {
 // A thread object with one thread-message entry per thread form, each
 // recording the code it was reached by and the values it was handed.
 class FormsThread : public CWinThread {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(FormsThread)
 public:
     struct Call {
         UINT code;
@@ -114,14 +114,14 @@ public:
 constexpr UINT kFirst = WM_APP + 0x40;
 
 LUM_BEGIN_MESSAGE_MAP(FormsThread, CWinThread)
-LUM_ON_THREAD_MESSAGE_AS(kFirst + 0, LumForm::LresultWParamLParam, FormsThread, Value10)
-LUM_ON_THREAD_MESSAGE(kFirst + 1, FormsThread, Void14)
-LUM_ON_THREAD_MESSAGE_AS(kFirst + 2, LumForm::VoidCommandLParam, FormsThread, Command18)
-LUM_ON_THREAD_MESSAGE_AS(kFirst + 3, LumForm::VoidTrueWParamRecord, FormsThread, True32)
-LUM_ON_THREAD_MESSAGE_AS(kFirst + 4, LumForm::LresultWParamRecord, FormsThread, Value33)
-LUM_ON_THREAD_MESSAGE_AS(kFirst + 5, LumForm::VoidWParamRecord, FormsThread, Record37)
-LUM_ON_THREAD_MESSAGE_AS(kFirst + 6, LumForm::VoidTrueWParamLParam, FormsThread, True43)
-LUM_ON_THREAD_MESSAGE_AS(kFirst + 7, LumForm::VoidFlagsText, FormsThread, Text47)
+LUM_ON_THREAD_MESSAGE_AS(kFirst + 0, LumForm::LresultWParamLParam, Value10)
+LUM_ON_THREAD_MESSAGE(kFirst + 1, Void14)
+LUM_ON_THREAD_MESSAGE_AS(kFirst + 2, LumForm::VoidCommandLParam, Command18)
+LUM_ON_THREAD_MESSAGE_AS(kFirst + 3, LumForm::VoidTrueWParamRecord, True32)
+LUM_ON_THREAD_MESSAGE_AS(kFirst + 4, LumForm::LresultWParamRecord, Value33)
+LUM_ON_THREAD_MESSAGE_AS(kFirst + 5, LumForm::VoidWParamRecord, Record37)
+LUM_ON_THREAD_MESSAGE_AS(kFirst + 6, LumForm::VoidTrueWParamLParam, True43)
+LUM_ON_THREAD_MESSAGE_AS(kFirst + 7, LumForm::VoidFlagsText, Text47)
 LUM_END_MESSAGE_MAP(FormsThread, CWinThread)
 
 } // namespace

@@ -51,7 +51,7 @@ constexpr UINT kPing = WM_APP + 0x50;
 
 // Answers kPing with 7; default processing of a bare window answers 0.
 class PingCounter : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(PingCounter)
 public:
     LRESULT OnPing(WPARAM, LPARAM) {
         ++pings;
@@ -61,7 +61,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(PingCounter, CWnd)
-LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, PingCounter, OnPing)
+LUM_ON_MESSAGE(kPing, LumForm::LresultWParamLParam, OnPing)
 LUM_END_MESSAGE_MAP(PingCounter, CWnd)
 
 bool CreatePopup(CWnd& w) {

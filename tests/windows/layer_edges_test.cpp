@@ -103,7 +103,7 @@ TEST(HelpRequests, ADialogAnswersTheHitTestWithItsContext) {
 
 // A list control that handles what its parent reflects to it.
 class ReflectingList : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(ReflectingList)
 public:
     BOOL ChildHandleReflected(UINT message, WPARAM w, LPARAM l, LRESULT* result) override {
         reflected.push_back(message);
@@ -119,10 +119,10 @@ public:
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(ReflectingList, CWnd)
-LUM_ON_MESSAGE_REFLECT(WM_PARENTNOTIFY, LumForm::LresultWParamLParam, ReflectingList, Answer)
-LUM_ON_MESSAGE_REFLECT(WM_COMPAREITEM, LumForm::LresultWParamLParam, ReflectingList, Answer)
-LUM_ON_MESSAGE_REFLECT(WM_DELETEITEM, LumForm::LresultWParamLParam, ReflectingList, Answer)
-LUM_ON_MESSAGE_REFLECT(WM_CHARTOITEM, LumForm::LresultWParamLParam, ReflectingList, Answer)
+LUM_ON_MESSAGE_REFLECT(WM_PARENTNOTIFY, LumForm::LresultWParamLParam, Answer)
+LUM_ON_MESSAGE_REFLECT(WM_COMPAREITEM, LumForm::LresultWParamLParam, Answer)
+LUM_ON_MESSAGE_REFLECT(WM_DELETEITEM, LumForm::LresultWParamLParam, Answer)
+LUM_ON_MESSAGE_REFLECT(WM_CHARTOITEM, LumForm::LresultWParamLParam, Answer)
 LUM_END_MESSAGE_MAP(ReflectingList, CWnd)
 // clang-format on
 

@@ -19,6 +19,7 @@ using wintest::Seen;
 
 template <int N> class MutableMapWnd : public wintest::ObservingWnd {
 public:
+    using ThisClass = MutableMapWnd;
     const MessageMap* GetClassMessageMap() const override { return &messageMap; }
     void OnHit(WPARAM w, LPARAM) { hits.push_back({static_cast<UINT>(N), w, 0}); }
 
@@ -33,7 +34,7 @@ constexpr UINT kParked = WM_APP + 0x3FFF;
 // clang-format off
 template <int N>
 MessageMapEntry MutableMapWnd<N>::entries[] = {
-    LUM_ON_MESSAGE(kParked, LumForm::VoidWParamLParam, MutableMapWnd<N>, OnHit)
+    LUM_ON_MESSAGE(kParked, LumForm::VoidWParamLParam, OnHit)
     {0, 0, 0, 0, 0, nullptr}};
 // clang-format on
 template <int N>
@@ -201,6 +202,9 @@ TEST(LookupCache, TwoMessagesOfOneClassSharingASlotAreToldApart) {
 // into the same slot for both: only the map tells their answers apart.
 class TwinBase : public wintest::ObservingWnd {
 public:
+    using ThisClass = TwinBase;
+    static const MessageMapEntry firstEntries[];
+    static const MessageMapEntry secondEntries[];
     void OnFirst(WPARAM w, LPARAM) { hits.push_back({1, w, 0}); }
     void OnSecond(WPARAM w, LPARAM) { hits.push_back({2, w, 0}); }
     std::vector<Seen> hits;
@@ -210,20 +214,20 @@ constexpr UINT kTwinShared = WM_APP + 0x2800;
 constexpr UINT kTwinFirstOnly = WM_APP + 0x2801;
 
 // clang-format off
-const MessageMapEntry twinFirstEntries[] = {
-    LUM_ON_MESSAGE(kTwinShared, LumForm::VoidWParamLParam, TwinBase, OnFirst)
-    LUM_ON_MESSAGE(kTwinFirstOnly, LumForm::VoidWParamLParam, TwinBase, OnFirst)
+const MessageMapEntry TwinBase::firstEntries[] = {
+    LUM_ON_MESSAGE(kTwinShared, LumForm::VoidWParamLParam, OnFirst)
+    LUM_ON_MESSAGE(kTwinFirstOnly, LumForm::VoidWParamLParam, OnFirst)
     {0, 0, 0, 0, 0, nullptr}};
-const MessageMapEntry twinSecondEntries[] = {
-    LUM_ON_MESSAGE(kTwinShared, LumForm::VoidWParamLParam, TwinBase, OnSecond)
+const MessageMapEntry TwinBase::secondEntries[] = {
+    LUM_ON_MESSAGE(kTwinShared, LumForm::VoidWParamLParam, OnSecond)
     {0, 0, 0, 0, 0, nullptr}};
 // clang-format on
 
 MessageMap* TwinMaps() {
     alignas(512) static MessageMap maps[65] = {};
     static const bool filled = [] {
-        maps[0] = {&CWnd::messageMap, twinFirstEntries};
-        maps[64] = {&CWnd::messageMap, twinSecondEntries};
+        maps[0] = {&CWnd::messageMap, TwinBase::firstEntries};
+        maps[64] = {&CWnd::messageMap, TwinBase::secondEntries};
         return true;
     }();
     (void)filled;
@@ -261,22 +265,22 @@ TEST(LookupCache, TheSameMessageToTwoClassesInOneSlotReachesEachClasssHandler) {
 // Five classes: the message is handled only in the map of the first, four
 // levels above the class of the window.
 class Level1 : public MutableMapWnd<5> {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Level1)
 public:
     void OnOwn(WPARAM w, LPARAM) { hits.push_back({11, w, 0}); }
 };
 class Level2 : public Level1 {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Level2)
 public:
     void OnOwn(WPARAM w, LPARAM) { hits.push_back({12, w, 0}); }
 };
 class Level3 : public Level2 {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Level3)
 public:
     void OnOwn(WPARAM w, LPARAM) { hits.push_back({13, w, 0}); }
 };
 class Level4 : public Level3 {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(Level4)
 public:
     void OnOwn(WPARAM w, LPARAM) { hits.push_back({14, w, 0}); }
 };
@@ -284,17 +288,17 @@ public:
 constexpr UINT kLevelOwn = WM_APP + 0x3000;
 
 LUM_BEGIN_MESSAGE_MAP(Level1, MutableMapWnd<5>)
-LUM_ON_MESSAGE(kLevelOwn + 1, LumForm::VoidWParamLParam, Level1, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 1, LumForm::VoidWParamLParam, OnOwn)
 LUM_END_MESSAGE_MAP(Level1, MutableMapWnd<5>)
 LUM_BEGIN_MESSAGE_MAP(Level2, Level1)
-LUM_ON_MESSAGE(kLevelOwn + 2, LumForm::VoidWParamLParam, Level2, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 2, LumForm::VoidWParamLParam, OnOwn)
 LUM_END_MESSAGE_MAP(Level2, Level1)
 LUM_BEGIN_MESSAGE_MAP(Level3, Level2)
-LUM_ON_MESSAGE(kLevelOwn + 3, LumForm::VoidWParamLParam, Level3, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 3, LumForm::VoidWParamLParam, OnOwn)
 LUM_END_MESSAGE_MAP(Level3, Level2)
 LUM_BEGIN_MESSAGE_MAP(Level4, Level3)
-LUM_ON_MESSAGE(kLevelOwn + 4, LumForm::VoidWParamLParam, Level4, OnOwn)
-LUM_ON_MESSAGE(kLevelOwn + 2, LumForm::VoidWParamLParam, Level4, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 4, LumForm::VoidWParamLParam, OnOwn)
+LUM_ON_MESSAGE(kLevelOwn + 2, LumForm::VoidWParamLParam, OnOwn)
 LUM_END_MESSAGE_MAP(Level4, Level3)
 
 TEST(LookupCache, AnEntryFourLevelsUpIsFoundAndCachedUnderTheWindowsClass) {
@@ -331,7 +335,7 @@ UINT secondRegistered = RegisterWindowMessageA("LumLookupCacheSecond");
 UINT thirdRegistered = RegisterWindowMessageA("LumLookupCacheThird");
 
 class RegisteredBase : public wintest::ObservingWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(RegisteredBase)
 public:
     LRESULT OnFirst(WPARAM w, LPARAM l) { return Hit(1, w, l); }
     LRESULT OnSecond(WPARAM w, LPARAM l) { return Hit(2, w, l); }
@@ -343,18 +347,18 @@ public:
 };
 
 class RegisteredDerived : public RegisteredBase {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(RegisteredDerived)
 public:
     LRESULT OnThird(WPARAM w, LPARAM l) { return Hit(3, w, l); }
 };
 
 LUM_BEGIN_MESSAGE_MAP(RegisteredBase, wintest::ObservingWnd)
-LUM_ON_REGISTERED_MESSAGE(firstRegistered, RegisteredBase, OnFirst)
-LUM_ON_REGISTERED_MESSAGE(secondRegistered, RegisteredBase, OnSecond)
+LUM_ON_REGISTERED_MESSAGE(firstRegistered, OnFirst)
+LUM_ON_REGISTERED_MESSAGE(secondRegistered, OnSecond)
 LUM_END_MESSAGE_MAP(RegisteredBase, wintest::ObservingWnd)
 
 LUM_BEGIN_MESSAGE_MAP(RegisteredDerived, RegisteredBase)
-LUM_ON_REGISTERED_MESSAGE(thirdRegistered, RegisteredDerived, OnThird)
+LUM_ON_REGISTERED_MESSAGE(thirdRegistered, OnThird)
 LUM_END_MESSAGE_MAP(RegisteredDerived, RegisteredBase)
 
 TEST(LookupCache, RegisteredMessagesAreMatchedByTheNumberInTheirVariable) {

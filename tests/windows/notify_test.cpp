@@ -22,7 +22,7 @@ constexpr LPARAM kDoubleClick = static_cast<LPARAM>(NM_DBLCLK);
 
 // Records {WM_NOTIFY, the id its entry is for, the header's code}.
 class NotifyParent : public wintest::ObservingWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(NotifyParent)
 public:
     void OnNoIdClick(NMHDR* h, LRESULT* r) { Hit(0, h, r, 54); }
     void OnListClick(NMHDR* h, LRESULT* r) { Hit(kListId, h, r, 55); }
@@ -39,17 +39,17 @@ public:
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(NotifyParent, wintest::ObservingWnd)
 // Where a header without a sender would be routed, were it routed at all.
-LUM_ON_NOTIFY(NM_CLICK, 0, NotifyParent, OnNoIdClick)
-LUM_ON_NOTIFY(NM_CLICK, kListId, NotifyParent, OnListClick)
-LUM_ON_NOTIFY(NM_CLICK, kOtherId, NotifyParent, OnOtherClick)
-LUM_ON_NOTIFY(NM_CLICK, kSelfId, NotifyParent, OnSelfClick)
-LUM_ON_NOTIFY(NM_DBLCLK, kSelfId, NotifyParent, OnSelfDoubleClick)
+LUM_ON_NOTIFY(NM_CLICK, 0, OnNoIdClick)
+LUM_ON_NOTIFY(NM_CLICK, kListId, OnListClick)
+LUM_ON_NOTIFY(NM_CLICK, kOtherId, OnOtherClick)
+LUM_ON_NOTIFY(NM_CLICK, kSelfId, OnSelfClick)
+LUM_ON_NOTIFY(NM_DBLCLK, kSelfId, OnSelfDoubleClick)
 LUM_END_MESSAGE_MAP(NotifyParent, wintest::ObservingWnd)
 // clang-format on
 
 // A control that takes its own clicks.
 class SelfNotifyingControl : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(SelfNotifyingControl)
 public:
     void OnReflectedClick(NMHDR* h, LRESULT* r) {
         seen.push_back({kReflectedNotify, 0, static_cast<LPARAM>(h->code)});
@@ -59,7 +59,7 @@ public:
 };
 
 LUM_BEGIN_MESSAGE_MAP(SelfNotifyingControl, CWnd)
-LUM_ON_NOTIFY_REFLECT(NM_CLICK, SelfNotifyingControl, OnReflectedClick)
+LUM_ON_NOTIFY_REFLECT(NM_CLICK, OnReflectedClick)
 LUM_END_MESSAGE_MAP(SelfNotifyingControl, CWnd)
 
 LRESULT Notify(HWND to, NMHDR& header) {

@@ -12,15 +12,12 @@
 #include "framework/windows/window.h"
 #include "framework/windows/window_class.h"
 #include "framework/windows/window_proc.h"
+#include "tests/windows/window_test_support.h"
 
 namespace {
 
-struct Seen {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool operator==(const Seen&) const = default;
-};
+using wintest::CreateTop;
+using wintest::Seen;
 
 constexpr UINT WM_TEST_THROW = WM_APP + 10;
 constexpr UINT WM_TEST_NESTED = WM_APP + 11;
@@ -30,7 +27,7 @@ constexpr UINT WM_TEST_SYSCOMMANDLIKE = WM_APP + 13;
 UINT registeredTestMessage = RegisterWindowMessageA("LumTestRegistered");
 
 class RecordingWnd : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(RecordingWnd)
 public:
     BOOL HandleNcCreate(LPARAM) {
         boundAtNcCreate = windowHandle != nullptr;
@@ -74,45 +71,38 @@ public:
 
 // clang-format off
 LUM_BEGIN_MESSAGE_MAP(RecordingWnd, CWnd)
-LUM_ON_MESSAGE(WM_NCCREATE, LumForm::LresultRecord, RecordingWnd, HandleNcCreate)
-LUM_ON_MESSAGE(WM_NCCALCSIZE, LumForm::LresultWParamRecord, RecordingWnd, HandleNcCalcSize)
-LUM_ON_MESSAGE(WM_CREATE, LumForm::LresultRecord, RecordingWnd, HandleCreate)
-LUM_ON_MESSAGE(WM_TEST_THROW, LumForm::VoidWParamLParam, RecordingWnd, HandleThrow)
-LUM_ON_MESSAGE(WM_TEST_NESTED, LumForm::LresultWParamLParam, RecordingWnd, HandleNested)
-LUM_ON_MESSAGE(WM_SETTEXT, LumForm::VoidWParamLParam, RecordingWnd, HandleSetText)
-LUM_ON_MESSAGE(WM_TEST_FALLTHROUGH, LumForm::LresultOrDefaultFourWords, RecordingWnd,
-               HandleFallThrough)
-LUM_ON_MESSAGE(WM_TEST_SYSCOMMANDLIKE, LumForm::VoidCommandLParam, RecordingWnd,
-               HandleSysCommandLike)
-LUM_ON_REGISTERED_MESSAGE(registeredTestMessage, RecordingWnd, HandleRegistered)
-LUM_ON_COMMAND(1002, RecordingWnd, OnButton)
-LUM_ON_COMMAND(40, RecordingWnd, OnMenuCommand)
-LUM_ON_UPDATE_COMMAND_UI(41, RecordingWnd, OnUpdateDisabled)
-LUM_ON_COMMAND(41, RecordingWnd, OnDisabledCommand)
+LUM_ON_WM_NCCREATE(HandleNcCreate)
+LUM_ON_WM_NCCALCSIZE(HandleNcCalcSize)
+LUM_ON_WM_CREATE(HandleCreate)
+LUM_ON_MESSAGE(WM_TEST_THROW, LumForm::VoidWParamLParam, HandleThrow)
+LUM_ON_MESSAGE(WM_TEST_NESTED, LumForm::LresultWParamLParam, HandleNested)
+LUM_ON_MESSAGE(WM_SETTEXT, LumForm::VoidWParamLParam, HandleSetText)
+LUM_ON_MESSAGE(WM_TEST_FALLTHROUGH, LumForm::LresultOrDefaultFourWords, HandleFallThrough)
+LUM_ON_MESSAGE(WM_TEST_SYSCOMMANDLIKE, LumForm::VoidCommandLParam, HandleSysCommandLike)
+LUM_ON_REGISTERED_MESSAGE(registeredTestMessage, HandleRegistered)
+LUM_ON_COMMAND(1002, OnButton)
+LUM_ON_COMMAND(40, OnMenuCommand)
+LUM_ON_UPDATE_COMMAND_UI(41, OnUpdateDisabled)
+LUM_ON_COMMAND(41, OnDisabledCommand)
 LUM_END_MESSAGE_MAP(RecordingWnd, CWnd)
 // clang-format on
 
 // A button that handles its own click.
 class SelfClickingButton : public CWnd {
-    LUM_DECLARE_MESSAGE_MAP()
+    LUM_DECLARE_MESSAGE_MAP(SelfClickingButton)
 public:
     void OnReflectedClick() { ++clicks; }
     int clicks = 0;
 };
 
 LUM_BEGIN_MESSAGE_MAP(SelfClickingButton, CWnd)
-LUM_ON_CONTROL_REFLECT(BN_CLICKED, SelfClickingButton, OnReflectedClick)
+LUM_ON_CONTROL_REFLECT(BN_CLICKED, OnReflectedClick)
 LUM_END_MESSAGE_MAP(SelfClickingButton, CWnd)
 
 class TestThreadApp : public CWinApp {
 public:
     TestThreadApp() : CWinApp("WindowTests") {}
 };
-
-bool CreateTop(CWnd& w, const char* name = "top") {
-    return w.CreateWithStyles(0, nullptr, name, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                              nullptr, nullptr) != FALSE;
-}
 
 } // namespace
 

@@ -5,15 +5,11 @@
 #include <windows.h>
 #include <vector>
 #include "framework/windows/window.h"
+#include "tests/common/message_sequence.h"
 
 namespace wintest {
 
-struct Seen {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool operator==(const Seen&) const = default;
-};
+using lumtest::Seen;
 
 // What default processing answers for the tests' own messages, so that a
 // message that fell through cannot pass for one handled with result 0.

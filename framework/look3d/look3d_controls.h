@@ -1,0 +1,69 @@
+// What the procedures of the adopted kinds share: the system's own
+// procedures still run underneath; these draw over, around or instead of
+// their output. One file per family: buttons, field frames, statics and the
+// dialog.
+#pragma once
+
+#include "framework/look3d/look3d_core.h"
+
+namespace look3d {
+
+inline DWORD StyleOf(HWND window) {
+    return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+}
+
+// The DC of WM_PAINT: the one in wParam, or a BeginPaint one.
+class PaintDc {
+public:
+    PaintDc(HWND window, WPARAM wParam) : window(window), dc(reinterpret_cast<HDC>(wParam)) {
+        if (dc == nullptr) {
+            dc = BeginPaint(window, &paint);
+            began = true;
+        }
+    }
+    ~PaintDc() {
+        if (began) {
+            EndPaint(window, &paint);
+        }
+    }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HWND window;
+    HDC dc;
+    PAINTSTRUCT paint = {};
+    bool began = false;
+};
+
+// Everything a painting step selects or sets is put back with the DC state.
+class SavedDc {
+public:
+    explicit SavedDc(HDC dc) : dc(dc), saved(dc != nullptr ? SaveDC(dc) : 0) {}
+    ~SavedDc() {
+        if (saved != 0) {
+            RestoreDC(dc, saved);
+        }
+    }
+    SavedDc(const SavedDc&) = delete;
+    SavedDc& operator=(const SavedDc&) = delete;
+    HDC dc;
+    int saved;
+};
+
+inline void SelectWindowFont(HWND window, HDC dc) {
+    if (auto font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0))) {
+        SelectObject(dc, font);
+    }
+}
+
+// The brush the parent answers `message` (a WM_CTLCOLOR*) with; null when
+// there is no parent or it gives none.
+inline HBRUSH ParentBrush(HWND window, UINT message, HDC dc) {
+    HWND parent = GetParent(window);
+    if (parent == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<HBRUSH>(SendMessageA(parent, message, reinterpret_cast<WPARAM>(dc),
+                                                 reinterpret_cast<LPARAM>(window)));
+}
+
+} // namespace look3d
