@@ -41,26 +41,27 @@ std::wstring Widen(const std::string& text, UINT codePage) {
     return wide;
 }
 
+struct ChildSearch {
+    const wchar_t* className;
+    const wchar_t* text;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM data) {
+    auto& s = *reinterpret_cast<ChildSearch*>(data);
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (lstrcmpiW(name, s.className) == 0 &&
+        (s.text == nullptr || TextOf(child).find(s.text) != std::wstring::npos)) {
+        s.found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND ChildOfClass(HWND parent, const wchar_t* className, const wchar_t* text = nullptr) {
-    struct Search {
-        const wchar_t* className;
-        const wchar_t* text;
-        HWND found;
-    } search{className, text, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            wchar_t name[64] = {};
-            GetClassNameW(child, name, 64);
-            if (lstrcmpiW(name, s.className) == 0 &&
-                (s.text == nullptr || TextOf(child).find(s.text) != std::wstring::npos)) {
-                s.found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ChildSearch search{className, text, nullptr};
+    EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
