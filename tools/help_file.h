@@ -16,6 +16,7 @@ struct HelpFont {
 
 struct HelpSettings {
     std::string title;
+    uint32_t date;         // the generation date, seconds since 1970
     std::string copyright; // none when empty
     uint16_t locale;
     uint16_t charset;
@@ -28,12 +29,20 @@ struct HelpParagraph {
     std::string text;
 };
 
+// A keyword of the index, and where it sorts: the engine compares
+// keywords in the order of the file's locale, not of their bytes.
+struct HelpKeyword {
+    std::string text;
+    std::vector<uint32_t> order;
+};
+
 struct HelpTopic {
     std::string path; // the source, for messages
     std::string context;
     int32_t mapId;
     std::string title;
     std::vector<HelpParagraph> paragraphs;
+    std::vector<HelpKeyword> keywords;
 };
 
 // Ends the run: the message goes to stderr and the status is 1.

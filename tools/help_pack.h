@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "help_file.h"
@@ -41,3 +42,13 @@ constexpr int topic_offset_shift = 15;
 // topic offset is the block number alone and no character count of the text
 // before it has to agree between writer and reader.
 Bytes build_topic_file(const std::vector<HelpTopic>& topics);
+
+// A B+ tree of one leaf page; entries are already encoded and sorted.
+Bytes btree(const std::string& structure, uint16_t flags, int page_size,
+            const std::vector<Bytes>& entries);
+
+// The keyword index: |KWBTREE (each keyword, how many topics it names and
+// where their list starts), |KWDATA (the lists of topic offsets) and |KWMAP
+// (the first keyword of each leaf page). Topic i has offsets[i].
+std::vector<std::pair<std::string, Bytes>>
+build_keyword_files(const std::vector<HelpTopic>& topics, const std::vector<uint32_t>& offsets);

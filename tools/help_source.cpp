@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "code_page.h"
+#include "keyword_order.h"
 
 namespace {
 
@@ -36,7 +37,9 @@ std::string at(const Source& source, const Text& text) {
     return source.path + ":" + std::to_string(text.line);
 }
 
-std::string read_file(const std::string& path) {
+} // namespace
+
+std::string read_source_file(const std::string& path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!f)
         fail(path + ": cannot read: " + std::strerror(errno));
@@ -49,6 +52,8 @@ std::string read_file(const std::string& path) {
         fail(path + ": cannot read: " + std::strerror(errno));
     return data;
 }
+
+namespace {
 
 std::u32string strip(std::u32string_view s) {
     auto blank = [](char32_t c) { return c == U' ' || c == U'\t'; };
@@ -81,7 +86,7 @@ std::vector<std::u32string> split_lines(const std::u32string& text) {
 // separated by blank lines. Lines starting with "#" are comments.
 Source read_source(const std::string& path) {
     Source source{path, {}, {}};
-    std::vector<std::u32string> lines = split_lines(decode_utf8(read_file(path), path));
+    std::vector<std::u32string> lines = split_lines(decode_utf8(read_source_file(path), path));
     bool in_body = false;
     std::vector<Text> paragraph;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -171,7 +176,7 @@ HelpFont font(const Source& source, const std::string& key, const CodePage& page
 }
 
 HelpSettings read_settings(const Source& source, const CodePage& page) {
-    HelpSettings settings;
+    HelpSettings settings{};
     settings.charset = uint16_t(number(source, "charset", 0, 128));
     settings.locale = uint16_t(number(source, "locale", 0, 0xFFFF));
     settings.title = encoded(page, source, require(source, "title"));
@@ -196,20 +201,43 @@ std::string context_name(const Source& source, const Text& name) {
     return utf8(name.text);
 }
 
-// "* " opens a heading.
+// "keywords: one; two; three", each where the engine sorts it.
+std::vector<HelpKeyword> keywords(const Source& source, const CodePage& page) {
+    std::vector<HelpKeyword> out;
+    auto found = source.header.find("keywords");
+    if (found == source.header.end())
+        return out;
+    const Text& value = found->second;
+    for (size_t start = 0; start <= value.text.size();) {
+        size_t end = std::min(value.text.find(U';', start), value.text.size());
+        std::u32string word = strip(value.text.substr(start, end - start));
+        if (word.empty())
+            fail(at(source, value) + ": expected keywords separated by ';', got an empty one");
+        out.push_back({encode(page, word, at(source, value)), keyword_order(word, page)});
+        start = end + 1;
+    }
+    return out;
+}
+
+// "* " opens a heading. The lines of a paragraph are joined with a space in
+// a Western text; Japanese runs on without one.
 HelpTopic read_topic(const std::string& path, const CodePage& page) {
     Source source = read_source(path);
     HelpTopic topic{path,
                     context_name(source, require(source, "context")),
                     int32_t(number(source, "map", INT32_MIN, INT32_MAX)),
                     encoded(page, source, require(source, "title")),
-                    {}};
+                    {},
+                    keywords(source, page)};
+    const bool spaced = page.number != 932;
     for (const auto& lines : source.paragraphs) {
         HelpParagraph paragraph{lines.front().text.starts_with(U"* "), {}};
         for (const Text& line : lines) {
             std::u32string_view text = line.text;
             if (paragraph.heading && &line == &lines.front())
                 text.remove_prefix(2);
+            if (spaced && &line != &lines.front())
+                paragraph.text += ' ';
             paragraph.text += encode(page, text, at(source, line));
         }
         topic.paragraphs.push_back(std::move(paragraph));

@@ -15,3 +15,6 @@ struct HelpSources {
 
 HelpSources read_help_sources(const std::string& settings_path,
                               std::vector<std::string> topic_paths);
+
+// A file's bytes; a file that cannot be read stops the run.
+std::string read_source_file(const std::string& path);

@@ -34,7 +34,8 @@ Bytes file_header(const Bytes& data) {
     return out + data;
 }
 
-// A B+ tree of one leaf page; entries are already encoded and sorted.
+} // namespace
+
 Bytes btree(const std::string& structure, uint16_t flags, int page_size,
             const std::vector<Bytes>& entries) {
     Bytes body;
@@ -58,6 +59,8 @@ Bytes btree(const std::string& structure, uint16_t flags, int page_size,
     put(out, 0xFFFF, 2);
     return out + body + Bytes(free, '\0');
 }
+
+namespace {
 
 Bytes system_record(int kind, const Bytes& data) {
     Bytes out;
@@ -86,7 +89,7 @@ Bytes build_system(const HelpSettings& settings, uint32_t first_topic) {
     put(data, system_magic, 2);
     put(data, system_minor, 2);
     put(data, 1, 2);
-    put(data, 0, 4);
+    put(data, settings.date, 4);
     put(data, 0, 2);
     data += system_record(system_title, settings.title + Bytes(1, '\0'));
     if (!settings.copyright.empty())
@@ -214,5 +217,7 @@ std::string build_help_file(const HelpSettings& settings, const std::vector<Help
     files.emplace_back("|FONT", build_font(settings));
     files.emplace_back("|CONTEXT", build_context(topics, offsets));
     files.emplace_back("|CTXOMAP", build_ctxomap(topics, offsets));
+    for (auto& file : build_keyword_files(topics, offsets))
+        files.push_back(std::move(file));
     return assemble(files);
 }

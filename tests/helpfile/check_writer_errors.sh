@@ -14,7 +14,7 @@ check() {
   local name=$1 file=$2 edit=$3 want=$4 status
   rm -rf "$work/src" && cp -r "$sources" "$work/src"
   sed -i "$edit" "$work/src/$file"
-  "$writer" "$work/out.hlp" "$work/src/lumcfg.txt" "$work/src"/topic-*.txt >"$work/log" 2>&1
+  "$writer" --date 1 "$work/out.hlp" "$work/src/lumcfg.txt" "$work/src"/topic-*.txt >"$work/log" 2>&1
   status=$?
   if { [ -z "$want" ] && [ $status = 0 ]; } ||
      { [ $status = 1 ] && [ -n "$want" ] && grep -qF -- "src/$file$want" "$work/log"; }; then
@@ -34,9 +34,11 @@ check key_missing "$t" '/^title:/d' ": expected a 'title:' line in the header"
 check context_name "$t" 's/^context: .*/context: IDH-ABOUT/' ':2: expected a context name'
 check not_utf8 "$t" '6s/$/\xff/' ':6: expected UTF-8 text'
 check not_in_code_page "$t" '8s/$/€/' ':8: expected text that code page 932 holds'
-check topic_too_long "$t" "6s/\$/\\n$many_lines/" ': expected a topic that fits one topic block'
+check topic_too_long "$t" "8s/\$/\\n$many_lines/" ': expected a topic that fits one topic block'
 check charset "$s" 's/^charset: .*/charset: 1/' ':5: expected charset 0 (code page 1252) or 128'
 check font_without_points "$s" 's/^font: \(.*\), 10/font: \1/' ":7: expected 'face, points' or"
 check points "$s" 's/^heading-font: .*/heading-font: A, 200, bold/' ':8: expected the points to be'
 check title_too_long "$s" "s/^title: .*/title: $long_title/" ':2: expected a title of at most 50 bytes'
+check keyword_empty "$t" 's/^keywords: /keywords: ; /' ":6: expected keywords separated by ';'"
+check keywords_alike "$t" 's/^keywords: /keywords: OK; ok; /' ": expected keywords the engine tells apart"
 exit $((failures > 0))

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -64,6 +65,49 @@ const helpfile::Topic& TopicIn(const HelpFile& file, int32_t context) {
     return topic != nullptr ? *topic : none;
 }
 
+std::string ReadText(const char* hostPath) {
+    const std::vector<uint8_t> bytes = ReadWrittenFile(hostPath);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The time of the last commit of the help sources, as the build found it.
+uint32_t SourcesDate() {
+    return static_cast<uint32_t>(std::strtoul(ReadText(LUM_HELP_DATE_FILE).c_str(), nullptr, 10));
+}
+
+struct IndexEntry {
+    const wchar_t* keyword;
+    std::vector<int32_t> contexts;
+};
+
+// The index as the engine must find it: every keyword with its topics, in
+// the order in which the engine compares keywords.
+void ExpectIndex(const HelpFile& file, const std::vector<IndexEntry>& expected, UINT codePage) {
+    ASSERT_EQ(expected.size(), file.keywords.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        char text[128] = {};
+        WideCharToMultiByte(codePage, 0, expected[i].keyword, -1, text, sizeof text, nullptr,
+                            nullptr);
+        std::vector<uint32_t> offsets;
+        for (int32_t context : expected[i].contexts) {
+            offsets.push_back(TopicIn(file, context).offset);
+        }
+        EXPECT_EQ(text, file.keywords[i].first) << i;
+        EXPECT_EQ(offsets, file.keywords[i].second) << text;
+    }
+}
+
+// The contents file's lines, CR LF after each, in the help file's code page.
+void ExpectContents(const char* hostPath, const std::vector<const wchar_t*>& lines, UINT codePage) {
+    std::string expected;
+    for (const wchar_t* line : lines) {
+        char text[128] = {};
+        WideCharToMultiByte(codePage, 0, line, -1, text, sizeof text, nullptr, nullptr);
+        expected += std::string(text) + "\r\n";
+    }
+    EXPECT_EQ(expected, ReadText(hostPath));
+}
+
 class HelpFileTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -105,10 +149,11 @@ protected:
 };
 
 TEST_F(HelpFileTest, HeaderDirectoryAndSystemRecords) {
-    for (const char* name : {"|SYSTEM", "|TOPIC", "|FONT", "|CONTEXT", "|CTXOMAP"}) {
+    for (const char* name :
+         {"|SYSTEM", "|TOPIC", "|FONT", "|CONTEXT", "|CTXOMAP", "|KWBTREE", "|KWDATA", "|KWMAP"}) {
         EXPECT_EQ(1u, file.directory.count(name)) << name;
     }
-    EXPECT_EQ(5u, file.directory.size());
+    EXPECT_EQ(8u, file.directory.size());
     EXPECT_EQ(1, file.system.major);
     EXPECT_GT(file.system.minor, 16);
     EXPECT_EQ(0, file.system.flags) << "the topics are stored uncompressed";
@@ -119,6 +164,44 @@ TEST_F(HelpFileTest, HeaderDirectoryAndSystemRecords) {
     EXPECT_EQ(TopicOf(kSettingsContext).offset, file.system.contents);
     ASSERT_FALSE(file.faces.empty());
     EXPECT_EQ(L"ＭＳ ゴシック", FromCp932(file.faces[0]));
+}
+
+TEST_F(HelpFileTest, GenerationDateIsTheSourcesCommitTime) {
+    EXPECT_NE(0u, file.system.genDate);
+    EXPECT_EQ(SourcesDate(), file.system.genDate);
+}
+
+// Latin letters, kana (any width or kind, by syllable), then kanji in the
+// Japanese code page's order; a keyword shared by two topics lists both.
+TEST_F(HelpFileTest, IndexListsEachKeywordWithItsTopicsInTheEnginesOrder) {
+    const int32_t s = kSettingsContext, a = kAboutContext, h = kHelpContext;
+    ExpectIndex(file,
+                {{L"F1キー", {h}},
+                 {L"Force Primary", {s}},
+                 {L"HKEY_CLASSES_ROOT\\Bt848", {s}},
+                 {L"KTシリーズ", {s, h}},
+                 {L"オーバーレイサーフェス", {s, h}},
+                 {L"オーバーレイ表示", {s}},
+                 {L"お問い合わせ", {a}},
+                 {L"キャプチャドライバ", {s}},
+                 {L"バージョン情報", {a}},
+                 {L"プライマリサーフェス", {s}},
+                 {L"プレビュー", {s}},
+                 {L"ヘルプ", {h}},
+                 {L"ﾍﾙﾌﾟ ダイアログ", {h}},
+                 {L"レジストリ", {s}},
+                 {L"環境設定", {s}},
+                 {L"設定", {s, h}},
+                 {L"著作権", {a}}},
+                932);
+}
+
+TEST_F(HelpFileTest, ContentsFileNamesItsHelpFileAndEachTopic) {
+    ExpectContents(LUM_CONTENTS_FILE_PATH,
+                   {L":Base LUMCFG.HLP", L":Title Lumora 環境設定 ヘルプ",
+                    L"1 Lumora 環境設定 ヘルプ", L"2 Lumora 環境設定=IDH_SETTINGS",
+                    L"2 バージョン情報=IDH_ABOUT", L"2 ﾍﾙﾌﾟ ダイアログ=IDH_HELP_DIALOG"},
+                   932);
 }
 
 TEST_F(HelpFileTest, EachDialogContextOpensItsOwnTopic) {
@@ -138,6 +221,8 @@ TEST_F(HelpFileTest, EachDialogContextOpensItsOwnTopic) {
     }
     EXPECT_NE(std::string::npos, TopicOf(kAboutContext).text.find(Cp932(L"バージョンと著作権")));
     EXPECT_NE(std::string::npos, TopicOf(kHelpContext).text.find(Cp932(L"ゴミが残る")));
+    // The lines of a Japanese paragraph run on without a space.
+    EXPECT_NE(std::string::npos, settings.find(Cp932(L"動きも滑らかです。弊社製")));
 }
 
 TEST_F(HelpFileTest, ContextNamesLeadToTheSameTopicsAsTheMap) {
@@ -254,11 +339,47 @@ TEST_F(EnglishHelpFileTest, EachDialogContextOpensItsEnglishTopic) {
     for (const char* name : {"IDH_SETTINGS", "IDH_ABOUT", "IDH_HELP_DIALOG"}) {
         EXPECT_EQ(1u, file.contextHashes.count(helpfile::ContextHash(name))) << name;
     }
+    // The lines of an English paragraph are joined with a space.
+    for (const char* joined :
+         {"motion is smooth. If you use the card", "than the overlay display. Choose this option",
+          "(the primary surface) instead. Check this box"}) {
+        EXPECT_NE(std::string::npos, settings.find(joined)) << joined;
+    }
+    EXPECT_EQ(SourcesDate(), file.system.genDate);
     for (const helpfile::Topic& topic : file.topics) {
         for (unsigned char c : topic.title + topic.text) {
             EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << topic.title << ": " << int(c);
         }
     }
+}
+
+TEST_F(EnglishHelpFileTest, IndexAndContentsFile) {
+    const int32_t s = kSettingsContext, a = kAboutContext, h = kHelpContext;
+    ExpectIndex(file,
+                {{L"About box", {a}},
+                 {L"capture driver", {s}},
+                 {L"contact", {a}},
+                 {L"copyright", {a}},
+                 {L"F1 key", {h}},
+                 {L"Force Primary", {s}},
+                 {L"help", {h}},
+                 {L"Help dialog", {h}},
+                 {L"HKEY_CLASSES_ROOT\\Bt848", {s}},
+                 {L"KT series", {s, h}},
+                 {L"Lumora Settings", {s}},
+                 {L"overlay display", {s}},
+                 {L"overlay surface", {s, h}},
+                 {L"preview", {s}},
+                 {L"primary surface", {s}},
+                 {L"registry", {s}},
+                 {L"settings", {s, h}},
+                 {L"version", {a}}},
+                1252);
+    ExpectContents(LUM_CONTENTS_FILE_EN_PATH,
+                   {L":Base LUMCFG_E.HLP", L":Title Lumora Settings Help",
+                    L"1 Lumora Settings Help", L"2 Lumora Settings=IDH_SETTINGS",
+                    L"2 About Lumora Settings=IDH_ABOUT", L"2 Help Dialog=IDH_HELP_DIALOG"},
+                   1252);
 }
 
 } // namespace

@@ -237,7 +237,7 @@ void ReadSystem(Cursor system, SystemInfo* info) {
     }
     info->minor = system.U16();
     info->major = system.U16();
-    system.U32(); // generation date
+    info->genDate = system.U32();
     info->flags = system.U16();
     if (info->minor <= 16) {
         Fail("|SYSTEM: version without records");
@@ -475,6 +475,30 @@ void ReadMaps(const Bytes& bytes, HelpFile* file) {
     }
 }
 
+// The index: keywords in the tree with their counts and where their topic
+// offsets start in |KWDATA; one map entry per leaf page.
+void ReadKeywords(const Bytes& bytes, HelpFile* file) {
+    Cursor data = OpenNamed(bytes, *file, "|KWDATA");
+    Tree tree = WalkTree(OpenNamed(bytes, *file, "|KWBTREE"), "|KWBTREE", [&](Cursor& leaf) {
+        std::string keyword = leaf.Text();
+        uint16_t count = leaf.U16();
+        data.at = leaf.U32();
+        std::vector<uint32_t> offsets;
+        for (int i = 0; i < count; ++i) {
+            offsets.push_back(data.U32());
+            if (file->TopicAt(offsets.back()) == nullptr) {
+                Fail("|KWDATA: keyword " + keyword + " points at no topic");
+            }
+        }
+        file->keywords.emplace_back(keyword, offsets);
+    });
+    Cursor map = OpenNamed(bytes, *file, "|KWMAP");
+    if (tree.structure != "i24" || map.U16() != 1 || map.U32() != 0 || map.U16() != 0 ||
+        !map.AtEnd()) {
+        Fail("|KWMAP: not the map of one leaf page");
+    }
+}
+
 } // namespace
 
 const Topic* HelpFile::TopicAt(uint32_t offset) const {
@@ -528,6 +552,7 @@ bool Parse(const std::vector<uint8_t>& all, HelpFile* file, std::string* error) 
         ReadFonts(OpenNamed(bytes, *file, "|FONT"), file);
         ReadTopics(bytes, *file, file);
         ReadMaps(bytes, file);
+        ReadKeywords(bytes, file);
         return true;
     } catch (const Failure& failure) {
         *error = failure.what();

@@ -19,6 +19,7 @@ struct SystemInfo {
     uint16_t minor = 0;
     uint16_t major = 0;
     uint16_t flags = 0;
+    uint32_t genDate = 0;
     std::string title;
     std::string copyright;
     std::string windowCaption;
@@ -49,6 +50,8 @@ struct HelpFile {
     std::vector<Topic> topics;
     std::map<int32_t, uint32_t> contextMap;    // map number -> topic offset
     std::map<int32_t, uint32_t> contextHashes; // name hash -> topic offset
+    // The index in the file's order: each keyword and its topics' offsets.
+    std::vector<std::pair<std::string, std::vector<uint32_t>>> keywords;
 
     const Topic* TopicAt(uint32_t offset) const;
 };
