@@ -3,6 +3,7 @@
 #include "probe_protocol.h"
 
 #include <memory>
+#include "common/import_patch.h"
 
 namespace {
 
@@ -92,55 +93,30 @@ void ReadMessageBoxIcon(e2eprobe::Block& block) {
     block.warningIcon = reinterpret_cast<UINT_PTR>(LoadIconW(nullptr, MAKEINTRESOURCEW(32515)));
 }
 
-// The program's own import slot for a function, where its calls go.
-void** ImportSlot(const char* function) {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-    for (; imports.VirtualAddress != 0 && entry->Name != 0; ++entry) {
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<void**>(base + entry->FirstThunk);
-        for (int i = 0; names[i].u1.AddressOfData != 0; ++i) {
-            auto* byName =
-                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData);
-            if (!IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal) &&
-                lstrcmpA(reinterpret_cast<char*>(byName->Name), function) == 0) {
-                return &slots[i];
-            }
-        }
-    }
-    return nullptr;
-}
-
-bool WriteSlot(void** slot, void* value) {
-    DWORD old = 0;
-    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) {
-        return false;
-    }
-    *slot = value;
-    VirtualProtect(slot, sizeof *slot, old, &old);
-    return true;
-}
-
-// Fails once, as BeginPaint does for a window it cannot paint, and puts the
-// real function back.
 LONG& PaintFailures() {
     static LONG count = 0;
     return count;
 }
 
+// The tool's BeginPaint, pointed at FailOnce until that has run.
+std::unique_ptr<ImportPatch>& PaintPatch() {
+    static std::unique_ptr<ImportPatch> patch;
+    return patch;
+}
+
+// Fails once, as BeginPaint does for a window it cannot paint, and puts the
+// real function back.
 HDC WINAPI FailOnce(HWND, PAINTSTRUCT*) {
     ++PaintFailures();
-    WriteSlot(ImportSlot("BeginPaint"), reinterpret_cast<void*>(&BeginPaint));
+    PaintPatch().reset();
     return nullptr;
 }
 
 BOOL ArmPaintFailure() {
-    void** slot = ImportSlot("BeginPaint");
-    return slot != nullptr && WriteSlot(slot, reinterpret_cast<void*>(&FailOnce));
+    PaintPatch().reset();
+    PaintPatch() = std::make_unique<ImportPatch>("USER32.dll", "BeginPaint",
+                                                 reinterpret_cast<void*>(&FailOnce));
+    return PaintPatch()->Applied();
 }
 
 void ReadSystemVersion(e2eprobe::Block& block) {
