@@ -25,6 +25,17 @@ HGLOBAL LoadTemplateResource(HINSTANCE instance, const char* name) {
     return found != nullptr ? LoadResource(instance, found) : nullptr;
 }
 
+struct DialogRequest {
+    HINSTANCE instance;
+    const DLGTEMPLATE* dialogTemplate;
+    HWND parent;
+};
+
+HWND CreateDialogFor(const void* request) {
+    const auto& r = *static_cast<const DialogRequest*>(request);
+    return CreateDialogIndirectParamA(r.instance, r.dialogTemplate, r.parent, &FrameworkDlgProc, 0);
+}
+
 bool HasHelpHandler(CCmdTarget* target) {
     CommandHandlerInfo info = {};
     return target != nullptr && target->RouteCommand(ID_HELP_COMMAND, 0, nullptr, &info);
@@ -76,7 +87,6 @@ int CDialog::RunModal() {
         ownerDisabled = true;
     }
     try {
-        ArmCreationHook(this);
         if (CreateFromTemplate(dialogTemplate, ObjectFor(owner), instance) &&
             (stateFlags & WND_CONTINUE_MODAL) != 0) {
             UINT flags = MODAL_SHOW_WHEN_IDLE;
@@ -112,12 +122,10 @@ HWND CDialog::PrepareModal() {
         app->SetModelessEnabled(FALSE);
     }
     CWnd* owner = ChooseModalOwner(parent, &disabledTopLevel);
-    ArmCreationHook(this);
     return owner != nullptr ? owner->windowHandle : nullptr;
 }
 
 void CDialog::FinishModal() {
-    DisarmCreationHook();
     Unbind();
     if (disabledTopLevel != nullptr && IsWindow(disabledTopLevel)) {
         ::EnableWindow(disabledTopLevel, TRUE);
@@ -182,16 +190,13 @@ BOOL CDialog::CreateFromTemplate(const DLGTEMPLATE* dialogTemplate, CWnd* parent
         }
         modalResult = -1;
         stateFlags |= WND_CONTINUE_MODAL;
-        ArmCreationHook(this);
-        window = CreateDialogIndirectParamA(
-            instance, dialogTemplate,
-            parentWindow != nullptr ? parentWindow->windowHandle : nullptr, &FrameworkDlgProc, 0);
+        const DialogRequest request = {instance, dialogTemplate,
+                                       parentWindow != nullptr ? parentWindow->windowHandle
+                                                               : nullptr};
+        window = CreateBoundWindow(this, &CreateDialogFor, &request);
     } catch (CException* e) {
         e->Discard();
         modalResult = -1;
-    }
-    if (!DisarmCreationHook()) {
-        AfterFinalMessage();
     }
     // A window the hook could not bind (no memory) would never see its
     // OK or Cancel: a loop over it could not end.

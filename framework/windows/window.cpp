@@ -213,14 +213,13 @@ BOOL CWnd::CreateWithStyles(DWORD exStyle, const char* className, const char* wi
         AfterFinalMessage();
         return FALSE;
     }
-    ArmCreationHook(this);
-    HWND window = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName,
-                                  static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx, cs.cy,
-                                  cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-    if (!DisarmCreationHook()) {
-        AfterFinalMessage();
-    }
-    return window != nullptr;
+    auto create = [](const void* request) {
+        const auto& c = *static_cast<const CREATESTRUCTA*>(request);
+        return CreateWindowExA(c.dwExStyle, c.lpszClass, c.lpszName, static_cast<DWORD>(c.style),
+                               c.x, c.y, c.cx, c.cy, c.hwndParent, c.hMenu, c.hInstance,
+                               c.lpCreateParams);
+    };
+    return CreateBoundWindow(this, create, &cs) != nullptr;
 }
 
 BOOL CWnd::CreateChild(const char* className, const char* windowName, DWORD style, const RECT* rect,

@@ -122,6 +122,17 @@ BOOL DisarmCreationHook() {
     return TRUE;
 }
 
+HWND CreateBoundWindow(CWnd* object, HWND (*create)(const void* request), const void* request) {
+    ArmCreationHook(object);
+    HWND window = create(request);
+    // No window reached the hook: the object never had one, so its life as
+    // a window ends here.
+    if (!DisarmCreationHook()) {
+        object->AfterFinalMessage();
+    }
+    return window;
+}
+
 namespace {
 
 // Puts the common procedure on a new window, keeping the one it replaces as

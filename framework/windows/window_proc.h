@@ -14,6 +14,11 @@ LRESULT DeliverToObject(CWnd* object, HWND window, UINT message, WPARAM wParam, 
 
 void ArmCreationHook(CWnd* object);
 BOOL DisarmCreationHook();
+// Makes one window bound to `object` from its first message: the hook is
+// armed just for this call of `create` and disarmed after it. Every
+// framework creation goes through here, so nothing else a handler creates
+// in between can be taken for the object's window.
+HWND CreateBoundWindow(CWnd* object, HWND (*create)(const void* request), const void* request);
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ActivationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

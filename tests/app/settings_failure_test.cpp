@@ -12,12 +12,12 @@ std::string CannotWrite() {
 }
 
 void ExpectWarningBox(const SeenBox& box, const std::string& text) {
-    EXPECT_EQ(ShiftJis("Lumora 環境設定"), box.caption);
-    EXPECT_EQ(text, box.text);
-    EXPECT_TRUE(box.warningIcon);
-    EXPECT_EQ(1, box.buttons);
-    EXPECT_TRUE(box.hasOkButton);
-    EXPECT_FALSE(box.hasOwner);
+    EXPECT_EQ(ShiftJis("Lumora 環境設定"), lumtest::Ansi(box.caption));
+    EXPECT_EQ(text, lumtest::Ansi(box.text));
+    EXPECT_EQ(LoadIconA(nullptr, IDI_WARNING), box.icon);
+    EXPECT_EQ(1, box.shownButtons);
+    EXPECT_TRUE(box.okButtonShown);
+    EXPECT_EQ(nullptr, box.owner);
 }
 
 LONG WINAPI RefuseValue(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) {

@@ -81,30 +81,6 @@ BOOL CALLBACK FindShownBox(HWND window, LPARAM found) {
     return TRUE;
 }
 
-BOOL CALLBACK ReadControl(HWND control, LPARAM seen) {
-    SeenBox& box = *reinterpret_cast<SeenBox*>(seen);
-    if (HasClass(control, "Button") && IsWindowVisible(control)) {
-        ++box.buttons;
-    } else if (HasClass(control, "Static")) {
-        if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-            box.warningIcon = reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0)) ==
-                              LoadIconA(nullptr, IDI_WARNING);
-        } else {
-            box.text = WindowText(control);
-        }
-    }
-    return TRUE;
-}
-
-SeenBox ReadBox(HWND window) {
-    SeenBox box;
-    box.caption = WindowText(window);
-    box.hasOwner = GetWindow(window, GW_OWNER) != nullptr;
-    box.hasOkButton = GetDlgItem(window, IDOK) != nullptr;
-    EnumChildWindows(window, ReadControl, reinterpret_cast<LPARAM>(&box));
-    return box;
-}
-
 struct BoxWatch {
     std::vector<SeenBox> boxes;
     HWND closing = nullptr;
@@ -128,7 +104,7 @@ LRESULT CALLBACK WatchBoxes(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     HWND box = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindShownBox, reinterpret_cast<LPARAM>(&box));
     if (box != nullptr) {
-        watch.boxes.push_back(ReadBox(box));
+        watch.boxes.push_back(lumtest::ReadSeenBox(box));
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         watch.closing = box;
         watch.closingSince = GetTickCount64();

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "common/device_key.h"
+#include "common/message_box_reading.h"
 #include "common/shift_jis.h"
 
 // Stands a replacement in for the registry's value-writing call while alive.
@@ -34,14 +35,7 @@ private:
 // Handles this process holds on Bt848 or any key below it.
 int OpenDeviceKeyHandles();
 
-struct SeenBox {
-    std::string caption;
-    std::string text;
-    bool warningIcon = false;
-    int buttons = 0;
-    bool hasOkButton = false;
-    bool hasOwner = false;
-};
+using lumtest::SeenBox;
 
 struct WatchedCall {
     int result = 0;

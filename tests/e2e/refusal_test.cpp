@@ -1,5 +1,6 @@
 // Writes that Wine's registry really refuses: the warning box, and the
 // dialog still closing afterwards.
+#include "common/message_box_reading.h"
 #include "tool_driver.h"
 
 namespace {
@@ -9,48 +10,13 @@ using namespace e2e;
 constexpr wchar_t kCaption[] = L"Lumora 環境設定";
 constexpr wchar_t kCannotCreate[] = L"指定されたレジストリキーを作成できませんでした。";
 
-struct SeenBox {
-    std::wstring caption;
-    std::wstring text;
-    int shownButtons = 0;
-    bool okButtonShown = false;
-    HWND owner = nullptr;
-};
-
-bool HasClass(HWND window, const wchar_t* name) {
-    wchar_t className[64] = L"";
-    GetClassNameW(window, className, 64);
-    return lstrcmpiW(className, name) == 0;
-}
-
-BOOL CALLBACK ReadControl(HWND control, LPARAM seen) {
-    auto& box = *reinterpret_cast<SeenBox*>(seen);
-    if (HasClass(control, L"Button") && IsWindowVisible(control)) {
-        ++box.shownButtons;
-        box.okButtonShown = box.okButtonShown || GetDlgCtrlID(control) == IDOK;
-    } else if (HasClass(control, L"Static") &&
-               (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) != SS_ICON &&
-               !TextOf(control).empty()) {
-        box.text = TextOf(control);
-    }
-    return TRUE;
-}
-
-SeenBox ReadBox(HWND window) {
-    SeenBox box;
-    box.caption = TextOf(window);
-    box.owner = GetWindow(window, GW_OWNER);
-    EnumChildWindows(window, ReadControl, reinterpret_cast<LPARAM>(&box));
-    return box;
-}
-
 class RefusalTest : public ToolTest {
 protected:
     // Waits for the warning box, checks it and answers it with Enter.
     void ExpectCreationWarning() {
         HWND box = WaitForDialog(tool.processId, kCaption, false);
         ASSERT_NE(nullptr, box) << "no warning box";
-        const SeenBox seen = ReadBox(box);
+        const lumtest::SeenBox seen = lumtest::ReadSeenBox(box);
         EXPECT_EQ(kCaption, seen.caption);
         EXPECT_EQ(kCannotCreate, seen.text);
         EXPECT_EQ(1, seen.shownButtons);

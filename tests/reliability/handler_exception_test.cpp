@@ -205,10 +205,10 @@ void ExpectReport(Kind kind, const rel::DrivenRun& driven) {
         {"", 0, false},
     };
     const Report& expected = reports[static_cast<int>(kind)];
-    EXPECT_EQ(expected.text, driven.boxes[0].text);
-    EXPECT_EQ(expected.icon, driven.boxes[0].icon);
-    EXPECT_EQ(expected.systemModal, driven.boxes[0].systemModal);
-    EXPECT_EQ("LUMCFG", driven.boxes[0].caption);
+    EXPECT_EQ(expected.text, rel::Ansi(driven.boxes[0].text));
+    EXPECT_EQ(expected.icon, rel::IconStyleOf(driven.boxes[0].icon));
+    EXPECT_EQ(expected.systemModal, driven.boxes[0].topmost);
+    EXPECT_EQ(L"LUMCFG", driven.boxes[0].caption);
 }
 
 // After the second, fully handled message the dialog still works.

@@ -172,9 +172,9 @@ TEST_F(RegistryRefusalTest, EachCallAloneAndTogetherForEitherSetting) {
                 }
                 std::vector<std::string> texts;
                 for (const rel::SeenBox& box : driven.boxes) {
-                    texts.push_back(box.text);
-                    EXPECT_EQ(caption, box.caption);
-                    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), box.icon);
+                    texts.push_back(rel::Ansi(box.text));
+                    EXPECT_EQ(caption, rel::Ansi(box.caption));
+                    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), rel::IconStyleOf(box.icon));
                 }
                 EXPECT_EQ(expectedTexts, texts);
 

@@ -41,28 +41,6 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM search) {
     return TRUE;
 }
 
-BOOL CALLBACK ReadControl(HWND control, LPARAM seen) {
-    SeenBox& box = *reinterpret_cast<SeenBox*>(seen);
-    if (!HasClass(control, "Static")) {
-        return TRUE;
-    }
-    if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        auto icon = reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0));
-        if (icon == LoadIconA(nullptr, IDI_EXCLAMATION)) {
-            box.icon = MB_ICONEXCLAMATION;
-        } else if (icon == LoadIconA(nullptr, IDI_HAND)) {
-            box.icon = MB_ICONSTOP;
-        } else if (icon == LoadIconA(nullptr, IDI_ASTERISK)) {
-            box.icon = MB_ICONINFORMATION;
-        } else if (icon == LoadIconA(nullptr, IDI_QUESTION)) {
-            box.icon = MB_ICONQUESTION;
-        }
-    } else {
-        box.text = WindowText(control);
-    }
-    return TRUE;
-}
-
 const char kTickerClass[] = "ReliabilityTicker";
 
 struct SecondarySearch {
@@ -107,12 +85,20 @@ HWND FindMessageBox() {
     return search.found;
 }
 
-SeenBox ReadMessageBox(HWND box) {
-    SeenBox seen;
-    seen.caption = WindowText(box);
-    seen.systemModal = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    EnumChildWindows(box, ReadControl, reinterpret_cast<LPARAM>(&seen));
-    return seen;
+UINT IconStyleOf(HICON icon) {
+    const struct {
+        LPCSTR name;
+        UINT style;
+    } icons[] = {{IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                 {IDI_HAND, MB_ICONSTOP},
+                 {IDI_ASTERISK, MB_ICONINFORMATION},
+                 {IDI_QUESTION, MB_ICONQUESTION}};
+    for (const auto& known : icons) {
+        if (icon != nullptr && icon == LoadIconA(nullptr, known.name)) {
+            return known.style;
+        }
+    }
+    return 0;
 }
 
 HWND FindSecondaryDialog(HWND settings) {
@@ -185,7 +171,7 @@ void BoxCloser::Step() {
     if (box == nullptr || box == closing) {
         return;
     }
-    boxes.push_back(ReadMessageBox(box));
+    boxes.push_back(lumtest::ReadSeenBox(box));
     closing = box;
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }

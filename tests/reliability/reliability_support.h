@@ -13,6 +13,7 @@
 
 #include "common/device_key.h"
 #include "common/import_patch.h"
+#include "common/message_box_reading.h"
 #include "common/shift_jis.h"
 #include "resources/resource_ids.h"
 
@@ -37,16 +38,13 @@ void StoreSetting(const char* name, int value);
 
 using ::ImportPatch;
 
-struct SeenBox {
-    std::string caption;
-    std::string text;
-    UINT icon = 0; // MB_ICONEXCLAMATION, MB_ICONSTOP, ... as seen by the icon shown
-    bool systemModal = false;
-};
+using lumtest::Ansi;
+using lumtest::SeenBox;
 
 // A framework or system message box of this thread, or null.
 HWND FindMessageBox();
-SeenBox ReadMessageBox(HWND box);
+// MB_ICONEXCLAMATION, MB_ICONSTOP, ... for a system icon a box shows; 0 else.
+UINT IconStyleOf(HICON icon);
 
 // Calls step every few milliseconds from the thread's message loops (modal
 // ones included) while alive; nested calls are skipped.

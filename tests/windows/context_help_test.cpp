@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "common/help_engine_stand_in.h"
+#include "common/message_box_reading.h"
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
@@ -28,14 +29,7 @@ LUM_BEGIN_MESSAGE_MAP(HelpApp, CWinApp)
 LUM_ON_COMMAND(ID_HELP_COMMAND, HandleHelpCommand)
 LUM_END_MESSAGE_MAP(HelpApp, CWinApp)
 
-// What a message box showed, read while it was open.
-struct SeenBox {
-    HWND owner = nullptr;
-    std::string title;
-    std::string text;
-    HICON icon = nullptr;
-    DWORD promptContext = 0;
-};
+using lumtest::Ansi;
 
 // Watches the thread's windows from a timer, which keeps running inside the
 // system's message-box loop, and answers each box it finds.
@@ -67,25 +61,8 @@ public:
             }
         }
         watcher->seen.push_back(window);
-        SeenBox box;
-        box.owner = GetWindow(window, GW_OWNER);
-        char text[256] = {};
-        GetWindowTextA(window, text, sizeof text);
-        box.title = text;
-        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
-             child = GetWindow(child, GW_HWNDNEXT)) {
-            GetClassNameA(child, name, sizeof name);
-            if (lstrcmpiA(name, "Static") != 0) {
-                continue;
-            }
-            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-                box.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-            } else if (GetWindowTextA(child, text, sizeof text) > 0) {
-                box.text = text;
-            }
-        }
-        box.promptContext = watcher->app->promptContext;
-        watcher->boxes.push_back(box);
+        watcher->boxes.push_back(lumtest::ReadSeenBox(window));
+        watcher->promptContexts.push_back(watcher->app->promptContext);
         if (watcher->onBox) {
             watcher->onBox(window);
         } else {
@@ -95,7 +72,8 @@ public:
     }
 
     CWinApp* app;
-    std::vector<SeenBox> boxes;
+    std::vector<lumtest::SeenBox> boxes;
+    std::vector<DWORD> promptContexts; // the application's, while each box was open
     std::vector<HWND> seen;
     std::function<void(HWND)> onBox;
 };
@@ -146,9 +124,9 @@ TEST(FrameworkMessageBox, NoWindowGivesNoOwnerAndTheApplicationTitle) {
     EXPECT_EQ(MessageBoxText("plain text", MB_OK, 0), IDOK);
     ASSERT_EQ(watcher.boxes.size(), 1u);
     EXPECT_EQ(watcher.boxes[0].owner, nullptr);
-    EXPECT_EQ(watcher.boxes[0].title, "HelpTests");
-    EXPECT_EQ(watcher.boxes[0].text, "plain text");
-    EXPECT_EQ(watcher.boxes[0].promptContext, 0u);
+    EXPECT_EQ(Ansi(watcher.boxes[0].caption), "HelpTests");
+    EXPECT_EQ(Ansi(watcher.boxes[0].text), "plain text");
+    EXPECT_EQ(watcher.promptContexts[0], 0u);
 }
 
 TEST(FrameworkMessageBox, PromptContextIsPublishedWhileTheBoxIsOpen) {
@@ -157,7 +135,7 @@ TEST(FrameworkMessageBox, PromptContextIsPublishedWhileTheBoxIsOpen) {
     app.promptContext = 0x1234;
     app.ShowMessageBox("prompt", MB_OK, 0xF108);
     ASSERT_EQ(watcher.boxes.size(), 1u);
-    EXPECT_EQ(watcher.boxes[0].promptContext, 0x3F108u);
+    EXPECT_EQ(watcher.promptContexts[0], 0x3F108u);
     EXPECT_EQ(app.promptContext, 0x1234u) << "the old value is back";
 }
 
@@ -174,7 +152,7 @@ TEST(FrameworkMessageBox, NestedBoxesRestoreTheirOwnContexts) {
     };
     app.ShowMessageBox("outer", MB_OK, 0xF108);
     ASSERT_EQ(watcher.boxes.size(), 2u);
-    EXPECT_EQ(watcher.boxes[1].promptContext, 0x3F109u);
+    EXPECT_EQ(watcher.promptContexts[1], 0x3F109u);
     EXPECT_EQ(app.promptContext, 0u);
 }
 
@@ -296,7 +274,7 @@ TEST(ContextHelp, FailedStartIsReportedOnceAndF1InTheReportDoesNotRetry) {
     RunAsMainWindow(app, dialog);
     EXPECT_EQ(engine.requests.size(), 1u) << "no second attempt from inside the report";
     ASSERT_EQ(watcher.boxes.size(), 1u);
-    EXPECT_EQ(watcher.boxes[0].promptContext, 0x3F107u);
+    EXPECT_EQ(watcher.promptContexts[0], 0x3F107u);
     EXPECT_EQ(app.promptContext, 0u);
 }
 
@@ -333,10 +311,10 @@ TEST(ExceptionReport, MenuCommandThatThrowsReportsTheCommandPrompt) {
     LoadStringA(GetModuleHandleA(nullptr), 0xF109, commandFailed, sizeof commandFailed);
     LoadStringA(GetModuleHandleA(nullptr), 0xF108, internalError, sizeof internalError);
     ASSERT_EQ(watcher.boxes.size(), 2u);
-    EXPECT_EQ(watcher.boxes[0].text, commandFailed);
-    EXPECT_EQ(watcher.boxes[1].text, internalError);
+    EXPECT_EQ(Ansi(watcher.boxes[0].text), commandFailed);
+    EXPECT_EQ(Ansi(watcher.boxes[1].text), internalError);
     EXPECT_EQ(watcher.boxes[0].icon, SystemIcon(IDI_HAND)) << "a resource failure stops";
-    EXPECT_EQ(watcher.boxes[0].title, "HelpTests");
+    EXPECT_EQ(Ansi(watcher.boxes[0].caption), "HelpTests");
     w.DestroyHandle();
 }
 

@@ -1,6 +1,7 @@
 // Modal dialogs run by the framework's loop: owner handling, idle phases,
 // ending, the message left for the exit code, centring and init data.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
 #include <vector>
 #include "framework/runtime/exceptions.h"
@@ -9,6 +10,7 @@
 #include "framework/windows/dialog.h"
 #include "framework/windows/gdi_object.h"
 #include "framework/windows/window_proc.h"
+#include "common/window_text.h"
 #include "windows/window_test_support.h"
 
 using wintest::Seen;
@@ -44,14 +46,22 @@ public:
              reinterpret_cast<LPARAM>(dialog != nullptr ? dialog->windowHandle : nullptr)});
     }
     void OnRoutedCommand() { ++routedCommands; }
+    LRESULT OnEnable(WPARAM enabled, LPARAM) {
+        if (onEnable) {
+            onEnable(static_cast<BOOL>(enabled));
+        }
+        return 0;
+    }
 
     std::vector<Seen>* log;
     int routedCommands = 0;
+    std::function<void(BOOL)> onEnable;
 };
 
 LUM_BEGIN_MESSAGE_MAP(OwnerWnd, CWnd)
 LUM_ON_WM_ENTERIDLE(OnEnterIdle)
 LUM_ON_COMMAND(0x8001, OnRoutedCommand)
+LUM_ON_MESSAGE(WM_ENABLE, LumForm::LresultWParamLParam, OnEnable)
 LUM_END_MESSAGE_MAP(OwnerWnd, CWnd)
 
 class TestDialog : public CDialog {
@@ -108,10 +118,20 @@ public:
     void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         PostMessageA(windowHandle, message, wParam, lParam);
     }
-    // Posts the command at every idle kick: how most runs here end.
-    void PostOnKick(UINT command) {
-        onKick = [this, command](LPARAM) -> LRESULT {
+    // Looks, then posts the command, at every idle kick: how most runs here end.
+    void PostOnKick(UINT command, std::function<void()> look = {}) {
+        onKick = [this, command, look](LPARAM) -> LRESULT {
+            if (look) {
+                look();
+            }
             Post(WM_COMMAND, command);
+            return 0;
+        };
+    }
+    // One step per idle kick; the last one repeats.
+    void StepPerKick(std::vector<std::function<void()>> steps) {
+        onKick = [this, steps](LPARAM) -> LRESULT {
+            steps[std::min<size_t>(steps.size(), kicks) - 1]();
             return 0;
         };
     }
@@ -205,11 +225,7 @@ TEST(ModalRun, OwnerIsDisabledDuringTheRunAndActiveAgainBeforeTheDialogGoes) {
     OwnerWnd owner(&log);
     ASSERT_TRUE(MakeOwner(owner));
     TestDialog dialog(kHidden, &owner, &log);
-    dialog.onKick = [&](LPARAM) {
-        EXPECT_FALSE(::IsWindowEnabled(owner.windowHandle));
-        dialog.Post(WM_COMMAND, IDOK);
-        return 0;
-    };
+    dialog.PostOnKick(IDOK, [&] { EXPECT_FALSE(::IsWindowEnabled(owner.windowHandle)); });
     EXPECT_EQ(dialog.RunModal(), IDOK);
     EXPECT_EQ(dialog.ownerEnabledAtCreate, FALSE);
     EXPECT_EQ(dialog.ownerEnabledAtDestroy, TRUE);
@@ -221,6 +237,30 @@ TEST(ModalRun, OwnerIsDisabledDuringTheRunAndActiveAgainBeforeTheDialogGoes) {
     EXPECT_TRUE(dialog.lockedOutDuringExchange);
     EXPECT_EQ(GetThreadState()->lockoutNotifyWindow, nullptr);
     EXPECT_EQ(GetThreadState()->windowBeingCreated, nullptr);
+}
+
+// The hook is armed only around the dialog's own creation: a window the
+// owner makes while it is being disabled is not taken for the dialog's.
+TEST(ModalRun, WindowTheOwnerMakesWhileBeingDisabledStaysItsOwn) {
+    DialogApp app;
+    std::vector<Seen> log;
+    OwnerWnd owner(&log);
+    ASSERT_TRUE(MakeOwner(owner));
+    HWND made = nullptr;
+    owner.onEnable = [&](BOOL enabled) {
+        if (!enabled && made == nullptr) {
+            made = CreateWindowExA(0, "Static", "made", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   nullptr, nullptr);
+        }
+    };
+    TestDialog dialog(kHidden, &owner, &log);
+    bool dialogBound = false;
+    dialog.PostOnKick(IDOK, [&] { dialogBound = HasClass(dialog.windowHandle, "#32770"); });
+    EXPECT_EQ(dialog.RunModal(), IDOK);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(CWnd::PermanentObjectFor(made), nullptr);
+    EXPECT_TRUE(dialogBound);
+    DestroyWindow(made);
 }
 
 TEST(ModalRun, HiddenTemplateIsShownWhenTheQueueFirstRunsDry) {
@@ -301,13 +341,9 @@ TEST(ModalRun, RunsTwiceOnOneObject) {
     DialogApp app;
     std::vector<Seen> log;
     TestDialog dialog(kVisible, nullptr, &log);
-    int run = 0;
-    dialog.onKick = [&](LPARAM) {
-        dialog.Post(WM_COMMAND, run == 0 ? IDOK : IDCANCEL);
-        return 0;
-    };
+    dialog.StepPerKick(
+        {[&] { dialog.Post(WM_COMMAND, IDOK); }, [&] { dialog.Post(WM_COMMAND, IDCANCEL); }});
     EXPECT_EQ(dialog.RunModal(), IDOK);
-    run = 1;
     EXPECT_EQ(dialog.RunModal(), IDCANCEL);
     EXPECT_EQ(dialog.initCalls, 2);
     EXPECT_EQ(dialog.windowHandle, nullptr);
@@ -329,15 +365,7 @@ TEST(ModalRun, RefusedSaveKeepsTheDialogOpen) {
     std::vector<Seen> log;
     TestDialog dialog(kVisible, nullptr, &log);
     dialog.refuseSave = true;
-    int phase = 0;
-    dialog.onKick = [&](LPARAM) {
-        if (phase++ == 0) {
-            dialog.Post(WM_COMMAND, IDOK);
-        } else {
-            dialog.CloseDialog(9);
-        }
-        return 0;
-    };
+    dialog.StepPerKick({[&] { dialog.Post(WM_COMMAND, IDOK); }, [&] { dialog.CloseDialog(9); }});
     EXPECT_EQ(dialog.RunModal(), 9);
     EXPECT_EQ(dialog.exchanges, (std::vector<BOOL>{FALSE, TRUE}));
 }
@@ -362,12 +390,11 @@ TEST_P(Ending, LeavesTheLastRetrievedMessageInTheThreadRecord) {
     DialogApp app;
     std::vector<Seen> log;
     TestDialog dialog(c.templateId, nullptr, &log);
-    dialog.onKick = [&](LPARAM) {
+    dialog.StepPerKick({[&] {
         HWND target =
             c.control != 0 ? ::GetDlgItem(dialog.windowHandle, c.control) : dialog.windowHandle;
         PostMessageA(target, c.message, c.wParam, 1);
-        return 0;
-    };
+    }});
     EXPECT_EQ(dialog.RunModal(), c.result);
     EXPECT_EQ(app.currentMessage.message, c.lastMessage);
     EXPECT_EQ(app.currentMessage.wParam, c.lastWParam);
@@ -392,15 +419,9 @@ TEST(ModalRun, EscapeInMultiLineEditIsSwallowedWhenCancelIsDisabled) {
     std::vector<Seen> log;
     TestDialog dialog(kHidden, nullptr, &log);
     dialog.disableCancel = true;
-    int phase = 0;
-    dialog.onKick = [&](LPARAM) {
-        if (phase++ == 0) {
-            PostMessageA(::GetDlgItem(dialog.windowHandle, 300), WM_KEYDOWN, VK_ESCAPE, 1);
-        } else {
-            dialog.CloseDialog(77);
-        }
-        return 0;
-    };
+    dialog.StepPerKick(
+        {[&] { PostMessageA(::GetDlgItem(dialog.windowHandle, 300), WM_KEYDOWN, VK_ESCAPE, 1); },
+         [&] { dialog.CloseDialog(77); }});
     EXPECT_EQ(dialog.RunModal(), 77);
 }
 
@@ -410,13 +431,11 @@ TEST(ModalRun, FrameworkCommandsGoOnToTheOwner) {
     OwnerWnd owner(&log);
     ASSERT_TRUE(MakeOwner(owner));
     TestDialog dialog(kHidden, &owner, &log);
-    dialog.onKick = [&](LPARAM) {
+    dialog.PostOnKick(IDCANCEL, [&] {
         SendMessageA(dialog.windowHandle, WM_COMMAND, 0x8001, 0);
         // Not a framework command: not offered to the owner.
         SendMessageA(dialog.windowHandle, WM_COMMAND, 0x0101, 0);
-        dialog.Post(WM_COMMAND, IDCANCEL);
-        return 0;
-    };
+    });
     dialog.RunModal();
     EXPECT_EQ(owner.routedCommands, 1);
 }
@@ -426,12 +445,10 @@ TEST(ModalRun, OldFaceTemplateIsShownInTheSystemGuiFont) {
     std::vector<Seen> log;
     TestDialog dialog(kOldFace, nullptr, &log);
     LOGFONTA shown = {};
-    dialog.onKick = [&](LPARAM) {
+    dialog.PostOnKick(IDCANCEL, [&] {
         auto font = reinterpret_cast<HFONT>(SendMessageA(dialog.windowHandle, WM_GETFONT, 0, 0));
         GetObjectA(font, sizeof shown, &shown);
-        dialog.Post(WM_COMMAND, IDCANCEL);
-        return 0;
-    };
+    });
     dialog.RunModal();
     LOGFONTA gui = {};
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
@@ -627,14 +644,12 @@ ListContents RunListsDialog(const void* initData, int* result) {
     TestDialog dialog(kLists, nullptr, &log);
     dialog.initData = initData;
     ListContents contents;
-    dialog.onKick = [&](LPARAM) {
+    dialog.PostOnKick(IDOK, [&] {
         HWND w = dialog.windowHandle;
         contents.list = Strings(::GetDlgItem(w, 400), LB_GETCOUNT, LB_GETTEXT);
         contents.combo = Strings(::GetDlgItem(w, 401), CB_GETCOUNT, CB_GETLBTEXT);
         contents.updates = GetWindowLongA(::GetDlgItem(w, 402), GWL_USERDATA);
-        dialog.Post(WM_COMMAND, IDOK);
-        return 0;
-    };
+    });
     *result = dialog.RunModal();
     return contents;
 }
