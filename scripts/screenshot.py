@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
 """Saves an X display as a PNG file, from xwd's dump of the root window.
 
-usage: screenshot.py DISPLAY OUT.png    saves the screen
-       screenshot.py DISPLAY --colors   only counts its colors
+usage: screenshot.py DISPLAY OUT.png              saves the screen
+       screenshot.py DISPLAY OUT.png --window ID  saves one X window
+       screenshot.py DISPLAY --colors             only counts its colors
 The count tells an empty screen (one color) from one showing a window.
+A window that Wine keeps in a surface of its own (the help engine's
+property sheets) shows black in the root window's dump: take it by its id
+from `xwininfo -root -tree`.
 """
 import struct
 import subprocess
@@ -69,7 +73,8 @@ def write_png(path, width, height, rows):
 
 def main():
     display, out = sys.argv[1], sys.argv[2]
-    dump = subprocess.run(["xwd", "-root", "-silent", "-display", display],
+    source = ["-id", sys.argv[4]] if sys.argv[3:4] == ["--window"] else ["-root"]
+    dump = subprocess.run(["xwd", *source, "-silent", "-display", display],
                           check=True, stdout=subprocess.PIPE).stdout
     if out == "--colors":
         _, _, rows = read_xwd(dump, row_step=8)
