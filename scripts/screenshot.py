@@ -5,9 +5,9 @@ usage: screenshot.py DISPLAY OUT.png              saves the screen
        screenshot.py DISPLAY OUT.png --window ID  saves one X window
        screenshot.py DISPLAY --colors             only counts its colors
 The count tells an empty screen (one color) from one showing a window.
-A window that Wine keeps in a surface of its own (the help engine's
-property sheets) shows black in the root window's dump: take it by its id
-from `xwininfo -root -tree`.
+Some windows (the help engine's property sheet) come out black in the root
+window's dump under Xvfb; take such a window by its id from
+`xwininfo -root -tree`.
 """
 import struct
 import subprocess
