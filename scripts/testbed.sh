@@ -101,35 +101,42 @@ testbed_start() {
     timeout 120 wineserver -w || true
     touch "$WINEPREFIX/.lum-settings-3"
   fi
-  # Already running after a fresh prefix: then it simply stays.
-  wineserver -p </dev/null >/dev/null 2>&1 || true
   # Wine's helper processes write to this file, never to a test runner's
   # pipes, which they would hold open; the test launcher reads in it what
   # the emulator did to them during a run.
   export LUM_WINE_HELPER_LOG="$build/wine-helpers.log"
   : >"$LUM_WINE_HELPER_LOG"
-  # A throwaway process starts the helper processes.
-  timeout 120 wine cmd /c exit </dev/null >>"$LUM_WINE_HELPER_LOG" 2>&1 || true
-  testbed_keep_desktop "$build"
+  local keeper="$build/tests/lum_desktop_keeper.exe"
+  [ -f "$keeper" ] || keeper=
+  testbed_retry "Wine session" testbed_start_session "$keeper" ||
+    echo "testbed: Wine did not start cleanly; tests go on without the desktop keeper" >&2
 }
 
-# Holds Wine's desktop for the whole run. Without a holder the desktop closes
-# a second after each test program ends, and the next one starts the
-# desktop's process again; under the emulator that process now and then
-# crashes before it makes the desktop window, and the program that started
-# it can then make no window at all.
-testbed_keep_desktop() {
-  local keeper="$1/tests/lum_desktop_keeper.exe"
-  [ -f "$keeper" ] || return 0
-  testbed_retry "desktop keeper" testbed_start_keeper "$keeper" ||
-    echo "testbed: no desktop keeper; tests go on without it" >&2
+# The wineserver, Wine's helper processes (a throwaway process starts them)
+# and, when built, the desktop keeper ($1). The keeper holds Wine's desktop
+# for the whole run. Without a holder the desktop closes a second after each
+# test program ends, and the next one starts the desktop's process again;
+# under the emulator that process now and then crashes before it makes the
+# desktop window, and the program that started it can then make no window
+# at all. A helper that crashed at start can leave the wineserver starting
+# no process at all, so a failed attempt ends the whole session and the
+# next one starts from a fresh wineserver.
+testbed_start_session() {
+  # Already running after a fresh prefix: then it simply stays.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  if timeout 120 wine cmd /c exit </dev/null >>"$LUM_WINE_HELPER_LOG" 2>&1 &&
+    { [ -z "$1" ] || testbed_start_keeper "$1"; }; then
+    return 0
+  fi
+  testbed_kill_prefix
+  return 1
 }
 
 testbed_start_keeper() {
   local _ pid
   wine "$1" </dev/null >>"$LUM_WINE_HELPER_LOG" 2>&1 &
   pid=$!
-  for _ in $(seq 1 1200); do
+  for _ in $(seq 1 600); do
     grep -q 'desktop keeper: ready' "$LUM_WINE_HELPER_LOG" && return 0
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
