@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "common/window_text.h"
+
 namespace lumtest {
 
 struct SeenBox {
@@ -17,12 +19,6 @@ struct SeenBox {
     bool okButtonShown = false;
     bool topmost = false; // system-modal boxes stay on top
 };
-
-inline std::wstring WideTextOf(HWND window) {
-    std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-    text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-    return text;
-}
 
 // The text as this process's ANSI calls read it (the system converts with
 // the ANSI code page, as here).
@@ -37,15 +33,13 @@ inline std::string Ansi(const std::wstring& text) {
 
 inline BOOL CALLBACK ReadBoxControl(HWND control, LPARAM seen) {
     auto& box = *reinterpret_cast<SeenBox*>(seen);
-    wchar_t className[16] = L"";
-    GetClassNameW(control, className, 16);
-    if (lstrcmpiW(className, L"Button") == 0 && IsWindowVisible(control)) {
+    if (HasClass(control, "Button") && IsWindowVisible(control)) {
         ++box.shownButtons;
         box.okButtonShown = box.okButtonShown || GetDlgCtrlID(control) == IDOK;
-    } else if (lstrcmpiW(className, L"Static") == 0) {
+    } else if (HasClass(control, "Static")) {
         if ((GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
             box.icon = reinterpret_cast<HICON>(SendMessageW(control, STM_GETICON, 0, 0));
-        } else if (std::wstring text = WideTextOf(control); !text.empty()) {
+        } else if (std::wstring text = WideWindowText(control); !text.empty()) {
             box.text = text;
         }
     }
@@ -54,7 +48,7 @@ inline BOOL CALLBACK ReadBoxControl(HWND control, LPARAM seen) {
 
 inline SeenBox ReadSeenBox(HWND box) {
     SeenBox seen;
-    seen.caption = WideTextOf(box);
+    seen.caption = WideWindowText(box);
     seen.owner = GetWindow(box, GW_OWNER);
     seen.topmost = (GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     EnumChildWindows(box, ReadBoxControl, reinterpret_cast<LPARAM>(&seen));

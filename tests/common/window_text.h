@@ -11,6 +11,12 @@ inline std::string WindowText(HWND window) {
     return text;
 }
 
+inline std::wstring WideWindowText(HWND window) {
+    std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+    text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
+    return text;
+}
+
 inline bool HasClass(HWND window, const char* name) {
     char className[32] = "";
     GetClassNameA(window, className, sizeof className);

@@ -2,15 +2,11 @@
 
 #include <shellapi.h>
 
+#include "common/window_text.h"
+
 namespace e2e {
 
 namespace {
-
-bool HasClass(HWND window, const wchar_t* name) {
-    wchar_t className[64] = L"";
-    GetClassNameW(window, className, 64);
-    return lstrcmpiW(className, name) == 0;
-}
 
 struct DialogSearch {
     DWORD processId;
@@ -21,7 +17,7 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM search) {
     auto& s = *reinterpret_cast<DialogSearch*>(search);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == s.processId && IsWindowVisible(window) && HasClass(window, L"#32770")) {
+    if (owner == s.processId && IsWindowVisible(window) && HasClass(window, "#32770")) {
         s.found.push_back(window);
     }
     return TRUE;
