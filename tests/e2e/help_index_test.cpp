@@ -76,41 +76,31 @@ HWND FindIndexList(DWORD engineProcess) {
 }
 
 std::vector<std::wstring> ListItems(HWND list) {
-    std::vector<std::wstring> items;
-    DWORD_PTR count = 0;
-    SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout, &count);
-    for (DWORD_PTR i = 0; i < count; ++i) {
+    std::vector<std::wstring> items(std::max<LRESULT>(0, Ask(list, LB_GETCOUNT)));
+    for (size_t i = 0; i < items.size(); ++i) {
         wchar_t text[256] = {};
-        DWORD_PTR length = 0;
-        SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                            kStepTimeout, &length);
-        items.emplace_back(text);
+        Ask(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        items[i] = text;
     }
     return items;
 }
 
-class HelpIndexTest : public testing::TestWithParam<IndexCase> {
+class HelpIndexTest : public HelpEngineCase, public testing::WithParamInterface<IndexCase> {
 protected:
     void SetUp() override {
+        HelpEngineCase::SetUp();
         owner = CreateWindowExW(0, L"STATIC", L"index test", WS_POPUP, 0, 0, 10, 10, nullptr,
                                 nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, owner);
     }
     void TearDown() override {
-        if (engineProcess != 0) {
-            UniqueHandle process(
-                OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, engineProcess));
-            if (process != nullptr) {
-                TerminateProcess(process.get(), 0);
-                WaitForSingleObject(process.get(), kStepTimeout);
-            }
-        }
+        EndEngine();
         EXPECT_TRUE(WaitUntil([] { return HelpEngineWindows().empty(); }));
         DestroyWindow(owner);
+        HelpEngineCase::TearDown();
     }
 
     HWND owner = nullptr;
-    DWORD engineProcess = 0;
 };
 
 TEST_P(HelpIndexTest, IndexListsEveryKeywordInOrderAndOpensItsTopic) {
@@ -165,9 +155,7 @@ TEST_P(HelpIndexTest, IndexListsEveryKeywordInOrderAndOpensItsTopic) {
     // Choosing a keyword there opens its topic.
     const auto at = std::find(shown.begin(), shown.end(), std::wstring(c.keyword));
     ASSERT_NE(shown.end(), at);
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(list, LB_SETCURSEL, at - shown.begin(), 0, SMTO_ABORTIFHUNG, kStepTimeout,
-                        &result);
+    Ask(list, LB_SETCURSEL, at - shown.begin());
     PostMessageW(GetAncestor(list, GA_ROOT), PSM_PRESSBUTTON, PSBTN_OK, 0);
     std::wstring texts;
     EXPECT_TRUE(WaitUntil([&] {
