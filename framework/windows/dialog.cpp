@@ -260,6 +260,9 @@ int CDialog::ModalLoop(UINT flags) {
             }
             if (!IsModalContinuing()) {
                 stateFlags &= ~(WND_IN_MODAL_LOOP | WND_CONTINUE_MODAL);
+                // Ended from a nested loop, this loop retrieved only the
+                // wake-up since; the record keeps the message that ended it.
+                *record = endingMessage;
                 return modalResult;
             }
             if (thread->RestartsIdle(record)) {
@@ -268,6 +271,14 @@ int CDialog::ModalLoop(UINT flags) {
             }
         } while (PeekMessageA(record, nullptr, 0, 0, PM_NOREMOVE));
     }
+}
+
+void CDialog::EndModalWith(int result) {
+    CWinThread* thread = GetCurrentThreadObject();
+    if (IsModalContinuing() && thread != nullptr) {
+        endingMessage = thread->currentMessage;
+    }
+    CWnd::EndModalWith(result);
 }
 
 void CDialog::CloseDialog(int result) {

@@ -31,6 +31,7 @@ public:
     BOOL RouteCommand(UINT id, int code, void* extra, CommandHandlerInfo* info) override;
     BOOL PreviewMessage(MSG* message) override;
     BOOL WantsAutoCenter() const override;
+    void EndModalWith(int result) override;
     BOOL SetControlSiteDialogInfo(void* data) override;
 
     virtual int RunModal();
@@ -64,6 +65,9 @@ public:
     CWnd* parent;
     HWND disabledTopLevel = nullptr;
     void* controlSiteInfo = nullptr;
+    // The thread's current message when the run was ended: what the loop
+    // leaves in the thread's record, and so the program's exit code.
+    MSG endingMessage = {};
 
 private:
     // The template from name, handle or pointer; the loaded handle goes to `handle`.

@@ -414,6 +414,29 @@ INSTANTIATE_TEST_SUITE_P(
                    WM_KEYDOWN, VK_ESCAPE}),
     [](const testing::TestParamInfo<EndingCase>& info) { return info.param.name; });
 
+// Escape for the outer dialog, retrieved by a nested dialog's loop that then
+// ends on Enter: the outer loop's only retrieval after that is the wake-up
+// its ending posted, yet the record keeps the Escape, as when nothing nests.
+TEST(ModalRun, EndedFromANestedLoopLeavesTheMessageThatEndedIt) {
+    DialogApp app;
+    std::vector<Seen> log;
+    TestDialog outer(kVisible, nullptr, &log);
+    TestDialog inner(kVisible, &outer, &log);
+    int innerResult = 0;
+    inner.StepPerKick(
+        {[&] {
+             PostMessageA(::GetDlgItem(outer.windowHandle, 301), WM_KEYDOWN, VK_ESCAPE, 1);
+             PostMessageA(::GetDlgItem(inner.windowHandle, 301), WM_KEYDOWN, VK_RETURN, 1);
+         },
+         [] {}});
+    outer.StepPerKick({[&] { innerResult = inner.RunModal(); }, [] {}});
+    EXPECT_EQ(IDCANCEL, outer.RunModal());
+    EXPECT_EQ(IDOK, innerResult);
+    EXPECT_EQ(static_cast<UINT>(WM_KEYDOWN), app.currentMessage.message);
+    EXPECT_EQ(static_cast<WPARAM>(VK_ESCAPE), app.currentMessage.wParam);
+    DrainQueue();
+}
+
 TEST(ModalRun, EscapeInMultiLineEditIsSwallowedWhenCancelIsDisabled) {
     DialogApp app;
     std::vector<Seen> log;
