@@ -159,7 +159,7 @@ TEST_P(HelpIndexTest, IndexListsEveryKeywordInOrderAndOpensItsTopic) {
     PostMessageW(GetAncestor(list, GA_ROOT), PSM_PRESSBUTTON, PSBTN_OK, 0);
     std::wstring texts;
     EXPECT_TRUE(WaitUntil([&] {
-        texts = DescendantTexts(engine);
+        texts = TopicText(engine);
         return FindIndexList(engineProcess) == nullptr && texts.find(c.title) == 0;
     })) << testing::PrintToString(texts);
 }

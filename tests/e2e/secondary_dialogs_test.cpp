@@ -61,6 +61,34 @@ TEST_F(SecondaryDialogTest, AboutAndHelpOpenRepeatedlyAsModalBoxesOfTheSettingsD
     EXPECT_FALSE(KeyExists("Bt848\\Force Primary"));
 }
 
+// Escape pressed while the Help dialog is still ending (closed by its OK
+// button or by Enter, the second time it was opened) reaches the settings
+// dialog and ends the tool as Escape alone does: exit code 27, nothing
+// stored. Each way is tried several times, the race being one of timing.
+TEST_F(SecondaryDialogTest, EscapeAsTheHelpDialogEndsClosesTheToolWithEscapeKey) {
+    constexpr int kTries = 6;
+    const std::function<void(HWND)> closers[] = {
+        [](HWND help) { ClickControl(help, IDOK); },
+        [](HWND) { PressKey(VK_RETURN); },
+    };
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        SCOPED_TRACE("attempt " + std::to_string(attempt + 1));
+        const auto& close = closers[attempt % 2];
+        HWND dialog = Open();
+        ASSERT_NE(nullptr, dialog);
+        for (int opening = 0; opening < 2; ++opening) {
+            ClickControl(dialog, IDC_HELP_BUTTON);
+            HWND help = WaitForDialog(tool.processId, kHelpCaption, false);
+            ASSERT_NE(nullptr, help) << "the Help dialog did not appear";
+            ASSERT_TRUE(WaitUntil([&] { return IsActive(help, tool.threadId); }));
+            close(help);
+        }
+        PressKey(VK_ESCAPE);
+        EXPECT_EQ(static_cast<DWORD>(VK_ESCAPE), ExitCode());
+        EXPECT_FALSE(KeyExists("Bt848"));
+    }
+}
+
 // Read inside the tool's process: another process cannot read a menu.
 TEST_F(SecondaryDialogTest, SystemMenuEndsWithSeparatorAndAboutEntry) {
     HWND dialog = Open();

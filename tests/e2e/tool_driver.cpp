@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <sstream>
+
 #include "common/window_text.h"
 
 namespace e2e {
@@ -269,10 +271,19 @@ bool IsActive(HWND window, DWORD threadId) {
 }
 
 bool MakeActive(HWND window, DWORD threadId) {
-    if (WaitUntil([&] { return IsActive(window, threadId); }, 2000)) {
-        return true;
+    // Activation passing within the tool (a box that closes hands it back to
+    // its owner) arrives by itself; once the window is enabled and the
+    // foreground is elsewhere (another program had it, or nobody), the user
+    // would bring the window forward.
+    const auto foregroundIsTools = [&] {
+        return GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == threadId;
+    };
+    WaitUntil([&] {
+        return IsActive(window, threadId) || (IsWindowEnabled(window) && !foregroundIsTools());
+    });
+    if (!IsActive(window, threadId)) {
+        SetForegroundWindow(window);
     }
-    SetForegroundWindow(window);
     return WaitUntil([&] { return IsActive(window, threadId); });
 }
 
@@ -338,21 +349,92 @@ void ClickAt(POINT point) {
     PressMouse(MOUSEEVENTF_LEFTUP);
 }
 
+namespace {
+
+// The dialog's child that a click at `point` reaches, found as the system
+// finds it in the dialog's own thread: the topmost shown child there that
+// does not let the click through (HTTRANSPARENT); a disabled one takes it.
+HWND ChildUnder(HWND dialog, POINT point) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect = {};
+        if (!IsWindowVisible(child) || !GetWindowRect(child, &rect) || !PtInRect(&rect, point)) {
+            continue;
+        }
+        if (!IsWindowEnabled(child) ||
+            Ask(child, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y)) != HTTRANSPARENT) {
+            return child;
+        }
+    }
+    return dialog;
+}
+
+constexpr DWORD kModalModes =
+    GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE;
+
+// What stands between a click at `point` and the control, or nothing when
+// the control can take it: shown and enabled, on top there, its dialog
+// enabled and active, and the dialog's thread waiting for input (answering,
+// with no capture and in no menu or move loop).
+std::string ClickBlocker(HWND dialog, HWND control, POINT point) {
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    const GUITHREADINFO info = GuiInfo(thread);
+    HWND top = GetAncestor(WindowFromPoint(point), GA_ROOT);
+    std::ostringstream seen;
+    if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
+        seen << "control visible " << IsWindowVisible(control) << ", enabled "
+             << IsWindowEnabled(control);
+    } else if (!IsWindowEnabled(dialog) || !IsActive(dialog, thread)) {
+        seen << "dialog enabled " << IsWindowEnabled(dialog) << "; active window "
+             << info.hwndActive << ", foreground " << GetForegroundWindow() << ", dialog "
+             << dialog;
+    } else if (top != dialog || ChildUnder(dialog, point) != control) {
+        seen << "window on top there " << top << ", child there " << ChildUnder(dialog, point);
+    } else if (info.hwndCapture != nullptr || (info.flags & kModalModes) != 0) {
+        seen << "capture " << info.hwndCapture << ", flags 0x" << std::hex << info.flags;
+    } else {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kStepTimeout, &result)) {
+            seen << "the dialog's thread does not answer";
+        }
+    }
+    return seen.str();
+}
+
+POINT CenterOf(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+} // namespace
+
 void ClickControl(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
-    RECT rect = {};
-    ASSERT_TRUE(GetWindowRect(control, &rect)) << "no control " << id;
-    MoveMouse(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    ASSERT_TRUE(IsWindow(control)) << "no control " << id;
+    const POINT center = CenterOf(control);
+    // A user clicks into the dialog they mean; a click on an inactive one
+    // would spend itself activating it.
+    if (!MakeActive(dialog, GetWindowThreadProcessId(dialog, nullptr))) {
+        ADD_FAILURE() << "the dialog of control " << id
+                      << " does not become active: " << ClickBlocker(dialog, control, center);
+        return;
+    }
+    std::string blocker;
+    if (!WaitUntil([&] { return (blocker = ClickBlocker(dialog, control, center)).empty(); })) {
+        ADD_FAILURE() << "control " << id << " cannot take a click at " << center.x << ","
+                      << center.y << ": " << blocker;
+        return;
+    }
+    MoveMouse(center);
     PressMouse(MOUSEEVENTF_LEFTDOWN);
     // A button shows itself pushed while the button is held over it.
     const bool pushed = WaitUntil([&] { return (Ask(control, BM_GETSTATE) & BST_PUSHED) != 0; });
     if (!pushed) {
         POINT cursor = {};
         GetCursorPos(&cursor);
-        const GUITHREADINFO info = GuiInfo(GetWindowThreadProcessId(dialog, nullptr));
         ADD_FAILURE() << "control " << id << " was not pressed by the click at " << cursor.x << ","
-                      << cursor.y << "; window there " << WindowFromPoint(cursor) << ", capture "
-                      << info.hwndCapture << ", control " << control;
+                      << cursor.y << "; then " << ClickBlocker(dialog, control, cursor);
     }
     PressMouse(MOUSEEVENTF_LEFTUP);
 }
@@ -450,6 +532,17 @@ std::wstring DescendantTexts(HWND window) {
     return texts;
 }
 
+std::wstring TopicText(HWND engine) {
+    std::wstring text;
+    for (HWND child = GetWindow(engine, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child).find(L"RichEdit") == 0) {
+            text += RichText(child);
+        }
+    }
+    return text;
+}
+
 void HelpEngineCase::TearDown() {
     EndEngine();
     ToolTest::TearDown();
@@ -484,7 +577,7 @@ void HelpEngineCase::ExpectTopicFor(HWND window, const std::wstring& fileTitle,
             if (engineProcess == 0) {
                 GetWindowThreadProcessId(engine, &engineProcess);
             }
-            texts = DescendantTexts(engine);
+            texts = TopicText(engine);
             return TextOf(engine) == fileTitle && Contains(texts, title) && Contains(texts, phrase);
         },
         kStartTimeout);

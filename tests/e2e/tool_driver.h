@@ -133,9 +133,13 @@ protected:
 };
 
 // The system's real help engine (not a stand-in of the driver's): its shown
-// windows, and the texts of a window's descendants, where it shows a topic.
+// windows, and the texts of a window's descendants.
 std::vector<HWND> HelpEngineWindows();
 std::wstring DescendantTexts(HWND window);
+// The text of the topic the engine's main window shows: its rich text
+// control alone, never the button bar, which the engine makes at its own
+// pace beside it.
+std::wstring TopicText(HWND engine);
 
 // A case in which F1 starts the real help engine; the engine is ended after
 // each look, by its process id, and at the end of the case.
