@@ -132,13 +132,22 @@ make_locales() {
 # included, can start. There, run i386 binaries through qemu's user-mode
 # emulator registered with binfmt_misc. The guest address space is kept below
 # 2 GiB (QEMU_RESERVED_VA, set by testbed.sh) or Wine's start-up crawls.
+# Where i386 code runs natively no emulator is registered: a registration
+# takes precedence over the kernel's own loader, so one left by an earlier
+# run is taken away. LUM_FORCE_EMULATOR=1 registers it all the same, so that
+# both paths can be tried on one machine.
+emulator_entry=/proc/sys/fs/binfmt_misc/qemu-i386
+
 run_i386() {
-  /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return 0
+  if [ "${LUM_FORCE_EMULATOR:-0}" != 1 ]; then
+    [ ! -e "$emulator_entry" ] || echo -1 | as_root tee "$emulator_entry" >/dev/null
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return 0
+  fi
   [ -x /usr/bin/qemu-i386-static ] || install_packages qemu-user-static
   if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
     as_root mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
   fi
-  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+  if [ ! -e "$emulator_entry" ]; then
     printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:FP' \
       | as_root tee /proc/sys/fs/binfmt_misc/register >/dev/null
   fi

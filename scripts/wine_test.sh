@@ -5,11 +5,14 @@
 # one of Wine's own processes (the desktop's, say) while the program runs, and
 # the program, which itself ended normally, fails for want of it: no window
 # can be made after that. Only these are run again, at most twice, each
-# retry said; any other result is taken as it is (a program the emulator
-# itself crashed ends by a signal and is not run again).
+# retry said, and only under the emulator: where i386 code runs natively
+# every result is taken as it is. Any other result is taken as it is too (a
+# program the emulator itself crashed ends by a signal and is not run again).
+# A program that passed every case and still failed says how it ended.
 #   LUM_WINE                the Wine command (default: wine)
 #   LUM_WINE_HELPER_LOG     where Wine's helper processes write (the test bed's)
 #   LUM_WINE_START_SECONDS  how long a start may take before it counts as hung
+#   LUM_EMULATED            1 where Wine runs under the i386 emulator (the test bed's)
 set -uo pipefail
 if [ $# -eq 0 ]; then
   echo "usage: $0 PROGRAM [ARGUMENT...]" >&2
@@ -17,7 +20,10 @@ if [ $# -eq 0 ]; then
 fi
 wine=${LUM_WINE:-wine}
 limit=${LUM_WINE_START_SECONDS:-60}
-attempts=3
+attempts=1
+if [ "${LUM_EMULATED:-0}" = 1 ]; then
+  attempts=3
+fi
 name=$(basename "$1")
 # The program writes to a file, never to CTest's pipe: Wine's helper
 # processes may keep a pipe they inherit open for as long as the wineserver
@@ -108,6 +114,18 @@ seen() {
   fi
 }
 
+# How a program that printed GoogleTest's PASSED line still failed: its exit
+# status or signal, and the exception Wine reported, if it did.
+report_failed_exit() {
+  grep -qF '[  PASSED  ]' "$log" && ! grep -qF '[  FAILED  ]' "$log" || return 0
+  if [ "$status" -gt 128 ]; then
+    echo "$name: every case passed, but the Wine process was ended by signal $((status - 128))"
+  else
+    echo "$name: every case passed, but the program ended with exit status $status"
+  fi
+  grep -m3 -E 'Unhandled|exception code|^err:seh' "$log" | cut -c1-200 | sed "s/^/$name: Wine: /"
+}
+
 for attempt in $(seq 1 $attempts); do
   run_once "$@"
   # A signal or a hang before the first line is Wine failing to start it;
@@ -124,13 +142,18 @@ for attempt in $(seq 1 $attempts); do
     exit "$status"
   fi
   if [ "$started" = 1 ] || { [ "$hung" = 0 ] && [ "$status" -le 128 ]; }; then
+    [ "$status" = 0 ] || report_failed_exit
     exit "$status"
   fi
   if [ "$attempt" -lt $attempts ]; then
     echo "retrying $name: Wine did not start it ($(seen))"
   fi
 done
-echo "$name: Wine did not start it in $attempts attempts ($(seen))"
+if [ "$attempts" = 1 ]; then
+  echo "$name: Wine did not start it ($(seen))"
+else
+  echo "$name: Wine did not start it in $attempts attempts ($(seen))"
+fi
 if [ "$hung" = 1 ]; then
   exit 124
 fi

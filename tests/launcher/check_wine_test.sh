@@ -5,7 +5,8 @@ set -uo pipefail
 launcher=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/lum-launcher-check.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-export LUM_WINE=bash LUM_WINE_START_SECONDS=1
+# Retries happen only under the emulator: most cases run as there.
+export LUM_WINE=bash LUM_WINE_START_SECONDS=1 LUM_EMULATED=1
 # A crash there from before a run is not the run's.
 export LUM_WINE_HELPER_LOG="$work/helpers.log"
 echo "qemu: uncaught target signal 11 (Segmentation fault) - core dumped" >"$LUM_WINE_HELPER_LOG"
@@ -55,6 +56,14 @@ program slow <<EOF2
 $marker; sleep 2; echo done
 EOF2
 program plain_ok <<<'exit 0'
+program passed_then_signal <<EOF2
+$marker; echo "[  PASSED  ] 1 test."; kill -SEGV \$\$
+EOF2
+program passed_then_exception <<EOF2
+$marker; echo "[  PASSED  ] 1 test."
+echo "wine: Unhandled page fault on read access to 00000000 at address 00401000 (thread 0024)" >&2
+exit 5
+EOF2
 program plain_error <<<'echo "no such key" >&2; exit 1'
 
 # expect NAME STATUS RUNS RETRY-LINES [TEXT THE OUTPUT MUST HOLD]
@@ -90,4 +99,13 @@ expect fails_after_old_crash 1 1 0 "case.cpp:8: Failure"
 expect slow 0 1 0 "done"
 expect plain_ok 0 1 0
 expect plain_error 1 1 0 "no such key"
+expect passed_then_signal 139 1 0 "passed_then_signal.sh: every case passed, but the Wine process was ended by signal 11"
+expect passed_then_exception 5 1 0 "passed_then_exception.sh: Wine: wine: Unhandled page fault on read access"
+
+# Where i386 code runs natively nothing is run again: a failed start is a
+# fault to find.
+export LUM_EMULATED=0
+expect never_starts 139 1 0 "never_starts.sh: Wine did not start it (ended by signal 11"
+expect hangs_first 124 1 0 "hangs_first.sh: Wine did not start it (no GoogleTest output within 1 s"
+expect helper_crash_first 1 1 0 "case.cpp:9: Failure"
 exit $((failures > 0))
