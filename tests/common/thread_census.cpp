@@ -1,0 +1,73 @@
+#include "common/thread_census.h"
+
+#include <tlhelp32.h>
+
+namespace {
+
+constexpr LONG kMaxThreads = 1024;
+
+// Threads that have run their thread-attach notifications, by id. A test
+// program starts a few dozen; one beyond the list counts as not started,
+// which a waiting caller reports as a time-out rather than missing it.
+volatile LONG startedCount = 0;
+volatile DWORD startedIds[kMaxThreads] = {};
+
+void NTAPI NoteStartedThread(PVOID, DWORD reason, PVOID) {
+    if (reason == DLL_THREAD_ATTACH) {
+        const LONG slot = InterlockedIncrement(&startedCount) - 1;
+        if (slot < kMaxThreads) {
+            startedIds[slot] = GetCurrentThreadId();
+        }
+    }
+}
+
+bool HasStarted(DWORD id) {
+    const LONG count = startedCount < kMaxThreads ? startedCount : kMaxThreads;
+    for (LONG i = 0; i < count; ++i) {
+        if (startedIds[i] == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The process's threads other than the caller, which is its first one: the
+// loader starts that one before any notification can be taken.
+bool AllOthersStarted() {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool all = true;
+    for (BOOL more = Thread32First(snapshot, &entry); more && all;
+         more = Thread32Next(snapshot, &entry)) {
+        all = entry.th32OwnerProcessID != GetCurrentProcessId() ||
+              entry.th32ThreadID == GetCurrentThreadId() || HasStarted(entry.th32ThreadID);
+        entry.dwSize = sizeof entry;
+    }
+    CloseHandle(snapshot);
+    return all;
+}
+
+} // namespace
+
+// Run by the loader for every thread the process starts.
+extern "C" __attribute__((section(".CRT$XLM"), used))
+const PIMAGE_TLS_CALLBACK lumTestThreadCensus = &NoteStartedThread;
+
+namespace testsupport {
+
+bool WaitForThreadsStarted(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!AllOthersStarted()) {
+        if (GetTickCount() - start >= timeoutMs) {
+            return false;
+        }
+        Sleep(1);
+    }
+    return true;
+}
+
+} // namespace testsupport

@@ -1,0 +1,15 @@
+// Which of the test program's threads have finished starting.
+#pragma once
+
+#include <windows.h>
+
+namespace testsupport {
+
+// Waits until every thread of the process but the calling one, its first,
+// has finished starting (has run its thread-attach notifications), or the
+// time is up; true when none is still starting. Wine ends a program's other threads when the
+// program ends, and one that is still starting then (GoogleTest starts a watcher thread the first
+// time a thread uses SCOPED_TRACE) takes the whole process down with a segmentation fault.
+bool WaitForThreadsStarted(DWORD timeoutMs);
+
+} // namespace testsupport
