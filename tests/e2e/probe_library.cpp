@@ -192,6 +192,9 @@ void ReadDrawnIcon(e2eprobe::Block& block) {
                                           0, 0, LR_DEFAULTCOLOR);
     Canvas shown(client.right, client.bottom);
     Canvas expected(client.right, client.bottom);
+    // A box just shown may not have painted yet: its paint is due only once
+    // the queue holds nothing else, and this request came through the queue.
+    UpdateWindow(control);
     HDC controlDc = GetDC(control);
     BitBlt(shown.dc, 0, 0, client.right, client.bottom, controlDc, 0, 0, SRCCOPY);
     ReleaseDC(control, controlDc);
