@@ -11,7 +11,7 @@
 namespace testsupport {
 
 // Generous for the emulated machine; a thread starts in well under a second.
-constexpr DWORD kStartedThreadsTimeoutMs = 30000;
+constexpr DWORD kSettledThreadsTimeoutMs = 30000;
 
 // gtest's own printer also hands every failure to OutputDebugStringA, and the
 // exception that call raises ends a Wine process run under an emulator: later
@@ -75,10 +75,10 @@ class StdoutPrinter : public testing::EmptyTestEventListener {
 // Ends a test program with its result at once. Under the emulator the
 // exit processing of a program that started threads now and then hangs
 // after every test has passed; the tests have nothing left to say by then.
-// No thread may be still starting when the process ends.
+// No thread may be still starting or ending when the process ends.
 [[noreturn]] inline void ExitWith(int result) {
-    if (!WaitForThreadsStarted(kStartedThreadsTimeoutMs) && result == 0) {
-        std::printf("a thread of this program did not finish starting\n");
+    if (!WaitForThreadsSettled(kSettledThreadsTimeoutMs) && result == 0) {
+        std::printf("a thread of this program was still starting or ending at its end\n");
         result = 1;
     }
     std::fflush(stdout);

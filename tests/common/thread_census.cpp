@@ -6,29 +6,42 @@ namespace {
 
 constexpr LONG kMaxThreads = 1024;
 
-// Threads that have run their thread-attach notifications, by id. A test
-// program starts a few dozen; one beyond the list counts as not started,
-// which a waiting caller reports as a time-out rather than missing it.
+// Threads that have run their thread-attach notifications and not yet
+// their detach ones, by id: an id the system gives again to a new thread
+// must be noted again, and a thread on its way out counts as unsettled
+// until it is gone. A test program starts a few dozen; one beyond the list
+// counts as not started, which a waiting caller reports as a time-out
+// rather than missing it.
 volatile LONG startedCount = 0;
 volatile DWORD startedIds[kMaxThreads] = {};
 
-void NTAPI NoteStartedThread(PVOID, DWORD reason, PVOID) {
-    if (reason == DLL_THREAD_ATTACH) {
-        const LONG slot = InterlockedIncrement(&startedCount) - 1;
-        if (slot < kMaxThreads) {
-            startedIds[slot] = GetCurrentThreadId();
-        }
-    }
+LONG NotedCount() {
+    return startedCount < kMaxThreads ? startedCount : kMaxThreads;
 }
 
 bool HasStarted(DWORD id) {
-    const LONG count = startedCount < kMaxThreads ? startedCount : kMaxThreads;
-    for (LONG i = 0; i < count; ++i) {
+    for (LONG i = 0; i < NotedCount(); ++i) {
         if (startedIds[i] == id) {
             return true;
         }
     }
     return false;
+}
+
+void NTAPI NoteThread(PVOID, DWORD reason, PVOID) {
+    const DWORD self = GetCurrentThreadId();
+    if (reason == DLL_THREAD_ATTACH) {
+        const LONG slot = InterlockedIncrement(&startedCount) - 1;
+        if (slot < kMaxThreads) {
+            startedIds[slot] = self;
+        }
+    } else if (reason == DLL_THREAD_DETACH) {
+        for (LONG i = 0; i < NotedCount(); ++i) {
+            if (startedIds[i] == self) {
+                startedIds[i] = 0;
+            }
+        }
+    }
 }
 
 // The process's threads other than the caller, which is its first one: the
@@ -53,13 +66,13 @@ bool AllOthersStarted() {
 
 } // namespace
 
-// Run by the loader for every thread the process starts.
+// Run by the loader for every thread the process starts and ends.
 extern "C" __attribute__((section(".CRT$XLM"), used))
-const PIMAGE_TLS_CALLBACK lumTestThreadCensus = &NoteStartedThread;
+const PIMAGE_TLS_CALLBACK lumTestThreadCensus = &NoteThread;
 
 namespace testsupport {
 
-bool WaitForThreadsStarted(DWORD timeoutMs) {
+bool WaitForThreadsSettled(DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (!AllOthersStarted()) {
         if (GetTickCount() - start >= timeoutMs) {
