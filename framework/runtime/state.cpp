@@ -27,6 +27,26 @@ __attribute__((init_priority(210))) LibraryContext libraryContext;
 
 __attribute__((init_priority(230))) DisplayData displayData;
 
+// Windows NT 3.51 lacks these; where a system has them they are looked up.
+using ProcessVersionCall = DWORD(WINAPI*)(DWORD);
+using ColorBrushCall = HBRUSH(WINAPI*)(int);
+
+void* SystemFunction(const char* module, const char* name) {
+    HMODULE library = GetModuleHandleA(module);
+    return library != nullptr ? reinterpret_cast<void*>(GetProcAddress(library, name)) : nullptr;
+}
+
+// The version the program is marked with is read only where the call came
+// with the system: Windows 95 and NT 4.0 and later.
+BOOL IsMarkedVersion4(BOOL isVersion4) {
+    if (!isVersion4) {
+        return FALSE;
+    }
+    const auto processVersion =
+        reinterpret_cast<ProcessVersionCall>(SystemFunction("KERNEL32.DLL", "GetProcessVersion"));
+    return processVersion != nullptr && processVersion(0) >= 0x40000;
+}
+
 } // namespace
 
 ModuleState* GetModuleState() {
@@ -94,7 +114,7 @@ DisplayData::DisplayData() {
     BYTE minor = HIBYTE(LOWORD(version));
     windowsVersion = static_cast<WORD>(major * 256 + minor);
     isVersion4 = major >= 4;
-    markedVersion4 = isVersion4 && GetProcessVersion(0) >= 0x40000;
+    markedVersion4 = IsMarkedVersion4(isVersion4);
     RefreshMetrics();
     RefreshColors();
     RefreshScreenMetrics();
@@ -106,6 +126,17 @@ DisplayData::~DisplayData() {
     if (radioDotBitmap != nullptr) {
         DeleteObject(radioDotBitmap);
     }
+    ReleaseColorBrushes();
+}
+
+void DisplayData::ReleaseColorBrushes() {
+    if (ownsColorBrushes) {
+        DeleteObject(buttonFaceBrush);
+        DeleteObject(windowFrameBrush);
+    }
+    buttonFaceBrush = nullptr;
+    windowFrameBrush = nullptr;
+    ownsColorBrushes = FALSE;
 }
 
 void DisplayData::RefreshColors() {
@@ -114,8 +145,19 @@ void DisplayData::RefreshColors() {
     buttonHighlightColor = GetSysColor(COLOR_BTNHIGHLIGHT);
     buttonTextColor = GetSysColor(COLOR_BTNTEXT);
     windowFrameColor = GetSysColor(COLOR_WINDOWFRAME);
-    buttonFaceBrush = GetSysColorBrush(COLOR_BTNFACE);
-    windowFrameBrush = GetSysColorBrush(COLOR_WINDOWFRAME);
+    ReleaseColorBrushes();
+    const auto colorBrush =
+        reinterpret_cast<ColorBrushCall>(SystemFunction("USER32.DLL", "GetSysColorBrush"));
+    if (colorBrush != nullptr) {
+        buttonFaceBrush = colorBrush(COLOR_BTNFACE);
+        windowFrameBrush = colorBrush(COLOR_WINDOWFRAME);
+        return;
+    }
+    // Without the system's brushes, brushes of the colours just read: the
+    // display's own, made again on every colour change.
+    buttonFaceBrush = CreateSolidBrush(buttonFaceColor);
+    windowFrameBrush = CreateSolidBrush(windowFrameColor);
+    ownsColorBrushes = TRUE;
 }
 
 void DisplayData::RefreshScreenMetrics() {

@@ -138,6 +138,7 @@ struct DisplayData {
     // display change.
     void RefreshColors();
     void RefreshScreenMetrics();
+    void ReleaseColorBrushes();
 
     int vScrollWidth = 0;
     int hScrollHeight = 0;
@@ -153,8 +154,12 @@ struct DisplayData {
     COLORREF buttonHighlightColor = 0;
     COLORREF buttonTextColor = 0;
     COLORREF windowFrameColor = 0;
-    HBRUSH buttonFaceBrush = nullptr; // system brushes: never deleted
+    // The system's brushes, never deleted; where the system has none
+    // (Windows NT 3.51), solid brushes of the colours above that these
+    // records own.
+    HBRUSH buttonFaceBrush = nullptr;
     HBRUSH windowFrameBrush = nullptr;
+    BOOL ownsColorBrushes = FALSE;
     int iconWidth = 0;
     int iconHeight = 0;
     int logPixelsX = 0;

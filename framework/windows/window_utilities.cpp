@@ -219,8 +219,16 @@ BOOL CWnd::SetScrollInfo(int bar, SCROLLINFO* info, BOOL redraw) {
             bar = SB_CTL;
         }
     }
+    // Windows NT 3.5 has no such call: it is looked up where it exists.
+    using ScrollInfoCall = int(WINAPI*)(HWND, int, const SCROLLINFO*, BOOL);
+    HMODULE user = GetModuleHandleA("USER32.DLL");
+    const auto setInfo = reinterpret_cast<ScrollInfoCall>(
+        user != nullptr ? reinterpret_cast<void*>(GetProcAddress(user, "SetScrollInfo")) : nullptr);
+    if (setInfo == nullptr) {
+        return FALSE;
+    }
     info->cbSize = sizeof(SCROLLINFO);
-    ::SetScrollInfo(target, bar, info, redraw);
+    setInfo(target, bar, info, redraw);
     return TRUE;
 }
 

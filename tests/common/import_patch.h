@@ -65,3 +65,37 @@ private:
     std::vector<void**> slots;
     void* original = nullptr;
 };
+
+// GetProcAddress as on an older system that lacks one function: asking for
+// it finds nothing, and each ask is counted.
+class MissingFunction {
+public:
+    explicit MissingFunction(const char* name)
+        : patch("KERNEL32.dll", "GetProcAddress", reinterpret_cast<void*>(&Find)) {
+        original = patch.Original<Lookup>();
+        missing = name;
+        asks = 0;
+    }
+    ~MissingFunction() { missing = nullptr; }
+    MissingFunction(const MissingFunction&) = delete;
+    MissingFunction& operator=(const MissingFunction&) = delete;
+
+    bool Applied() const { return patch.Applied(); }
+    static int Asks() { return asks; }
+
+private:
+    using Lookup = FARPROC(WINAPI*)(HMODULE, LPCSTR);
+    static FARPROC WINAPI Find(HMODULE module, LPCSTR name) {
+        if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && missing != nullptr &&
+            lstrcmpA(name, missing) == 0) {
+            ++asks;
+            return nullptr;
+        }
+        return original(module, name);
+    }
+
+    static inline Lookup original = nullptr;
+    static inline const char* missing = nullptr;
+    static inline int asks = 0;
+    ImportPatch patch;
+};

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Checks that a program loads on Windows 95 and NT 4.0: every function it
+"""Checks that a program loads on Windows 95 and NT 3.51: every function it
 imports is on the allow list, every entry of the list is on both systems,
 and the header asks for a GUI subsystem of version 4.0.
 
@@ -13,7 +13,7 @@ import sys
 import pefile
 
 NINE_X = {'95'}                       # present on Windows 95 itself
-NT = {'3.1', '3.5', '3.51', '4.0'}    # present on NT 4.0 or before
+NT = {'3.1', '3.5', '3.51'}           # present on NT 3.51 or before
 
 
 def read_imports(path):
@@ -51,7 +51,7 @@ def read_allow_list(path):
             if key in allowed:
                 faults.append('%s:%d: %s!%s listed twice' % (path, number, dll, function))
             if nine_x not in NINE_X or nt not in NT:
-                faults.append('%s:%d: %s!%s is not on both Windows 95 and NT 4.0 (%s, NT %s)'
+                faults.append('%s:%d: %s!%s is not on both Windows 95 and NT 3.51 (%s, NT %s)'
                               % (path, number, dll, function, nine_x, nt))
             allowed[key] = (nine_x, nt, source)
     return allowed, faults

@@ -4,6 +4,7 @@
 #include <vector>
 #include "framework/runtime/state.h"
 #include "framework/windows/window_utilities.h"
+#include "common/import_patch.h"
 #include "windows/window_test_support.h"
 
 using wintest::ObservingWnd;
@@ -101,6 +102,23 @@ TEST(ScrollBars, InfoIsStampedWithItsSizeAndPositionsRoundTrip) {
     EXPECT_EQ(w.GetScrollPos(SB_VERT), 20);
     EXPECT_EQ(w.SetScrollPos(SB_VERT, 30), 20);
     EXPECT_EQ(w.GetScrollPos(SB_VERT), 30);
+}
+
+// Windows NT 3.5 has no such call: the bar stays as it was.
+TEST(ScrollBars, InfoWithoutTheSystemsCallAnswersFalseAndLeavesTheBar) {
+    ObservingWnd w;
+    ASSERT_TRUE(w.CreateWithStyles(0, nullptr, "scroll", WS_OVERLAPPEDWINDOW | WS_VSCROLL, 0, 0,
+                                   100, 100, nullptr, nullptr, nullptr));
+    w.SetScrollRange(SB_VERT, 0, 50, FALSE);
+    w.SetScrollPos(SB_VERT, 10);
+    MissingFunction missing("SetScrollInfo");
+    ASSERT_TRUE(missing.Applied());
+    SCROLLINFO info = {};
+    info.fMask = SIF_POS;
+    info.nPos = 20;
+    EXPECT_FALSE(w.SetScrollInfo(SB_VERT, &info));
+    EXPECT_EQ(1, MissingFunction::Asks());
+    EXPECT_EQ(w.GetScrollPos(SB_VERT), 10);
 }
 
 TEST(ScrollBars, HiddenWindowMovesItsChildrenInstead) {
