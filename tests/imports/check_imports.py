@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks that a program loads on Windows 95 and NT 3.51: every function it
 imports is on the allow list, every entry of the list is on both systems,
-and the header asks for a GUI subsystem of version 4.0.
+and the header asks for a GUI subsystem of version 4.0; and that its header
+is one the oldest loaders take (see header_faults).
 
 usage: check_imports.py PROGRAM.EXE ALLOW_LIST [--expect-refused DLL!FUNCTION ...]
 
@@ -16,8 +17,36 @@ NINE_X = {'95'}                       # present on Windows 95 itself
 NT = {'3.1', '3.5', '3.51'}           # present on NT 3.51 or before
 
 
+def header_faults(pe):
+    """What keeps one of the oldest loaders from taking the program. A 4.0
+    mark loads on Windows 95, NT 3.5 and Win32s 1.15 and later (Microsoft KB
+    Q125705); Win32s loads every program into one shared address space and so
+    needs its base relocations (KB Q110845); Windows 9x runs no TLS callbacks
+    and Win32s has no threads (KB Q131896), so no TLS directory; the loader
+    writes the import addresses into the program's import table."""
+    header = pe.OPTIONAL_HEADER
+    directories = header.DATA_DIRECTORY
+    faults = []
+    version = (header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion)
+    if version != (4, 0):
+        faults.append('operating system version %d.%d is not 4.0' % version)
+    relocations = directories[pefile.DIRECTORY_ENTRY['IMAGE_DIRECTORY_ENTRY_BASERELOC']]
+    stripped = pefile.IMAGE_CHARACTERISTICS['IMAGE_FILE_RELOCS_STRIPPED']
+    if pe.FILE_HEADER.Characteristics & stripped or relocations.Size == 0:
+        faults.append('the base relocations are stripped')
+    if directories[pefile.DIRECTORY_ENTRY['IMAGE_DIRECTORY_ENTRY_TLS']].VirtualAddress != 0:
+        faults.append('a TLS directory')
+    table = directories[pefile.DIRECTORY_ENTRY['IMAGE_DIRECTORY_ENTRY_IAT']]
+    section = pe.get_section_by_rva(table.VirtualAddress) if table.Size else None
+    writable = pefile.SECTION_CHARACTERISTICS['IMAGE_SCN_MEM_WRITE']
+    if section is None or not section.Characteristics & writable:
+        faults.append('the import address table is read-only')
+    return faults
+
+
 def read_imports(path):
-    """(machine, subsystem, subsystem version, {dll: [function or #ordinal]})."""
+    """(machine, subsystem, subsystem version, {dll: [function or #ordinal]},
+    header faults)."""
     with pefile.PE(path, fast_load=True) as pe:
         header = pe.OPTIONAL_HEADER
         if header.Magic != pefile.OPTIONAL_HEADER_MAGIC_PE:
@@ -31,7 +60,8 @@ def read_imports(path):
                 names.append('#%d' % item.ordinal if item.import_by_ordinal
                              else item.name.decode('ascii'))
         return (pe.FILE_HEADER.Machine, header.Subsystem,
-                (header.MajorSubsystemVersion, header.MinorSubsystemVersion), imports)
+                (header.MajorSubsystemVersion, header.MinorSubsystemVersion), imports,
+                header_faults(pe))
 
 
 def read_allow_list(path):
@@ -72,7 +102,7 @@ def main(argv):
 
     allowed, faults = read_allow_list(list_path)
     try:
-        machine, subsystem, version, imports = read_imports(program)
+        machine, subsystem, version, imports, loader_faults = read_imports(program)
     except (OSError, ValueError, pefile.PEFormatError) as error:
         print('%s: cannot read the import table: %s' % (program, getattr(error, 'value', error)))
         return 1
@@ -82,6 +112,7 @@ def main(argv):
         faults.append('subsystem %d is not the Windows GUI (2)' % subsystem)
     if version != (4, 0):
         faults.append('subsystem version %d.%d is not 4.0' % version)
+    faults.extend(loader_faults)
 
     refused = set()
     count = 0
