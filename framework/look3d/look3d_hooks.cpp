@@ -2,6 +2,7 @@
 // each hooked thread's CBT hook.
 #include <cstring>
 #include "framework/look3d/look3d_core.h"
+#include "framework/runtime/system_function.h"
 
 namespace look3d {
 
@@ -52,12 +53,8 @@ void RemoveThreadEntry(int index) {
 
 void ProcessSetup(HINSTANCE module) {
     using DisableCalls = BOOL(WINAPI*)(HMODULE);
-    if (HMODULE kernel = GetModuleHandleA("KERNEL32.DLL")) {
-        auto disable = reinterpret_cast<DisableCalls>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "DisableThreadLibraryCalls")));
-        if (disable != nullptr) {
-            disable(module);
-        }
+    if (auto disable = SystemFunction<DisableCalls>("KERNEL32.DLL", "DisableThreadLibraryCalls")) {
+        disable(module);
     }
     Core& core = TheCore();
     CriticalSectionLock guard(&TheCore().lock);

@@ -1,6 +1,7 @@
 #include "framework/runtime/state.h"
 
 #include "framework/runtime/code_page.h"
+#include "framework/runtime/system_function.h"
 
 // Holders are set up before every other static object of the program and so
 // are torn down after them (the application object included).
@@ -27,14 +28,9 @@ __attribute__((init_priority(210))) LibraryContext libraryContext;
 
 __attribute__((init_priority(230))) DisplayData displayData;
 
-// Windows NT 3.51 lacks these; where a system has them they are looked up.
+// Windows NT 3.51 lacks both.
 using ProcessVersionCall = DWORD(WINAPI*)(DWORD);
 using ColorBrushCall = HBRUSH(WINAPI*)(int);
-
-void* SystemFunction(const char* module, const char* name) {
-    HMODULE library = GetModuleHandleA(module);
-    return library != nullptr ? reinterpret_cast<void*>(GetProcAddress(library, name)) : nullptr;
-}
 
 // The version the program is marked with is read only where the call came
 // with the system: Windows 95 and NT 4.0 and later.
@@ -43,7 +39,7 @@ BOOL IsMarkedVersion4(BOOL isVersion4) {
         return FALSE;
     }
     const auto processVersion =
-        reinterpret_cast<ProcessVersionCall>(SystemFunction("KERNEL32.DLL", "GetProcessVersion"));
+        SystemFunction<ProcessVersionCall>("KERNEL32.DLL", "GetProcessVersion");
     return processVersion != nullptr && processVersion(0) >= 0x40000;
 }
 
@@ -146,8 +142,7 @@ void DisplayData::RefreshColors() {
     buttonTextColor = GetSysColor(COLOR_BTNTEXT);
     windowFrameColor = GetSysColor(COLOR_WINDOWFRAME);
     ReleaseColorBrushes();
-    const auto colorBrush =
-        reinterpret_cast<ColorBrushCall>(SystemFunction("USER32.DLL", "GetSysColorBrush"));
+    const auto colorBrush = SystemFunction<ColorBrushCall>("USER32.DLL", "GetSysColorBrush");
     if (colorBrush != nullptr) {
         buttonFaceBrush = colorBrush(COLOR_BTNFACE);
         windowFrameBrush = colorBrush(COLOR_WINDOWFRAME);

@@ -11,6 +11,7 @@
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
 #include "framework/runtime/string_resource.h"
+#include "framework/runtime/system_function.h"
 #include "framework/windows/dialog.h"
 #include "framework/windows/window.h"
 
@@ -422,11 +423,8 @@ void InitializeThread() {
 
 void DeclareDpiAware() {
     using DeclareCall = BOOL(WINAPI*)();
-    if (HMODULE user = GetModuleHandleA("USER32.DLL")) {
-        if (auto declare = reinterpret_cast<DeclareCall>(
-                reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDPIAware")))) {
-            declare();
-        }
+    if (auto declare = SystemFunction<DeclareCall>("USER32.DLL", "SetProcessDPIAware")) {
+        declare();
     }
 }
 

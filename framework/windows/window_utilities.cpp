@@ -1,6 +1,7 @@
 #include "framework/windows/window_utilities.h"
 
 #include "framework/runtime/state.h"
+#include "framework/runtime/system_function.h"
 #include "framework/windows/dialog.h"
 #include "framework/windows/window.h"
 #include "framework/windows/window_proc.h"
@@ -219,11 +220,9 @@ BOOL CWnd::SetScrollInfo(int bar, SCROLLINFO* info, BOOL redraw) {
             bar = SB_CTL;
         }
     }
-    // Windows NT 3.5 has no such call: it is looked up where it exists.
+    // Windows NT 3.5 has no such call.
     using ScrollInfoCall = int(WINAPI*)(HWND, int, const SCROLLINFO*, BOOL);
-    HMODULE user = GetModuleHandleA("USER32.DLL");
-    const auto setInfo = reinterpret_cast<ScrollInfoCall>(
-        user != nullptr ? reinterpret_cast<void*>(GetProcAddress(user, "SetScrollInfo")) : nullptr);
+    const auto setInfo = SystemFunction<ScrollInfoCall>("USER32.DLL", "SetScrollInfo");
     if (setInfo == nullptr) {
         return FALSE;
     }

@@ -10,8 +10,8 @@ constexpr LONG kMaxThreads = 1024;
 // their detach ones, by id: an id the system gives again to a new thread
 // must be noted again, and a thread on its way out counts as unsettled
 // until it is gone. A test program starts a few dozen; one beyond the list
-// counts as not started, which a waiting caller reports as a time-out
-// rather than missing it.
+// counts as unsettled, which a waiting caller reports as a time-out rather
+// than missing it.
 volatile LONG startedCount = 0;
 volatile DWORD startedIds[kMaxThreads] = {};
 
@@ -19,7 +19,7 @@ LONG NotedCount() {
     return startedCount < kMaxThreads ? startedCount : kMaxThreads;
 }
 
-bool HasStarted(DWORD id) {
+bool IsNoted(DWORD id) {
     for (LONG i = 0; i < NotedCount(); ++i) {
         if (startedIds[i] == id) {
             return true;
@@ -44,9 +44,9 @@ void NTAPI NoteThread(PVOID, DWORD reason, PVOID) {
     }
 }
 
-// The process's threads other than the caller, which is its first one: the
-// loader starts that one before any notification can be taken.
-bool AllOthersStarted() {
+// Every thread of the process but the caller, its first one (the loader
+// starts that one before any notification can be taken), is noted.
+bool AllOthersSettled() {
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot == INVALID_HANDLE_VALUE) {
         return false;
@@ -57,7 +57,7 @@ bool AllOthersStarted() {
     for (BOOL more = Thread32First(snapshot, &entry); more && all;
          more = Thread32Next(snapshot, &entry)) {
         all = entry.th32OwnerProcessID != GetCurrentProcessId() ||
-              entry.th32ThreadID == GetCurrentThreadId() || HasStarted(entry.th32ThreadID);
+              entry.th32ThreadID == GetCurrentThreadId() || IsNoted(entry.th32ThreadID);
         entry.dwSize = sizeof entry;
     }
     CloseHandle(snapshot);
@@ -74,7 +74,7 @@ namespace testsupport {
 
 bool WaitForThreadsSettled(DWORD timeoutMs) {
     const DWORD start = GetTickCount();
-    while (!AllOthersStarted()) {
+    while (!AllOthersSettled()) {
         if (GetTickCount() - start >= timeoutMs) {
             return false;
         }

@@ -380,6 +380,7 @@ std::string ClickBlocker(HWND dialog, HWND control, POINT point) {
     const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
     const GUITHREADINFO info = GuiInfo(thread);
     HWND top = GetAncestor(WindowFromPoint(point), GA_ROOT);
+    HWND child = nullptr;
     std::ostringstream seen;
     if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
         seen << "control visible " << IsWindowVisible(control) << ", enabled "
@@ -388,8 +389,8 @@ std::string ClickBlocker(HWND dialog, HWND control, POINT point) {
         seen << "dialog enabled " << IsWindowEnabled(dialog) << "; active window "
              << info.hwndActive << ", foreground " << GetForegroundWindow() << ", dialog "
              << dialog;
-    } else if (top != dialog || ChildUnder(dialog, point) != control) {
-        seen << "window on top there " << top << ", child there " << ChildUnder(dialog, point);
+    } else if (top != dialog || (child = ChildUnder(dialog, point)) != control) {
+        seen << "window on top there " << top << ", child there " << child;
     } else if (info.hwndCapture != nullptr || (info.flags & kModalModes) != 0) {
         seen << "capture " << info.hwndCapture << ", flags 0x" << std::hex << info.flags;
     } else {
