@@ -3,10 +3,15 @@
 // (help_source.cpp) makes it, the writer (help_writer.cpp) lays it out.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+
+// A face name's field in the font file, its end included: the 3.1
+// compiler's width, which every engine reads.
+constexpr size_t help_face_field = 20;
 
 struct HelpFont {
     std::string face;

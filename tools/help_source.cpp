@@ -18,7 +18,7 @@ namespace {
 // Longest caption the engine's window record holds, without its end.
 constexpr size_t caption_size = 50;
 // Longest face name the font file holds, without its end.
-constexpr size_t face_size = 31;
+constexpr size_t face_size = help_face_field - 1;
 
 // A piece of a source with the line it stands on.
 struct Text {

@@ -10,7 +10,9 @@ namespace {
 constexpr uint32_t file_magic = 0x00035F3F;
 constexpr uint16_t btree_magic = 0x293B;
 constexpr uint16_t system_magic = 0x036C;
-constexpr uint16_t system_minor = 33;
+// The 3.1 compiler's mark: every engine from Windows 3.1 (and so Win32s) on
+// reads it, where the 95 compiler's 33 is refused before Windows 95.
+constexpr uint16_t system_minor = 21;
 constexpr int directory_page = 1024;
 constexpr int context_page = 2048;
 constexpr uint8_t file_flags = 4;
@@ -115,7 +117,7 @@ Bytes build_font(const HelpSettings& settings) {
     for (const HelpFont* f : fonts)
         if (std::find(faces.begin(), faces.end(), f->face) == faces.end())
             faces.push_back(f->face);
-    const size_t face_field = 32;
+    const size_t face_field = help_face_field;
     Bytes names;
     for (const auto& face : faces)
         put_fixed(names, face, face_field);

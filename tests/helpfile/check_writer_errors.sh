@@ -37,6 +37,7 @@ check not_in_code_page "$t" '8s/$/€/' ':8: expected text that code page 932 ho
 check topic_too_long "$t" "8s/\$/\\n$many_lines/" ': expected a topic that fits one topic block'
 check charset "$s" 's/^charset: .*/charset: 1/' ':5: expected charset 0 (code page 1252) or 128'
 check font_without_points "$s" 's/^font: \(.*\), 10/font: \1/' ":7: expected 'face, points' or"
+check face_too_long "$s" 's/^font: .*/font: ＭＳ Ｐゴシック Medium, 10/' ':7: expected a face name of at most 19 bytes'
 check points "$s" 's/^heading-font: .*/heading-font: A, 200, bold/' ':8: expected the points to be'
 check title_too_long "$s" "s/^title: .*/title: $long_title/" ':2: expected a title of at most 50 bytes'
 check keyword_empty "$t" 's/^keywords: /keywords: ; /' ":6: expected keywords separated by ';'"

@@ -155,7 +155,7 @@ TEST_F(HelpFileTest, HeaderDirectoryAndSystemRecords) {
     }
     EXPECT_EQ(8u, file.directory.size());
     EXPECT_EQ(1, file.system.major);
-    EXPECT_GT(file.system.minor, 16);
+    EXPECT_EQ(21, file.system.minor) << "the 3.1 compiler's mark, which Win32s reads";
     EXPECT_EQ(0, file.system.flags) << "the topics are stored uncompressed";
     EXPECT_EQ(L"Lumora 環境設定 ヘルプ", FromCp932(file.system.title));
     EXPECT_EQ(file.system.title, file.system.windowCaption);
@@ -164,6 +164,7 @@ TEST_F(HelpFileTest, HeaderDirectoryAndSystemRecords) {
     EXPECT_EQ(TopicOf(kSettingsContext).offset, file.system.contents);
     ASSERT_FALSE(file.faces.empty());
     EXPECT_EQ(L"ＭＳ ゴシック", FromCp932(file.faces[0]));
+    EXPECT_EQ(20u, file.faceField) << "the 3.1 engine's face-name width";
 }
 
 TEST_F(HelpFileTest, GenerationDateIsTheSourcesCommitTime) {

@@ -285,6 +285,7 @@ void ReadFonts(Cursor font, HelpFile* file) {
         Fail("|FONT: bad header");
     }
     const size_t faceSize = (descriptorsAt - facesAt) / faces;
+    file->faceField = faceSize;
     font.at = facesAt;
     for (int i = 0; i < faces; ++i) {
         file->faces.push_back(font.Field(faceSize));

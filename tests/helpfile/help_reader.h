@@ -45,6 +45,7 @@ struct HelpFile {
     std::map<std::string, InternalFile> directory;
     SystemInfo system;
     std::vector<std::string> faces;
+    size_t faceField = 0;
     size_t fonts = 0; // font descriptors, which paragraphs name
     std::vector<Link> links;
     std::vector<Topic> topics;
