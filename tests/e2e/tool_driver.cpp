@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "common/window_text.h"
@@ -137,7 +138,10 @@ ToolRun::~ToolRun() {
 }
 
 bool ToolRun::Start() {
-    const std::wstring path = HostToWinePath(LUM_E2E_TOOL_PATH);
+    // A run may name another copy of the program, e.g. one moved to another base.
+    const char* chosen = getenv("LUM_E2E_TOOL");
+    const std::wstring path =
+        HostToWinePath(chosen != nullptr && *chosen != '\0' ? chosen : LUM_E2E_TOOL_PATH);
     // The shell's default verb, as a double-click: on Windows Vista and later
     // it brings up the elevation prompt that the tool's manifest asks for,
     // where CreateProcess from a caller without those rights fails.
