@@ -53,6 +53,8 @@ struct MarkCase {
     bool callPresent;
     BOOL marked;
     int asks;
+    WORD versionWord;
+    BOOL version4;
 };
 
 DWORD reportedVersion = 0;
@@ -71,14 +73,20 @@ TEST_P(VersionMark, IsReadOnlyWhereTheSystemHasTheCall) {
     const DisplayData display;
     EXPECT_EQ(c.marked, display.markedVersion4);
     EXPECT_EQ(c.asks, MissingFunction::Asks());
+    EXPECT_EQ(c.versionWord, display.windowsVersion);
+    EXPECT_EQ(c.version4, display.isVersion4);
+    // A program marked for 4.0 is given scroll bars a pixel wider there.
+    const int extra = c.marked ? 1 : 0;
+    EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL) + extra, display.vScrollWidth);
+    EXPECT_EQ(GetSystemMetrics(SM_CYHSCROLL) + extra, display.hScrollHeight);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Systems, VersionMark,
-    testing::Values(MarkCase{"Nt40", 0x05650004, true, TRUE, 0},
-                    MarkCase{"Nt40WithoutTheCall", 0x05650004, false, FALSE, 1},
-                    MarkCase{"Nt351", 0x04213303, false, FALSE, 0},
-                    MarkCase{"Win32s", 0x80000A03, false, FALSE, 0}),
+    testing::Values(MarkCase{"Nt40", 0x05650004, true, TRUE, 0, 0x0400, TRUE},
+                    MarkCase{"Nt40WithoutTheCall", 0x05650004, false, FALSE, 1, 0x0400, TRUE},
+                    MarkCase{"Nt351", 0x04213303, false, FALSE, 0, 0x0333, FALSE},
+                    MarkCase{"Win32s", 0x80000A03, false, FALSE, 0, 0x030A, FALSE}),
     [](const testing::TestParamInfo<MarkCase>& info) { return info.param.name; });
 
 } // namespace

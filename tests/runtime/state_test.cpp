@@ -408,4 +408,33 @@ TEST(GlobalLocks, TakingALockTwiceOnOneThreadDoesNotBlock) {
     EXPECT_TRUE(after.Finished());
 }
 
+// Win32s runs one thread at a time: no lock is ever entered there.
+int sectionsEntered = 0;
+using EnterCall = void(WINAPI*)(CRITICAL_SECTION*);
+EnterCall enterSection = nullptr;
+void WINAPI CountEntry(CRITICAL_SECTION* section) {
+    ++sectionsEntered;
+    enterSection(section);
+}
+
+TEST(GlobalLocks, NoneIsEnteredOnWin32sAndEachOnceElsewhere) {
+    const DWORD version = GetVersion();
+    const bool win32s = (version & 0x80000000u) != 0 && LOBYTE(LOWORD(version)) < 4;
+    for (int n = 0; n < kGlobalLockCount; ++n) {
+        EXPECT_EQ(win32s, GlobalLockSection(n) == nullptr) << n;
+    }
+    sectionsEntered = 0;
+    {
+        ImportPatch entry("KERNEL32.dll", "EnterCriticalSection",
+                          reinterpret_cast<void*>(&CountEntry));
+        ASSERT_TRUE(entry.Applied());
+        enterSection = entry.Original<EnterCall>();
+        for (int n = 0; n < kGlobalLockCount; ++n) {
+            TakeGlobalLock(n);
+            ReleaseGlobalLock(n);
+        }
+    }
+    EXPECT_EQ(win32s ? 0 : kGlobalLockCount, sectionsEntered);
+}
+
 } // namespace
