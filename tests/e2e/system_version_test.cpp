@@ -29,7 +29,10 @@ void PrintTo(const SystemCase& system, std::ostream* out) {
 }
 
 // From 8.1 on, a program whose manifest names no later system is told 6.2.
+// Below 4.0 the framework's three-dimensional look draws the controls; Wine's
+// win31 is Win32s 1.3 on Windows 3.10, its version word's top bit set.
 constexpr SystemCase kSystems[] = {
+    {"win31", "win31", 3, 10, true, 3, 10, 0},     {"nt351", "nt351", 3, 51, false, 3, 51, 0},
     {"win95", "win95", 4, 0, true, 4, 0, 0},       {"win98", "win98", 4, 10, true, 4, 10, 0},
     {"winme", "winme", 4, 90, true, 4, 90, 0},     {"nt40", "nt40", 4, 0, false, 4, 0, 0},
     {"win2k", "win2k", 5, 0, false, 5, 0, 0},      {"winxp", "winxp", 5, 1, false, 5, 1, 0},
