@@ -406,6 +406,25 @@ std::string ClickBlocker(HWND dialog, HWND control, POINT point) {
     return seen.str();
 }
 
+std::string Described(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    std::ostringstream out;
+    out << window << " (" << name << " " << GetDlgCtrlID(window) << ")";
+    return out.str();
+}
+
+// Where the dialog's thread stood after a click that did not land.
+std::string InputState(HWND dialog, HWND control, POINT point) {
+    const GUITHREADINFO info = GuiInfo(GetWindowThreadProcessId(dialog, nullptr));
+    std::ostringstream seen;
+    seen << "capture " << Described(info.hwndCapture) << ", focus " << Described(info.hwndFocus)
+         << ", under the point " << Described(WindowFromPoint(point)) << ", control state 0x"
+         << std::hex << Ask(control, BM_GETSTATE) << ", style 0x"
+         << GetWindowLongA(control, GWL_STYLE) << ", thread flags 0x" << info.flags;
+    return seen.str();
+}
+
 POINT CenterOf(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -439,7 +458,8 @@ void ClickControl(HWND dialog, int id) {
         POINT cursor = {};
         GetCursorPos(&cursor);
         ADD_FAILURE() << "control " << id << " was not pressed by the click at " << cursor.x << ","
-                      << cursor.y << "; then " << ClickBlocker(dialog, control, cursor);
+                      << cursor.y << "; then " << ClickBlocker(dialog, control, cursor) << "; "
+                      << InputState(dialog, control, cursor);
     }
     PressMouse(MOUSEEVENTF_LEFTUP);
 }
