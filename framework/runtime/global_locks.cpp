@@ -1,5 +1,7 @@
 #include "framework/runtime/global_locks.h"
 
+#include "framework/runtime/system_function.h"
+
 #include <windows.h>
 #include <atomic>
 
@@ -18,9 +20,8 @@ GlobalLockTable lockTable;
 
 void SetUpLocks() {
     lockTable.setUp = TRUE;
-    DWORD version = GetVersion();
     // Win32s has no threads worth locking against.
-    if (LOBYTE(LOWORD(version)) < 4 && (version & 0x80000000u) != 0) {
+    if (RunsOnWin32s()) {
         lockTable.noLocking = TRUE;
     } else {
         lockTable.noLocking = FALSE;

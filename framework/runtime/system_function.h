@@ -13,3 +13,10 @@ template <typename Call> Call SystemFunction(const char* module, const char* nam
                ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(library, name)))
                : nullptr;
 }
+
+// Win32s: Windows 3.1 running 32-bit programs, one thread at a time, its
+// active window the only foreground there is.
+inline bool RunsOnWin32s() {
+    const DWORD version = GetVersion();
+    return (version & 0x80000000u) != 0 && LOBYTE(LOWORD(version)) < 4;
+}

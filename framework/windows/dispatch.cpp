@@ -1,6 +1,7 @@
 #include "framework/windows/dispatch.h"
 
 #include "framework/runtime/state.h"
+#include "framework/runtime/system_function.h"
 #include "framework/windows/dc.h"
 #include "framework/windows/handle_table.h"
 #include "framework/windows/menu.h"
@@ -275,6 +276,30 @@ void NotifyTopLevelActivation(CWnd* window, WPARAM state, CWnd* other) {
                  reinterpret_cast<LPARAM>(record));
 }
 
+namespace {
+
+// Win32s documents no foreground calls: the active window stands for the
+// foreground there, and wherever a system lacks them.
+HWND ForegroundWindow() {
+    using GetCall = HWND(WINAPI*)();
+    const auto get =
+        RunsOnWin32s() ? nullptr : SystemFunction<GetCall>("USER32.DLL", "GetForegroundWindow");
+    return get != nullptr ? get() : GetActiveWindow();
+}
+
+void BringToForeground(HWND window) {
+    using SetCall = BOOL(WINAPI*)(HWND);
+    const auto set =
+        RunsOnWin32s() ? nullptr : SystemFunction<SetCall>("USER32.DLL", "SetForegroundWindow");
+    if (set != nullptr) {
+        set(window);
+    } else {
+        SetActiveWindow(window);
+    }
+}
+
+} // namespace
+
 BOOL BringPopupForward(CWnd* window, int hitTest, UINT mouseMessage) {
     if (window == nullptr || hitTest != HTERROR ||
         (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN &&
@@ -286,9 +311,9 @@ BOOL BringPopupForward(CWnd* window, int hitTest, UINT mouseMessage) {
         return FALSE;
     }
     CWnd* popup = CWnd::ObjectFor(GetLastActivePopup(top->windowHandle));
-    if (popup != nullptr && popup != CWnd::ObjectFor(GetForegroundWindow()) &&
+    if (popup != nullptr && popup != CWnd::ObjectFor(ForegroundWindow()) &&
         IsWindowEnabled(popup->windowHandle)) {
-        SetForegroundWindow(popup->windowHandle);
+        BringToForeground(popup->windowHandle);
         return TRUE;
     }
     return FALSE;

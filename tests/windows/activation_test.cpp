@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <chrono>
 #include <vector>
+#include "common/import_patch.h"
 #include "framework/windows/dispatch.h"
 #include "framework/windows/window_proc.h"
 #include "tests/windows/window_test_support.h"
@@ -430,6 +431,17 @@ TEST_F(PopupForward, AButtonDownOnTheDisabledWindowBringsThePopupForward) {
                   (Events{Notice(WA_ACTIVE, popup.windowHandle, elsewhere.windowHandle)}));
         EXPECT_EQ(GetForegroundWindow(), popup.windowHandle);
     }
+}
+
+// Where the system lacks the foreground calls, as Win32s does, the popup is
+// made the active window instead.
+TEST_F(PopupForward, WithoutTheForegroundCallThePopupIsMadeActive) {
+    MissingFunction missing("SetForegroundWindow");
+    ASSERT_TRUE(missing.Applied());
+    EXPECT_EQ(Click(WM_LBUTTONDOWN), 1);
+    EXPECT_EQ(1, MissingFunction::Asks());
+    EXPECT_EQ(GetActiveWindow(), popup.windowHandle);
+    EXPECT_EQ(top.events, (Events{Notice(WA_ACTIVE, popup.windowHandle, elsewhere.windowHandle)}));
 }
 
 TEST_F(PopupForward, OtherCursorMessagesAreLeftToTheMap) {
