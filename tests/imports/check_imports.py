@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Checks that a program loads on Windows 95 and NT 3.51: every function it
-imports is on the allow list, every entry of the list is on both systems,
+"""Checks that a program loads on Windows 95, NT 3.51 and Win32s 1.30: every
+function it imports is on the allow list, every entry of the list is on
+those systems (on Win32s at least as a stub),
 and the header asks for a GUI subsystem of version 4.0; and that its header
 is one the oldest loaders take (see header_faults).
 
@@ -15,6 +16,8 @@ import pefile
 
 NINE_X = {'95'}                       # present on Windows 95 itself
 NT = {'3.1', '3.5', '3.51'}           # present on NT 3.51 or before
+WIN32S = {'yes', 'stub'}              # exported by Win32s 1.30
+WIN32S_ALL = WIN32S | {'no'}
 
 
 def header_faults(pe):
@@ -65,25 +68,29 @@ def read_imports(path):
 
 
 def read_allow_list(path):
-    """{(DLL, function): (9x, NT, source)} and the faults of the list itself."""
+    """{(DLL, function): (9x, NT, Win32s, source)} and the faults of the list."""
     allowed, faults = {}, []
     with open(path, encoding='utf-8') as f:
         for number, line in enumerate(f, 1):
             line = line.split('#', 1)[0].strip()
             if not line:
                 continue
-            fields = line.split(None, 4)
-            if len(fields) < 5:
-                faults.append('%s:%d: want DLL FUNCTION 9X NT SOURCE' % (path, number))
+            fields = line.split(None, 5)
+            if len(fields) < 6 or fields[4] not in WIN32S_ALL:
+                faults.append('%s:%d: want DLL FUNCTION 9X NT WIN32S(yes|stub|no) SOURCE'
+                              % (path, number))
                 continue
-            dll, function, nine_x, nt, source = fields
+            dll, function, nine_x, nt, win32s, source = fields
             key = (dll.upper(), function)
             if key in allowed:
                 faults.append('%s:%d: %s!%s listed twice' % (path, number, dll, function))
             if nine_x not in NINE_X or nt not in NT:
                 faults.append('%s:%d: %s!%s is not on both Windows 95 and NT 3.51 (%s, NT %s)'
                               % (path, number, dll, function, nine_x, nt))
-            allowed[key] = (nine_x, nt, source)
+            if win32s not in WIN32S:
+                faults.append('%s:%d: %s!%s is not exported by Win32s 1.30'
+                              % (path, number, dll, function))
+            allowed[key] = (nine_x, nt, win32s, source)
     return allowed, faults
 
 
