@@ -2,6 +2,7 @@
 
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
+#include "framework/runtime/system_function.h"
 #include "framework/windows/win_app.h"
 #include "framework/windows/dc.h"
 #include "framework/windows/dialog_template.h"
@@ -180,9 +181,16 @@ BOOL CDialog::CreateFromTemplate(const DLGTEMPLATE* dialogTemplate, CWnd* parent
     HWND window = nullptr;
     try {
         WORD pointSize = 0;
-        if (NeedsSystemFont(dialogTemplate, &pointSize)) {
+        const bool classic = RunsOnWin32s() && IsExtendedTemplate(dialogTemplate);
+        const bool systemFont = NeedsSystemFont(dialogTemplate, &pointSize) != FALSE;
+        if (classic || systemFont) {
             CTemplateCopy copy(dialogTemplate);
-            copy.UseSystemFont(pointSize);
+            if (classic) {
+                copy.MakeClassic();
+            }
+            if (systemFont) {
+                copy.UseSystemFont(pointSize);
+            }
             copyBlock = copy.ReleaseHandle();
             if (copyBlock != nullptr) {
                 dialogTemplate = static_cast<const DLGTEMPLATE*>(GlobalLock(copyBlock));

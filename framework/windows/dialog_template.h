@@ -19,6 +19,8 @@ public:
     BOOL ReplaceFont(const char* face, WORD pointSize);
     // A point size of 0 takes the GUI font's own size.
     BOOL UseSystemFont(WORD pointSize);
+    // An extended copy is rewritten in the classic layout; FALSE when out of memory.
+    BOOL MakeClassic();
 
     // FALSE, leaving the outputs alone, when the template names no font.
     static BOOL ReadTemplateFont(const DLGTEMPLATE* source, CSharedString& face, WORD& pointSize);
@@ -41,5 +43,9 @@ TemplatePlacement ReadTemplatePlacement(const DLGTEMPLATE* source);
 // The font rule of dialog creation: TRUE when the dialog is to be made from
 // a copy with the system font, at *pointSize (0: the font's own size).
 BOOL NeedsSystemFont(const DLGTEMPLATE* source, WORD* pointSize);
+
+inline bool IsExtendedTemplate(const DLGTEMPLATE* source) {
+    return reinterpret_cast<const WORD*>(source)[1] == 0xFFFF;
+}
 // The same rule with the system's double-byte support given.
 BOOL NeedsSystemFont(const DLGTEMPLATE* source, BOOL doubleByteSystem, WORD* pointSize);

@@ -397,6 +397,38 @@ TEST(TemplateCopy, DialogFromAGrownCopy) {
     }
 }
 
+// The classic copy of an extended template is the template a classic
+// source of the same dialog makes, byte for byte: only the help ids and the
+// font's weight, italic and character set are dropped.
+TEST(TemplateCopy, ExtendedCopyMadeClassicMatchesTheClassicTemplate) {
+    Shape withFont;
+    withFont.menu = Text(L"M");
+    withFont.title = L"Settings";
+    withFont.font = true;
+    withFont.points = 9;
+    withFont.face = L"Helv";
+    withFont.weight = 700;
+    withFont.italic = 1;
+    withFont.charset = SHIFTJIS_CHARSET;
+    withFont.style |= DS_SETFONT;
+    withFont.items = SomeItems();
+    Shape manyWithoutFont;
+    manyWithoutFont.windowClass = Ordinal(7);
+    manyWithoutFont.items = ManyItems(300);
+    for (Shape shape : {withFont, manyWithoutFont}) {
+        SCOPED_TRACE(shape.items.size());
+        shape.extended = true;
+        CTemplateCopy copy(Build(shape).Get());
+        ASSERT_TRUE(copy.MakeClassic());
+        shape.extended = false;
+        const Built classic = Build(shape);
+        EXPECT_EQ(BlockBytes(copy), classic.bytes);
+        // A classic copy is left as it is.
+        ASSERT_TRUE(copy.MakeClassic());
+        EXPECT_EQ(BlockBytes(copy), classic.bytes);
+    }
+}
+
 TEST(FontRule, ThisTestBedIsADoubleByteSystem) {
     EXPECT_NE(GetSystemMetrics(SM_DBCSENABLED), 0);
     EXPECT_EQ(GetACP(), 932u);

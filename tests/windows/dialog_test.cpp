@@ -10,6 +10,7 @@
 #include "framework/windows/dialog.h"
 #include "framework/windows/gdi_object.h"
 #include "framework/windows/window_proc.h"
+#include "common/import_patch.h"
 #include "common/window_text.h"
 #include "windows/window_test_support.h"
 
@@ -477,6 +478,46 @@ TEST(ModalRun, OldFaceTemplateIsShownInTheSystemGuiFont) {
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
     EXPECT_STREQ(shown.lfFaceName, gui.lfFaceName);
     EXPECT_NE(dialog.assignedFont, nullptr) << "told the font through WM_SETFONT";
+}
+
+// The layout of the template the system is handed, under a reported system.
+DWORD reportedVersion = 0;
+DWORD WINAPI ReportVersion() {
+    return reportedVersion;
+}
+bool handedExtended = false;
+using CreateCall = HWND(WINAPI*)(HINSTANCE, const DLGTEMPLATE*, HWND, DLGPROC, LPARAM);
+CreateCall createDialog = nullptr;
+HWND WINAPI NoteLayout(HINSTANCE instance, const DLGTEMPLATE* source, HWND parent, DLGPROC proc,
+                       LPARAM param) {
+    handedExtended = reinterpret_cast<const WORD*>(source)[1] == 0xFFFF;
+    return createDialog(instance, source, parent, proc, param);
+}
+
+// Win32s takes only the classic layout; every other system gets the
+// template as it is.
+TEST(ModalRun, ExtendedTemplateIsHandedToWin32sInTheClassicLayout) {
+    const struct {
+        DWORD version;
+        bool extended;
+    } cases[] = {{0x80000A03, false}, {0x04213303, true}, {0xC0000004, true}};
+    for (const auto& c : cases) {
+        reportedVersion = c.version;
+        ImportPatch version("KERNEL32.dll", "GetVersion", reinterpret_cast<void*>(&ReportVersion));
+        ImportPatch create("USER32.dll", "CreateDialogIndirectParamA",
+                           reinterpret_cast<void*>(&NoteLayout));
+        ASSERT_TRUE(version.Applied() && create.Applied());
+        createDialog = create.Original<CreateCall>();
+        DialogApp app;
+        std::vector<Seen> log;
+        TestDialog dialog(kVisible, nullptr, &log);
+        std::string caption;
+        dialog.PostOnKick(IDCANCEL, [&] { caption = WindowText(dialog.windowHandle); });
+        handedExtended = !c.extended;
+        EXPECT_EQ(IDCANCEL, dialog.RunModal()) << std::hex << c.version;
+        EXPECT_EQ(c.extended, handedExtended) << std::hex << c.version;
+        EXPECT_FALSE(caption.empty()) << std::hex << c.version;
+    }
 }
 
 TEST(AutoCenter, DialogWithoutOwnerIsCenteredOnTheWorkArea) {
