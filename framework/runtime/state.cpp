@@ -83,7 +83,9 @@ ModuleState::~ModuleState() {
 ModuleThreadState::ModuleThreadState() : newHandler(&ThrowingNewHandler) {}
 
 ModuleThreadState::~ModuleThreadState() {
-    DeleteHandleTables(this);
+    if (releaseHandleTables != nullptr) {
+        releaseHandleTables(this);
+    }
 }
 
 ThreadState::ThreadState() = default;

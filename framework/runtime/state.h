@@ -27,6 +27,9 @@ public:
     CHandleTable* gdiObjectTable = nullptr;
     CHandleTable* imageListTable = nullptr;
     NewHandler newHandler;
+    // Deletes the handle tables: set by the layer that owns their type when
+    // it makes one, so the runtime below never calls up into it.
+    void (*releaseHandleTables)(ModuleThreadState* state) = nullptr;
 };
 
 class ModuleState : public CNoTrackObject {
@@ -174,6 +177,3 @@ ThreadState* PeekThreadState();
 WindowState* GetWindowState();
 DisplayData& GetDisplayData();
 
-// Deletes the handle tables of a module thread state (the windows layer
-// owns their type).
-void DeleteHandleTables(ModuleThreadState* state);

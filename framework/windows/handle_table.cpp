@@ -144,6 +144,15 @@ HANDLE* MenuHandleField(CObject* o) {
     return reinterpret_cast<HANDLE*>(&static_cast<CMenu*>(o)->menuHandle);
 }
 
+// In the order window, menu, device context, GDI object, image list.
+void DeleteHandleTables(ModuleThreadState* state) {
+    for (CHandleTable** table : {&state->windowTable, &state->menuTable, &state->dcTable,
+                                 &state->gdiObjectTable, &state->imageListTable}) {
+        delete *table;
+        *table = nullptr;
+    }
+}
+
 } // namespace
 
 CHandleTable* GetHandleTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo* wrapperClass,
@@ -151,6 +160,7 @@ CHandleTable* GetHandleTable(CHandleTable*& slot, BOOL create, const RuntimeClas
     if (slot == nullptr && create) {
         SafetyPoolScope pool;
         slot = new CHandleTable(wrapperClass, field, handleCount);
+        GetModuleThreadState()->releaseHandleTables = &DeleteHandleTables;
     }
     return slot;
 }
@@ -192,10 +202,3 @@ void DeleteAllTemporaries() {
     }
 }
 
-void DeleteHandleTables(ModuleThreadState* state) {
-    for (CHandleTable** table : {&state->windowTable, &state->menuTable, &state->dcTable,
-                                 &state->gdiObjectTable, &state->imageListTable}) {
-        delete *table;
-        *table = nullptr;
-    }
-}
