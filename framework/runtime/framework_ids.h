@@ -21,6 +21,14 @@ constexpr UINT WM_LUM_CENTER_TARGET = 0x036B;
 constexpr UINT WM_LUM_ACTIVATE_TOPLEVEL = 0x036E;
 constexpr UINT WM_LUM_QUERY3DCONTROLS = 0x036F;
 
+// System message numbers that the headers do not name.
+// RegisterWindowMessage hands out numbers from here up.
+constexpr UINT kFirstRegisteredMessage = 0xC000;
+// The system's caret-blink timer (WM_SYSTIMER).
+constexpr UINT kSystemTimerMessage = 0x0118;
+// The last keyboard message before WM_UNICHAR, where Windows 95 ends them.
+constexpr UINT kLastKeyMessage = 0x0108;
+
 // Commands.
 constexpr UINT ID_RECENT_FILE_FIRST = 0xE110;
 constexpr UINT ID_RECENT_FILE_LAST = 0xE11F;

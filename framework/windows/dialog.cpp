@@ -18,8 +18,7 @@ namespace {
 
 // The system's own timer (the caret's blink), posted to the window that
 // shows the caret; it has no name in the headers.
-constexpr UINT kSystemTimer = 0x0118;
-static_assert(WM_KEYLAST == 0x0108, "the key messages before WM_UNICHAR");
+static_assert(WM_KEYLAST == kLastKeyMessage, "the key messages before WM_UNICHAR");
 
 HGLOBAL LoadTemplateResource(HINSTANCE instance, const char* name) {
     HRSRC found = FindResourceA(instance, name, reinterpret_cast<LPCSTR>(RT_DIALOG));
@@ -263,7 +262,7 @@ int CDialog::ModalLoop(UINT flags) {
                 return -1;
             }
             if (showWhenIdle &&
-                (record->message == kSystemTimer || record->message == WM_SYSKEYDOWN)) {
+                (record->message == kSystemTimerMessage || record->message == WM_SYSKEYDOWN)) {
                 showNow();
             }
             if (!IsModalContinuing()) {

@@ -10,23 +10,13 @@
 
 namespace {
 
-UINT RegisteredNumberOf(const MessageMapEntry* e) {
-    return *reinterpret_cast<const UINT*>(e->signature);
-}
-
 const MessageMapEntry* FindInChain(const MessageMap* map, UINT message) {
     for (; map != nullptr; map = map->base) {
-        if (message < 0xC000) {
-            if (const MessageMapEntry* e = LookUpMapEntry(map->entries, message, 0, 0)) {
-                return e;
-            }
-        } else {
-            for (const MessageMapEntry* e = map->entries;
-                 (e = LookUpMapEntry(e, 0xC000, 0, 0)) != nullptr; ++e) {
-                if (RegisteredNumberOf(e) == message) {
-                    return e;
-                }
-            }
+        const MessageMapEntry* e = message < kFirstRegisteredMessage
+                                       ? LookUpMapEntry(map->entries, message, 0, 0)
+                                       : LookUpRegisteredEntry(map->entries, message);
+        if (e != nullptr) {
+            return e;
         }
     }
     return nullptr;
@@ -53,7 +43,7 @@ const MessageMapEntry* LookUpThroughCache(ThreadState* state, const MessageMap* 
 
 BOOL CallMapEntry(CWnd* self, const MessageMapEntry* entry, UINT message, WPARAM w, LPARAM l,
                   LRESULT& value) {
-    if (message >= 0xC000) {
+    if (message >= kFirstRegisteredMessage) {
         value = LumForm::LresultWParamLParam::ThunkOf(entry->handler)(self, w, l);
         return TRUE;
     }

@@ -42,6 +42,18 @@ inline const MessageMapEntry* LookUpMapEntry(const MessageMapEntry* entries, UIN
     return nullptr;
 }
 
+// A registered message's entry: its number is read from the variable the
+// entry names, since it is only known at run time.
+inline const MessageMapEntry* LookUpRegisteredEntry(const MessageMapEntry* entries, UINT message) {
+    for (const MessageMapEntry* e = entries;
+         (e = LookUpMapEntry(e, kFirstRegisteredMessage, 0, 0)) != nullptr; ++e) {
+        if (*reinterpret_cast<const UINT*>(e->signature) == message) {
+            return e;
+        }
+    }
+    return nullptr;
+}
+
 // Map declaration, inside the class body of `cls`. Entries name their
 // handlers through ThisClass.
 #define LUM_DECLARE_MESSAGE_MAP(cls)                                                               \
@@ -79,7 +91,7 @@ public:                                                                         
 // A registered message: `number` is the variable holding its number. The
 // handler takes the LumForm::LresultWParamLParam form.
 #define LUM_ON_REGISTERED_MESSAGE(number, fn)                                                      \
-    {0xC000,                                                                                       \
+    {kFirstRegisteredMessage,                                                                      \
      0,                                                                                            \
      0,                                                                                            \
      0,                                                                                            \

@@ -64,7 +64,7 @@ BOOL CWinThread::PumpOneMessage() {
 BOOL CWinThread::RestartsIdle(const MSG* message) {
     switch (message->message) {
     case WM_PAINT:
-    case 0x0118: // the system's caret-blink timer
+    case kSystemTimerMessage:
         return FALSE;
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE:
@@ -126,8 +126,6 @@ void CancelToolTips(BOOL keys) {
 
 // The keyboard messages up to WM_SYSDEADCHAR and the one after it, as the
 // pre-translation of dialog-box messages takes them.
-constexpr UINT kLastKeyMessage = 0x0108;
-
 bool IsKeyMessage(UINT message) {
     return message >= WM_KEYFIRST && message <= kLastKeyMessage;
 }
@@ -187,14 +185,11 @@ BOOL CWinThread::FilterMessage(MSG* message) {
 
 BOOL CWinThread::DispatchThreadMessage(const MSG* message) {
     for (const MessageMap* map = GetClassMessageMap(); map != nullptr; map = map->base) {
-        if (message->message >= 0xC000) {
-            for (const MessageMapEntry* e = map->entries; e->signature != 0; ++e) {
-                if (e->message == 0xC000 &&
-                    *reinterpret_cast<const UINT*>(e->signature) == message->message) {
-                    LumForm::LresultWParamLParam::ThunkOf(e->handler)(this, message->wParam,
-                                                                      message->lParam);
-                    return TRUE;
-                }
+        if (message->message >= kFirstRegisteredMessage) {
+            if (const MessageMapEntry* e = LookUpRegisteredEntry(map->entries, message->message)) {
+                LumForm::LresultWParamLParam::ThunkOf(e->handler)(this, message->wParam,
+                                                                  message->lParam);
+                return TRUE;
             }
         } else if (const MessageMapEntry* e =
                        LookUpMapEntry(map->entries, message->message, 0, 0)) {
