@@ -10,7 +10,8 @@
 constexpr UINT WM_LOOK3D_MAYADOPT = 0x11F0;
 constexpr UINT WM_LOOK3D_MAYFRAME = 0x11EF;
 constexpr UINT WM_LOOK3D_IDENTIFY = 0x1944;
-constexpr UINT WM_LOOK3D_IDENTIFY_OLD = 0x1943;
+// The number earlier copies of the look answer; asked when the first is not.
+constexpr UINT WM_LOOK3D_IDENTIFY_EARLIER = 0x1943;
 
 // Kind indices for Look3dAdoptControlAs.
 enum Look3dKind {

@@ -12,9 +12,16 @@ bool IsClass(HWND window, const char* name) {
 
 namespace {
 
+// The kinds' bits in an adoption mask; statics take two.
+constexpr DWORD kMaskButton = 0x0001;
+constexpr DWORD kMaskList = 0x0002;
+constexpr DWORD kMaskEdit = 0x0004;
+constexpr DWORD kMaskCombo = 0x0008;
+constexpr DWORD kMaskStatic = 0x0030;
+
 int AcceptButton(HWND, DWORD style, DWORD, int, HWND) {
     // Only BS_LEFTTEXT may accompany the ten plain button kinds.
-    return !IsNewSystem() && LOWORD(style & 0xFFDF) <= 9 ? 1 : 0;
+    return !IsNewSystem() && LOWORD(style & ~DWORD{BS_LEFTTEXT}) <= BS_AUTORADIOBUTTON ? 1 : 0;
 }
 
 int AcceptListOrEdit(HWND, DWORD, DWORD, int, HWND parent) {
@@ -25,15 +32,15 @@ int AcceptCombo(HWND window, DWORD style, DWORD, int creating, HWND) {
     if (IsNewSystem()) {
         return 0;
     }
-    switch (style & 3) {
-    case 3:
+    switch (style & CBS_DROPDOWNLIST) {
+    case CBS_DROPDOWNLIST:
         return 1;
-    case 2:
+    case CBS_DROPDOWN:
         if (creating != 0) {
             return 0;
         }
         if (HWND edit = GetWindow(window, GW_CHILD)) {
-            TryAdoptControl(edit, 0x0004, 0, window);
+            TryAdoptControl(edit, kMaskEdit, 0, window);
         }
         return 1;
     default: {
@@ -44,9 +51,9 @@ int AcceptCombo(HWND window, DWORD style, DWORD, int creating, HWND) {
         if (list == nullptr) {
             return 0;
         }
-        TryAdoptControl(list, 0x0002, 0, window);
+        TryAdoptControl(list, kMaskList, 0, window);
         if (HWND edit = GetWindow(list, GW_HWNDNEXT)) {
-            TryAdoptControl(edit, 0x0004, 0, window);
+            TryAdoptControl(edit, kMaskEdit, 0, window);
         }
         return 1;
     }
@@ -89,34 +96,34 @@ struct KindRow {
     int identify;
 };
 
-constexpr KindRow kRows[6] = {
-    {"Button", &ButtonProc, &AcceptButton, 0x0001, kIdentifyButton},
-    {"ListBox", &ListProc, &AcceptListOrEdit, 0x0002, kIdentifyList},
-    {"Edit", &EditProc, &AcceptListOrEdit, 0x0004, kIdentifyEdit},
-    {"ComboBox", &ComboProc, &AcceptCombo, 0x0008, kIdentifyCombo},
-    {"Static", &StaticProc, &AcceptStatic, 0x0030, kIdentifyStatic},
-    {"ComboLBox", &ListProc, &AcceptDropList, 0x0002, kIdentifyList},
+constexpr KindRow kRows[kControlKindCount] = {
+    {"Button", &ButtonProc, &AcceptButton, kMaskButton, kIdentifyButton},
+    {"ListBox", &ListProc, &AcceptListOrEdit, kMaskList, kIdentifyList},
+    {"Edit", &EditProc, &AcceptListOrEdit, kMaskEdit, kIdentifyEdit},
+    {"ComboBox", &ComboProc, &AcceptCombo, kMaskCombo, kIdentifyCombo},
+    {"Static", &StaticProc, &AcceptStatic, kMaskStatic, kIdentifyStatic},
+    {"ComboLBox", &ListProc, &AcceptDropList, kMaskList, kIdentifyList},
 };
 
 constexpr int kUnanswered = 666;
 
 void CheckAndAdopt(HWND window, HWND parent) {
-    if (HasProperty(window, kAtomNew)) {
-        if (HasProperty(window, kAtomDisabled)) {
+    if (HasProperty(window, kMarkPrevious)) {
+        if (HasProperty(window, kMarkSwitchedOff)) {
             return;
         }
         int answer = kUnanswered;
         SendMessageA(window, WM_LOOK3D_IDENTIFY, 0, reinterpret_cast<LPARAM>(&answer));
         if (answer == kUnanswered) {
-            SendMessageA(window, WM_LOOK3D_IDENTIFY_OLD, 0, reinterpret_cast<LPARAM>(&answer));
+            SendMessageA(window, WM_LOOK3D_IDENTIFY_EARLIER, 0, reinterpret_cast<LPARAM>(&answer));
         }
         if (answer != kUnanswered) {
             return;
         }
         // The adopter that left this is gone.
-        RemoveProperty(window, kAtomNew);
+        RemoveProperty(window, kMarkPrevious);
     }
-    TryAdoptControl(window, 0xFFFF, 0, parent);
+    TryAdoptControl(window, kAnyKind, 0, parent);
 }
 
 } // namespace
@@ -143,7 +150,9 @@ void RemoveProperty(HWND window, Atom atom) {
 }
 
 void AdoptWindow(HWND window, WNDPROC procedure) {
-    static constexpr Atom kForeign[] = {kAtomLum3d, kAtomNew, kAtomLNew, kAtomL, kAtomHNew, kAtomH};
+    static constexpr Atom kForeign[] = {kMarkOtherCopy,         kMarkPrevious,
+                                        kMarkOtherPreviousLow,  kMarkOtherLow,
+                                        kMarkOtherPreviousHigh, kMarkOtherHigh};
     if (procedure == nullptr) {
         return;
     }
@@ -157,17 +166,17 @@ void AdoptWindow(HWND window, WNDPROC procedure) {
         return;
     }
     LONG previous = SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(procedure));
-    SetProperty(window, kAtomNew, reinterpret_cast<HANDLE>(previous));
+    SetProperty(window, kMarkPrevious, reinterpret_cast<HANDLE>(previous));
 }
 
 BOOL TryAdoptControl(HWND window, DWORD mask, int creating, HWND parent) {
     Core& core = TheCore();
-    if (HasProperty(window, kAtomNew)) {
+    if (HasProperty(window, kMarkPrevious)) {
         return FALSE;
     }
     char name[16] = {};
     GetClassNameA(window, name, sizeof name);
-    for (int kind = 0; kind < 6; ++kind) {
+    for (int kind = 0; kind < kControlKindCount; ++kind) {
         const KindRow& row = kRows[kind];
         if ((row.mask & mask) == 0 || lstrcmpA(name, row.className) != 0) {
             continue;
@@ -175,7 +184,7 @@ BOOL TryAdoptControl(HWND window, DWORD mask, int creating, HWND parent) {
         DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
         int result = row.accept(window, style, mask, creating, parent);
         if (result == 1) {
-            if (creating == 1 && core.platform == 16) {
+            if (creating == 1 && core.platform == kPlatform16) {
                 AdoptLater(window, core.kinds[kind].procedure);
             } else {
                 AdoptWindow(window, core.kinds[kind].procedure);
@@ -198,12 +207,12 @@ void ReadoptChildren(HWND dialog) {
 }
 
 WNDPROC PreviousProcedure(HWND window, int kind) {
-    auto previous = reinterpret_cast<WNDPROC>(GetProperty(window, kAtomNew));
+    auto previous = reinterpret_cast<WNDPROC>(GetProperty(window, kMarkPrevious));
     if (previous == nullptr) {
         const Core& core = TheCore();
         previous =
             kind == kKindDialog ? core.dialog.classProcedure : core.kinds[kind].classProcedure;
-        SetProperty(window, kAtomNew, reinterpret_cast<HANDLE>(previous));
+        SetProperty(window, kMarkPrevious, reinterpret_cast<HANDLE>(previous));
     }
     if (previous == nullptr) {
         previous = kind == kKindDialog ? &DefDlgProcA : &DefWindowProcA;
@@ -218,7 +227,7 @@ BOOL ReleaseTree(HWND window) {
     }
     auto current = reinterpret_cast<WNDPROC>(GetWindowLongA(window, GWL_WNDPROC));
     int kind = -1;
-    for (int i = 0; i < 6 && kind < 0; ++i) {
+    for (int i = 0; i < kControlKindCount && kind < 0; ++i) {
         if (current == kRows[i].procedure) {
             kind = i;
         }
@@ -228,12 +237,12 @@ BOOL ReleaseTree(HWND window) {
     }
     if (kind >= 0) {
         WNDPROC previous = PreviousProcedure(window, kind);
-        RemoveProperty(window, kAtomNew);
+        RemoveProperty(window, kMarkPrevious);
         SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(previous));
-    } else if (HasProperty(window, kAtomNew) || HasProperty(window, kAtomLNew) ||
-               HasProperty(window, kAtomHNew)) {
+    } else if (HasProperty(window, kMarkPrevious) || HasProperty(window, kMarkOtherPreviousLow) ||
+               HasProperty(window, kMarkOtherPreviousHigh)) {
         // Someone subclassed over us: switch the look off instead.
-        SetProperty(window, kAtomDisabled, reinterpret_cast<HANDLE>(1));
+        SetProperty(window, kMarkSwitchedOff, reinterpret_cast<HANDLE>(1));
     }
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
@@ -244,15 +253,16 @@ BOOL ReleaseTree(HWND window) {
 
 void FillKindRecords() {
     Core& core = TheCore();
-    for (int kind = 0; kind < 6; ++kind) {
+    for (int kind = 0; kind < kControlKindCount; ++kind) {
         core.kinds[kind].procedure = kRows[kind].procedure;
         WNDCLASSA info = {};
         core.kinds[kind].classProcedure =
             GetClassInfoA(nullptr, kRows[kind].className, &info) ? info.lpfnWndProc : nullptr;
     }
     WNDCLASSA info = {};
-    core.dialog.classProcedure =
-        GetClassInfoA(nullptr, MAKEINTATOM(0x8002), &info) ? info.lpfnWndProc : &DefDlgProcA;
+    core.dialog.classProcedure = GetClassInfoA(nullptr, MAKEINTATOM(kDialogClassAtom), &info)
+                                     ? info.lpfnWndProc
+                                     : &DefDlgProcA;
 }
 
 void ClearKindRecords() {
@@ -269,15 +279,15 @@ bool CommonOpening(HWND window, int kind, UINT message, WPARAM wParam, LPARAM lP
                    LRESULT* result) {
     if (message == WM_NCDESTROY) {
         *result = CallPrevious(window, kind, message, wParam, lParam);
-        RemoveProperty(window, kAtomNew);
-        RemoveProperty(window, kAtomDisabled);
+        RemoveProperty(window, kMarkPrevious);
+        RemoveProperty(window, kMarkSwitchedOff);
         return true;
     }
-    if (HasProperty(window, kAtomDisabled)) {
+    if (HasProperty(window, kMarkSwitchedOff)) {
         *result = CallPrevious(window, kind, message, wParam, lParam);
         return true;
     }
-    if (message == WM_LOOK3D_IDENTIFY || message == WM_LOOK3D_IDENTIFY_OLD) {
+    if (message == WM_LOOK3D_IDENTIFY || message == WM_LOOK3D_IDENTIFY_EARLIER) {
         if (lParam != 0) {
             *reinterpret_cast<int*>(lParam) = 1;
         }
@@ -299,7 +309,7 @@ BOOL Look3dAdoptDialog(HWND dialog, DWORD mask) {
     if (!TheCore().enabled) {
         return FALSE;
     }
-    mask &= 0xFFFF;
+    mask &= kAnyKind;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
         TryAdoptControl(child, mask, 0, nullptr);
@@ -312,12 +322,12 @@ BOOL Look3dAdoptControl(HWND window) {
     if (!TheCore().enabled) {
         return FALSE;
     }
-    return TryAdoptControl(window, 0xFFFF, 0, nullptr);
+    return TryAdoptControl(window, kAnyKind, 0, nullptr);
 }
 
 BOOL Look3dAdoptControlAs(HWND window, int kind) {
     Core& core = TheCore();
-    if (!core.enabled || kind < 0 || kind > 5 || HasProperty(window, kAtomNew)) {
+    if (!core.enabled || kind < 0 || kind > 5 || HasProperty(window, kMarkPrevious)) {
         return FALSE;
     }
     DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));

@@ -17,8 +17,33 @@ constexpr WORD kGlyphResource = 26567;
 constexpr int kCellWidth = 14;
 constexpr int kCellHeight = 13;
 
-// Property atoms, in the order they are added.
-enum Atom { kAtomLum3d, kAtomNew, kAtomL, kAtomH, kAtomLNew, kAtomHNew, kAtomDisabled, kAtomCount };
+// The window properties ("marks"), in the order their atoms are added.
+// kMarkPrevious ("Lum3dNew") holds an adopted window's previous procedure;
+// kMarkSwitchedOff ("Lum3dD") turns the look off for a window. The others
+// are set only by another copy of a three-dimensional look: a window with
+// any of them is that copy's and is never adopted here.
+enum Atom {
+    kMarkOtherCopy,
+    kMarkPrevious,
+    kMarkOtherLow,
+    kMarkOtherHigh,
+    kMarkOtherPreviousLow,
+    kMarkOtherPreviousHigh,
+    kMarkSwitchedOff,
+    kMarkCount
+};
+
+// The system's dialog class (WC_DIALOG).
+constexpr UINT_PTR kDialogClassAtom = 0x8002;
+
+// The platform word: Win32s runs programs on the 16-bit platform.
+constexpr WORD kPlatform16 = 16;
+constexpr WORD kPlatform32 = 32;
+
+// The six control kinds have rows and records; the dialog kind comes after.
+constexpr int kControlKindCount = kKindDialog;
+// A kind mask that admits every kind.
+constexpr DWORD kAnyKind = 0xFFFF;
 
 // Color set slots.
 enum Color {
@@ -96,14 +121,14 @@ struct Core {
     HINSTANCE moduleHandle;
     WORD version;
     WORD platform;
-    ATOM atoms[kAtomCount];
+    ATOM atoms[kMarkCount];
     COLORREF colors[kColorCount];
     HBRUSH highlightBrush;
     HBRUSH faceBrush;
     HBRUSH shadowBrush;
     HBITMAP glyphs;
     int rebuildCount; // color sets built, for diagnostics
-    KindRecord kinds[6];
+    KindRecord kinds[kControlKindCount];
     DialogRecord dialog;
     ThreadHookEntry threads[kMaxThreads];
     int entryCount;

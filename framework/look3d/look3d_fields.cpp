@@ -91,7 +91,8 @@ bool IsComboChild(HWND window, HWND parent, bool caret) {
     int answer = 0;
     LRESULT code = SendMessageA(parent, WM_LOOK3D_IDENTIFY, 0, reinterpret_cast<LPARAM>(&answer));
     if (answer == 0) {
-        code = SendMessageA(parent, WM_LOOK3D_IDENTIFY_OLD, 0, reinterpret_cast<LPARAM>(&answer));
+        code =
+            SendMessageA(parent, WM_LOOK3D_IDENTIFY_EARLIER, 0, reinterpret_cast<LPARAM>(&answer));
     }
     return answer != 0 && code == kIdentifyCombo;
 }

@@ -61,7 +61,8 @@ void ProcessSetup(HINSTANCE module) {
     core.moduleHandle = module;
     DWORD raw = GetVersion();
     core.version = static_cast<WORD>(LOBYTE(LOWORD(raw)) * 256 + HIBYTE(LOWORD(raw)));
-    core.platform = ((raw & 0x80000000u) != 0 && core.version < kVersion395) ? 16 : 32;
+    core.platform =
+        ((raw & 0x80000000u) != 0 && core.version < kVersion395) ? kPlatform16 : kPlatform32;
     core.dialog.frameX = GetSystemMetrics(SM_CXDLGFRAME) - 1;
     core.dialog.frameY = GetSystemMetrics(SM_CYDLGFRAME) - 1;
     core.dialog.captionHeight = GetSystemMetrics(SM_CYCAPTION);
@@ -98,9 +99,9 @@ BOOL GlobalSetup() {
     if (!core.enabled) {
         return FALSE;
     }
-    static const char* const kNames[kAtomCount] = {"Lum3d",     "Lum3dNew",  "Lum3dL", "Lum3dH",
+    static const char* const kNames[kMarkCount] = {"Lum3d",     "Lum3dNew",  "Lum3dL", "Lum3dH",
                                                    "Lum3dLNew", "Lum3dHNew", "Lum3dD"};
-    for (int i = 0; i < kAtomCount; ++i) {
+    for (int i = 0; i < kMarkCount; ++i) {
         core.atoms[i] = GlobalAddAtomA(kNames[i]);
         if (core.atoms[i] == 0) {
             core.enabled = FALSE;
@@ -154,10 +155,10 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
     const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
     auto classValue = reinterpret_cast<UINT_PTR>(create->lpszClass);
     // Some creators name the dialog class instead of passing its atom.
-    bool dialog = classValue == 0x8002 ||
+    bool dialog = classValue == kDialogClassAtom ||
                   (HIWORD(classValue) != 0 && lstrcmpiA(create->lpszClass, "#32770") == 0);
     if (dialog) {
-        if (core.platform == 32) {
+        if (core.platform == kPlatform32) {
             BOOL intention = !IsNewSystem() || (create->style & DS_3DLOOK) == 0;
             SendMessageA(window, WM_LOOK3D_MAYADOPT, 0, reinterpret_cast<LPARAM>(&intention));
             if (intention) {
@@ -169,7 +170,7 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
     } else if ((flags & 1) != 0) {
         HWND parent = create->hwndParent;
         if (parent != nullptr && (IsAdoptedParent(parent) || IsAdoptedParent(GetParent(parent)))) {
-            TryAdoptControl(window, 0xFFFF, 1, parent);
+            TryAdoptControl(window, kAnyKind, 1, parent);
         }
     }
     return CallNextHookEx(hook, code, wParam, lParam);
@@ -205,7 +206,7 @@ Core& TheCore() {
 }
 
 bool IsAdoptedParent(HWND window) {
-    if (window == nullptr || !HasProperty(window, kAtomNew)) {
+    if (window == nullptr || !HasProperty(window, kMarkPrevious)) {
         return false;
     }
     DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));

@@ -55,9 +55,9 @@ TEST_F(Look3dCore, HookAdoptsDialogAndControlsWithTheirKindProcedures) {
         1003);
     EXPECT_EQ(answer, 1);
     answer = 0;
-    EXPECT_EQ(
-        SendMessageA(dialog.handle, WM_LOOK3D_IDENTIFY_OLD, 0, reinterpret_cast<LPARAM>(&answer)),
-        1006);
+    EXPECT_EQ(SendMessageA(dialog.handle, WM_LOOK3D_IDENTIFY_EARLIER, 0,
+                           reinterpret_cast<LPARAM>(&answer)),
+              1006);
     EXPECT_EQ(answer, 1);
 }
 
