@@ -376,7 +376,7 @@ LRESULT CDialog::HandleHelpHitTest(WPARAM, LPARAM) {
 
 HBRUSH CDialog::HandleDialogColor(CDC* dc, CWnd* control, UINT type) {
     LRESULT value = 0;
-    if (control != nullptr && control->ChildHandleCurrentMessage(&value)) {
+    if (control != nullptr && control->NotifyWithCurrentMessage(&value)) {
         return reinterpret_cast<HBRUSH>(value);
     }
     WindowState* colors = GetWindowState();

@@ -171,7 +171,7 @@ BOOL CWnd::HandleCommandMessage(WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         CWnd* child = FindPermanentWindow(state, control);
-        if (child != nullptr && child->ChildHandleCurrentMessage(nullptr)) {
+        if (child != nullptr && child->NotifyWithCurrentMessage(nullptr)) {
             return TRUE;
         }
         if (id == 0) {
@@ -198,21 +198,23 @@ BOOL CWnd::HandleNotifyMessage(WPARAM, LPARAM lParam, LRESULT* result) {
 
 BOOL CWnd::ParentReflectToChild(HWND child, LRESULT* result) {
     if (CWnd* object = PermanentObjectFor(child)) {
-        return object->ChildHandleCurrentMessage(result);
+        return object->NotifyWithCurrentMessage(result);
     }
     return FALSE;
 }
 
-BOOL CWnd::ChildHandleCurrentMessage(LRESULT* result) {
+BOOL CWnd::NotifyWithCurrentMessage(LRESULT* result) {
     const MSG& m = GetThreadState()->lastSentMessage;
-    return ChildHandleReflected(m.message, m.wParam, m.lParam, result);
+    return HandleReflectedMessage(m.message, m.wParam, m.lParam, result);
 }
 
-BOOL CWnd::ChildHandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    return ChildDispatchReflected(message, wParam, lParam, result);
+// The child's side of reflection: its own map. A control that must see
+// reflected messages first overrides this.
+BOOL CWnd::HandleReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    return ReflectToSelf(message, wParam, lParam, result);
 }
 
-BOOL CWnd::ChildDispatchReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+BOOL CWnd::ReflectToSelf(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:

@@ -54,7 +54,8 @@ public:
     virtual BOOL DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual LRESULT CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void AfterFinalMessage() {}
-    virtual BOOL ChildHandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    virtual BOOL HandleReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                        LRESULT* result);
     virtual BOOL WantsAutoCenter() const { return TRUE; }
     virtual BOOL IsFrameWindow() const { return FALSE; }
     virtual BOOL SetControlSiteDialogInfo(void*) { return FALSE; }
@@ -66,8 +67,8 @@ public:
     // Reflection hands a control's notification back to the control's own
     // object; each name says on which side it runs.
     static BOOL ParentReflectToChild(HWND child, LRESULT* result);
-    BOOL ChildHandleCurrentMessage(LRESULT* result);
-    BOOL ChildDispatchReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    BOOL NotifyWithCurrentMessage(LRESULT* result);
+    BOOL ReflectToSelf(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
     BOOL Bind(HWND handle);
     HWND Unbind();

@@ -55,7 +55,7 @@ LRESULT CWnd::HandleControlColorMessage(WPARAM wParam, LPARAM lParam) {
 
 HBRUSH CWnd::HandleControlColor(CDC*, CWnd* control, UINT) {
     LRESULT value = 0;
-    if (control != nullptr && control->ChildHandleCurrentMessage(&value)) {
+    if (control != nullptr && control->NotifyWithCurrentMessage(&value)) {
         return reinterpret_cast<HBRUSH>(value);
     }
     return reinterpret_cast<HBRUSH>(DefaultForCurrentMessage());
@@ -87,7 +87,7 @@ void CWnd::HandleMeasureItem(WPARAM, LPARAM lParam) {
         return;
     }
     CWnd* control = FindDescendant(windowHandle, static_cast<int>(item->CtlID), TRUE);
-    if (control == nullptr || !control->ChildHandleCurrentMessage(nullptr)) {
+    if (control == nullptr || !control->NotifyWithCurrentMessage(nullptr)) {
         DefaultForCurrentMessage();
     }
 }
@@ -115,7 +115,7 @@ LRESULT CWnd::HandleCompareItem(WPARAM, LPARAM lParam) {
 }
 
 void CWnd::HandleScroll(int, int, CWnd* scrollBar) {
-    if (scrollBar == nullptr || !scrollBar->ChildHandleCurrentMessage(nullptr)) {
+    if (scrollBar == nullptr || !scrollBar->NotifyWithCurrentMessage(nullptr)) {
         DefaultForCurrentMessage();
     }
 }
@@ -129,7 +129,7 @@ void CWnd::HandleDeleteItem(WPARAM, LPARAM lParam) {
 
 LRESULT CWnd::HandleListBoxKey(UINT, CWnd* listBox, UINT) {
     LRESULT value = 0;
-    if (listBox != nullptr && listBox->ChildHandleCurrentMessage(&value)) {
+    if (listBox != nullptr && listBox->NotifyWithCurrentMessage(&value)) {
         return value;
     }
     return DefaultForCurrentMessage();

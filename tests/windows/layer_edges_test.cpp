@@ -105,13 +105,13 @@ TEST(HelpRequests, ADialogAnswersTheHitTestWithItsContext) {
 class ReflectingList : public CWnd {
     LUM_DECLARE_MESSAGE_MAP(ReflectingList)
 public:
-    BOOL ChildHandleReflected(UINT message, WPARAM w, LPARAM l, LRESULT* result) override {
+    BOOL HandleReflectedMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override {
         reflected.push_back(message);
         if (message >= 0xC000) { // the drag-list message, which only the control knows
             *result = 0x66;
             return TRUE;
         }
-        return CWnd::ChildHandleReflected(message, w, l, result);
+        return CWnd::HandleReflectedMessage(message, w, l, result);
     }
     LRESULT Answer(WPARAM, LPARAM) { return 0x77; }
     std::vector<UINT> reflected;
