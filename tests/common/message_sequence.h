@@ -48,6 +48,16 @@ inline bool RowMatches(const Seen& row, const Seen& seen) {
             (row.wParam == seen.wParam && row.lParam == seen.lParam));
 }
 
+// Whether the log holds the message at all, wherever it came.
+inline bool Contains(const MessageLog& seen, UINT message) {
+    for (const Seen& s : seen) {
+        if (s.message == message) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The recorded messages against the table, in order: a kOptional row may be
 // missing, every other row must be there, and nothing else may come between.
 // The failure names the first difference and its position.

@@ -29,11 +29,6 @@ Box ChildBox(HWND w) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-bool Saw(const ObservingWnd& w, UINT message) {
-    return std::any_of(w.defaults.begin(), w.defaults.end(),
-                       [message](const wintest::Seen& s) { return s.message == message; });
-}
-
 // A bar docked at the top: takes its rows off what remains.
 class TopBar : public CWnd {
     LUM_DECLARE_MESSAGE_MAP(TopBar)
@@ -182,7 +177,7 @@ TEST(StyleBits, ChangeOnlyWhatDiffersAndRedrawTheFrameWhenAsked) {
         EXPECT_EQ(changed, c.changed);
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(w.windowHandle, c.index)),
                   (old & ~c.remove) | c.add);
-        EXPECT_EQ(Saw(w, WM_NCCALCSIZE), c.frameRedrawn);
+        EXPECT_EQ(lumtest::Contains(w.defaults, WM_NCCALCSIZE), c.frameRedrawn);
     }
     EXPECT_EQ(w.ReadExStyle(), static_cast<DWORD>(GetWindowLongA(w.windowHandle, GWL_EXSTYLE)));
 }

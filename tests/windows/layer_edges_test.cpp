@@ -15,11 +15,6 @@ namespace {
 using wintest::ObservingWnd;
 using wintest::PlainWindow;
 
-bool Saw(const std::vector<wintest::Seen>& seen, UINT message) {
-    return std::any_of(seen.begin(), seen.end(),
-                       [message](const wintest::Seen& s) { return s.message == message; });
-}
-
 HMENU IdOf(int id) {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
 }
@@ -70,7 +65,8 @@ TEST(CommandUiOnControls, CheckStatesReachButtonsOnly) {
         ui.otherWindow = &control;
         c.update(ui);
         bool button = c.after >= 0;
-        EXPECT_EQ(Saw(control.defaults, BM_SETCHECK), button) << c.className << c.style;
+        EXPECT_EQ(lumtest::Contains(control.defaults, BM_SETCHECK), button)
+            << c.className << c.style;
         if (button) {
             EXPECT_EQ(SendMessageA(control.windowHandle, BM_GETCHECK, 0, 0), c.after);
         }
@@ -82,7 +78,7 @@ TEST(HelpRequests, UnansweredWalkSendsTheDefaultHelpCommand) {
     ASSERT_TRUE(wintest::CreateTop(w, "help", WS_POPUP | WS_VISIBLE));
     w.defaults.clear();
     w.RequestContextHelp();
-    EXPECT_TRUE(Saw(w.defaults, WM_LUM_COMMAND_HELP));
+    EXPECT_TRUE(lumtest::Contains(w.defaults, WM_LUM_COMMAND_HELP));
     EXPECT_EQ(std::count(w.defaults.begin(), w.defaults.end(),
                          wintest::Seen{WM_COMMAND, ID_DEFAULT_HELP_COMMAND, 0}),
               1);
@@ -158,7 +154,7 @@ TEST(Reflection, ListMessagesReachABoundControlAndOnlyThat) {
             LRESULT answer = SendMessageA(parent.windowHandle, c.message, c.w, c.l);
             EXPECT_EQ(bound.reflected,
                       reflects ? std::vector<UINT>{c.message} : std::vector<UINT>{});
-            EXPECT_EQ(Saw(parent.defaults, c.message), !reflects);
+            EXPECT_EQ(lumtest::Contains(parent.defaults, c.message), !reflects);
             if (reflects) {
                 EXPECT_EQ(answer, c.answer);
             }
@@ -168,7 +164,7 @@ TEST(Reflection, ListMessagesReachABoundControlAndOnlyThat) {
     parent.defaults.clear();
     SendMessageA(parent.windowHandle, WM_PARENTNOTIFY, WM_LBUTTONDOWN, 0);
     EXPECT_TRUE(bound.reflected.empty());
-    EXPECT_TRUE(Saw(parent.defaults, WM_PARENTNOTIFY));
+    EXPECT_TRUE(lumtest::Contains(parent.defaults, WM_PARENTNOTIFY));
 }
 
 // Records every message delivered to it.
@@ -207,7 +203,7 @@ TEST(SystemChanges, TopLevelWindowsPassThemToEveryBoundDescendant) {
         }
         Listener& to = c.toChild ? child : top;
         SendMessageA(to.windowHandle, c.message, 0, reinterpret_cast<LPARAM>("DISPLAY"));
-        EXPECT_EQ(Saw(to.defaults, c.message), c.defaultProcessing) << c.message;
+        EXPECT_EQ(lumtest::Contains(to.defaults, c.message), c.defaultProcessing) << c.message;
         EXPECT_EQ(child.Got(c.message), c.childGets) << c.message;
         EXPECT_EQ(grandchild.Got(c.message), c.grandchildGets) << c.message;
     }

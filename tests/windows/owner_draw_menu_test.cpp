@@ -89,11 +89,6 @@ private:
     HWND window;
 };
 
-bool DefaultSaw(const wintest::ObservingWnd& w, UINT message) {
-    return std::any_of(w.defaults.begin(), w.defaults.end(),
-                       [message](const wintest::Seen& s) { return s.message == message; });
-}
-
 } // namespace
 
 TEST(OwnerDrawMenu, PopupOfTheMenuBarIsFoundThroughNestedPopups) {
@@ -125,8 +120,8 @@ TEST(OwnerDrawMenu, PopupOfTheMenuBarIsFoundThroughNestedPopups) {
         EXPECT_EQ(h, kItemHeight) << "drawn at the measured size";
     }
     // Default processing follows every measuring and leaves its size alone.
-    EXPECT_TRUE(DefaultSaw(w, WM_MEASUREITEM));
-    EXPECT_FALSE(DefaultSaw(w, WM_DRAWITEM));
+    EXPECT_TRUE(lumtest::Contains(w.defaults, WM_MEASUREITEM));
+    EXPECT_FALSE(lumtest::Contains(w.defaults, WM_DRAWITEM));
 }
 
 TEST(OwnerDrawMenu, TrackedPopupIsFoundWithoutAMenuBar) {
@@ -145,7 +140,7 @@ TEST(OwnerDrawMenu, TrackedPopupIsFoundWithoutAMenuBar) {
     }
     EXPECT_EQ(object.measured, (std::vector<UINT>{7}));
     EXPECT_TRUE(object.WasDrawn(7));
-    EXPECT_TRUE(DefaultSaw(w, WM_MEASUREITEM));
+    EXPECT_TRUE(lumtest::Contains(w.defaults, WM_MEASUREITEM));
     EXPECT_EQ(GetThreadState()->trackingWindow, nullptr) << "given back when the menu closed";
     EXPECT_EQ(GetThreadState()->trackingMenu, nullptr);
 }
@@ -162,7 +157,7 @@ TEST(OwnerDrawMenu, MenuWithoutAnObjectIsLeftToDefaultProcessing) {
     // As the system sends them while the popup is up.
     MEASUREITEMSTRUCT measure = {ODT_MENU, 0, 9, 0, 0, 0x5000 + 9};
     SendMessageA(w.windowHandle, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
-    EXPECT_TRUE(DefaultSaw(w, WM_MEASUREITEM));
+    EXPECT_TRUE(lumtest::Contains(w.defaults, WM_MEASUREITEM));
     DRAWITEMSTRUCT draw = {};
     draw.CtlType = ODT_MENU;
     draw.itemID = 9;
@@ -170,7 +165,7 @@ TEST(OwnerDrawMenu, MenuWithoutAnObjectIsLeftToDefaultProcessing) {
     draw.hDC = GetDC(w.windowHandle);
     SendMessageA(w.windowHandle, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
     ReleaseDC(w.windowHandle, draw.hDC);
-    EXPECT_TRUE(DefaultSaw(w, WM_DRAWITEM));
+    EXPECT_TRUE(lumtest::Contains(w.defaults, WM_DRAWITEM));
 
     // Bound, the same requests reach the object; drawing stops there, the
     // measured item still gets default processing.
