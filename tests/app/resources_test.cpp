@@ -6,6 +6,7 @@
 
 #include "common/template_reader.h"
 
+#include "framework/runtime/framework_ids.h"
 #include "resources/resource_ids.h"
 
 #include <cstring>
@@ -256,6 +257,13 @@ struct ExpectedItem {
 };
 
 constexpr const char16_t* kDialogFace = u"ＭＳ Ｐゴシック";
+// Styles as the script spells them: every control is a shown child, most
+// also a tab stop; the boxes are modal frames with a caption and a font.
+constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kTabStop = kShown | WS_TABSTOP;
+constexpr DWORD kModalBox = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT;
+// The id the script gives every static it does not name.
+constexpr int kStaticId = -1;
 constexpr const char16_t* kToolName = u"Lumora 環境設定";
 constexpr const char16_t* kNotice = u"Copyright (C) 1998 Quillfern Devices";
 
@@ -306,27 +314,30 @@ protected:
 };
 
 TEST_F(DialogTemplateTest, AboutBox) {
-    const Template t = Load(100);
-    ExpectClassicFrame(t, 0x80C800C0, 0, 0, 165, 85);
+    const Template t = Load(IDD_ABOUT);
+    ExpectClassicFrame(t, kModalBox | WS_SYSMENU, 0, 0, 165, 85);
     EXPECT_EQ(u"バージョン情報", t.title);
     EXPECT_EQ(9, t.pointSize);
     EXPECT_EQ(kDialogFace, t.face);
-    ExpectItems(t, {
-                       {-1, kStatic, Ordinal(128), 20, 12, 20, 20, 0x50000003},
-                       {-1, kStatic, Text(kToolName), 50, 13, 90, 8, 0x50020082},
-                       {-1, kStatic, Text(kNotice), 7, 45, 151, 8, 0x50020001},
-                       {1, kButton, Text(u"OK"), 57, 65, 50, 14, 0x50030001},
-                       {-1, kStatic, Text(u"Version 1.01"), 50, 25, 90, 8, 0x50020002},
-                       {-1, kStatic, Text(u""), 10, 60, 144, 1, 0x50000010},
-                   });
+    ExpectItems(
+        t, {
+               {kStaticId, kStatic, Ordinal(IDI_TOOL), 20, 12, 20, 20, kShown | SS_ICON},
+               {kStaticId, kStatic, Text(kToolName), 50, 13, 90, 8,
+                kShown | WS_GROUP | SS_NOPREFIX | SS_RIGHT},
+               {kStaticId, kStatic, Text(kNotice), 7, 45, 151, 8, kShown | WS_GROUP | SS_CENTER},
+               {IDOK, kButton, Text(u"OK"), 57, 65, 50, 14, kTabStop | WS_GROUP | BS_DEFPUSHBUTTON},
+               {kStaticId, kStatic, Text(u"Version 1.01"), 50, 25, 90, 8,
+                kShown | WS_GROUP | SS_RIGHT},
+               {kStaticId, kStatic, Text(u""), 10, 60, 144, 1, kShown | SS_ETCHEDHORZ},
+           });
 }
 
 TEST_F(DialogTemplateTest, SettingsDialogIsExtended) {
-    const Template t = Load(102);
+    const Template t = Load(IDD_CONFIG);
     EXPECT_TRUE(t.extended);
     EXPECT_EQ(1, t.version);
     EXPECT_EQ(0u, t.helpId);
-    EXPECT_EQ(0x90CA00C0u, t.style);
+    EXPECT_EQ(kModalBox | WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX, t.style);
     EXPECT_EQ(DWORD{WS_EX_APPWINDOW}, t.exStyle);
     EXPECT_EQ(0, t.x);
     EXPECT_EQ(0, t.y);
@@ -340,22 +351,25 @@ TEST_F(DialogTemplateTest, SettingsDialogIsExtended) {
     EXPECT_EQ(0, t.italic);
     EXPECT_EQ(1, t.charSet);
     EXPECT_EQ(kDialogFace, t.face);
-    ExpectItems(t,
-                {
-                    {1, kButton, Text(u"OK"), 10, 70, 50, 14, 0x50010001},
-                    {2, kButton, Text(u"ｷｬﾝｾﾙ"), 68, 70, 50, 14, 0x50010000},
-                    {1002, kButton, Text(u"ﾍﾙﾌﾟ"), 126, 70, 50, 14, 0x50010000},
-                    {-1, kStatic, Text(u""), 10, 10, 166, 51, 0x50001008},
-                    {-1, kStatic, Text(u""), 28, 20, 139, 21, 0x50000012},
-                    {1000, kButton, Text(u"ｵｰﾊﾞｰﾚｲ表示を使用する"), 25, 17, 90, 10, 0x50000009},
-                    {1001, kButton, Text(u"ｵｰﾊﾞｰﾚｲ表示を使用しない"), 25, 45, 95, 10, 0x50000009},
-                    {1012, kButton, Text(u"ｵｰﾊﾞｰﾚｲｻｰﾌｪｽを使用しない"), 44, 28, 106, 11, 0x50010003},
-                });
+    ExpectItems(
+        t, {
+               {IDOK, kButton, Text(u"OK"), 10, 70, 50, 14, kTabStop | BS_DEFPUSHBUTTON},
+               {IDCANCEL, kButton, Text(u"ｷｬﾝｾﾙ"), 68, 70, 50, 14, kTabStop | BS_PUSHBUTTON},
+               {IDC_HELP_BUTTON, kButton, Text(u"ﾍﾙﾌﾟ"), 126, 70, 50, 14, kTabStop | BS_PUSHBUTTON},
+               {kStaticId, kStatic, Text(u""), 10, 10, 166, 51, kShown | SS_SUNKEN | SS_GRAYFRAME},
+               {kStaticId, kStatic, Text(u""), 28, 20, 139, 21, kShown | SS_ETCHEDFRAME},
+               {IDC_USE_OVERLAY, kButton, Text(u"ｵｰﾊﾞｰﾚｲ表示を使用する"), 25, 17, 90, 10,
+                kShown | BS_AUTORADIOBUTTON},
+               {IDC_NO_OVERLAY, kButton, Text(u"ｵｰﾊﾞｰﾚｲ表示を使用しない"), 25, 45, 95, 10,
+                kShown | BS_AUTORADIOBUTTON},
+               {IDC_NO_SURFACE, kButton, Text(u"ｵｰﾊﾞｰﾚｲｻｰﾌｪｽを使用しない"), 44, 28, 106, 11,
+                kTabStop | BS_AUTOCHECKBOX},
+           });
 }
 
 TEST_F(DialogTemplateTest, HelpDialogHasNoSystemMenu) {
-    const Template t = Load(129);
-    ExpectClassicFrame(t, 0x80C000C0, 0, 0, 187, 91);
+    const Template t = Load(IDD_HELP);
+    ExpectClassicFrame(t, kModalBox, 0, 0, 187, 91);
     EXPECT_EQ(u"ﾍﾙﾌﾟ", t.title);
     EXPECT_EQ(9, t.pointSize);
     EXPECT_EQ(kDialogFace, t.face);
@@ -363,31 +377,34 @@ TEST_F(DialogTemplateTest, HelpDialogHasNoSystemMenu) {
     ExpectItems(
         t,
         {
-            {1, kButton, Text(u"OK"), 66, 70, 50, 14, 0x50010001},
+            {IDOK, kButton, Text(u"OK"), 66, 70, 50, 14, kTabStop | BS_DEFPUSHBUTTON},
             {-1, kStatic,
              Text(u"\u3000弊社製グラフィックアクセラレータボード(ＫＴシリーズ)と併用される場合は、"
                   u" [ｵｰﾊﾞｰﾚｲ表示を使用する] を選択してください。"),
-             9, 10, 168, 24, 0x50020000},
+             9, 10, 168, 24, kShown | WS_GROUP | SS_LEFT},
             {-1, kStatic,
              Text(u"  オーバーレイ表示を使用した場合に、画面上にゴミが残る等の現象が出る場合は"
                   u" [ｵｰﾊﾞｰﾚｲｻｰﾌｪｽを使用しない] をチェックしてください。"),
-             10, 40, 168, 24, 0x50020000},
+             10, 40, 168, 24, kShown | WS_GROUP | SS_LEFT},
         });
 }
 
 TEST_F(DialogTemplateTest, DocumentTypeChooserNamesTheRewrittenFace) {
-    const Template t = Load(30721);
-    ExpectClassicFrame(t, 0x80C800C4, 9, 26, 183, 70);
+    const Template t = Load(IDD_NEW_DOCUMENT);
+    ExpectClassicFrame(t, kModalBox | WS_SYSMENU | DS_3DLOOK, 9, 26, 183, 70);
     EXPECT_EQ(u"新規", t.title);
     EXPECT_EQ(8, t.pointSize);
     EXPECT_EQ(u"MS Sans Serif", t.face);
-    ExpectItems(t, {
-                       {-1, kStatic, Text(u"新規(&N) "), 6, 5, 123, 8, 0x50020000},
-                       {100, kListBox, Text(u""), 6, 15, 125, 49, 0x50A10001},
-                       {1, kButton, Text(u"OK"), 137, 6, 40, 14, 0x50010001},
-                       {2, kButton, Text(u"ｷｬﾝｾﾙ"), 137, 23, 40, 14, 0x50010000},
-                       {0xE146, kButton, Text(u"ﾍﾙﾌﾟ(&H)"), 137, 43, 40, 14, 0x50010000},
-                   });
+    ExpectItems(
+        t, {
+               {kStaticId, kStatic, Text(u"新規(&N) "), 6, 5, 123, 8, kShown | WS_GROUP | SS_LEFT},
+               {IDC_DOCUMENT_TYPES, kListBox, Text(u""), 6, 15, 125, 49,
+                kTabStop | WS_VSCROLL | WS_BORDER | LBS_NOTIFY},
+               {IDOK, kButton, Text(u"OK"), 137, 6, 40, 14, kTabStop | BS_DEFPUSHBUTTON},
+               {IDCANCEL, kButton, Text(u"ｷｬﾝｾﾙ"), 137, 23, 40, 14, kTabStop | BS_PUSHBUTTON},
+               {ID_HELP_COMMAND, kButton, Text(u"ﾍﾙﾌﾟ(&H)"), 137, 43, 40, 14,
+                kTabStop | BS_PUSHBUTTON},
+           });
 }
 
 #pragma pack(push, 2)
