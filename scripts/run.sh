@@ -84,7 +84,7 @@ start_tool() {
   local previous=-1 colors
   for _ in $(seq 1 240); do
     kill -0 "$tool_pid" 2>/dev/null || return 1
-    colors=$(python3 "$root/scripts/screenshot.py" "$DISPLAY" --colors)
+    colors=$(bash "$root/scripts/screenshot.sh" "$DISPLAY" --colors)
     if [ "$colors" -gt 8 ] && [ "$colors" = "$previous" ]; then
       return 0
     fi
@@ -99,7 +99,7 @@ if ! start_tool && ! start_tool; then
   echo "The dialog did not appear; see $build/lumcfg.log" >&2
   exit 1
 fi
-python3 "$root/scripts/screenshot.py" "$DISPLAY" "$shot"
+bash "$root/scripts/screenshot.sh" "$DISPLAY" "$shot"
 echo "Screenshot of the settings dialog: $shot"
 
 # Escape is the dialog's Cancel: nothing is written to the registry.

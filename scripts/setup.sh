@@ -5,7 +5,7 @@
 set -euo pipefail
 
 need_pkgs=(g++ g++-mingw-w64-i686 cmake make python3 python3-pefile googletest wine wine32:i386
-           wine64 xvfb xauth x11-utils x11-apps fonts-ipafont-gothic fonts-wine locales xdotool
+           wine64 xvfb xauth x11-utils x11-apps netpbm fonts-ipafont-gothic fonts-wine locales xdotool
            gcc-12-source)
 # Seconds between two tries of the index download.
 apt_pause=${LUM_APT_RETRY_PAUSE:-30}
