@@ -93,12 +93,13 @@ testbed_start() {
   local build
   build=$(cd "$1" && pwd)
   testbed_env "$build"
-  local n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
+  # Xvfb takes the first free display itself and names it once it listens.
+  local named="$build/xvfb.display"
+  : >"$named"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$named" >"$build/xvfb.log" 2>&1 &
   TESTBED_XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  for _ in $(seq 1 100); do [ -s "$named" ] && break; sleep 0.1; done
+  export DISPLAY=":$(tr -d '[:space:]' <"$named")"
   if [ ! -f "$WINEPREFIX/.lum-ready" ]; then
     testbed_make_prefix "$build"
   fi
