@@ -136,20 +136,33 @@ make_locales() {
 # takes precedence over the kernel's own loader, so one left by an earlier
 # run is taken away. LUM_FORCE_EMULATOR=1 registers it all the same, so that
 # both paths can be tried on one machine.
+# Debian's qemu-user-static registers no i386 format on an x86 host, so the
+# format is this project's own (scripts/binfmt/qemu-i386), handed to
+# binfmt-support.
 emulator_entry=/proc/sys/fs/binfmt_misc/qemu-i386
+emulator_formats=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/binfmt
+
+remove_emulator() {
+  if command -v update-binfmts >/dev/null &&
+     update-binfmts --display qemu-i386 >/dev/null 2>&1; then
+    as_root update-binfmts --package lumcfg --remove qemu-i386 /usr/bin/qemu-i386-static
+  fi
+  [ ! -e "$emulator_entry" ] || echo -1 | as_root tee "$emulator_entry" >/dev/null
+}
 
 run_i386() {
   if [ "${LUM_FORCE_EMULATOR:-0}" != 1 ]; then
-    [ ! -e "$emulator_entry" ] || echo -1 | as_root tee "$emulator_entry" >/dev/null
+    remove_emulator
     /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return 0
   fi
-  [ -x /usr/bin/qemu-i386-static ] || install_packages qemu-user-static
+  if [ ! -x /usr/bin/qemu-i386-static ] || ! command -v update-binfmts >/dev/null; then
+    install_packages qemu-user-static binfmt-support
+  fi
   if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
     as_root mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
   fi
   if [ ! -e "$emulator_entry" ]; then
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:FP' \
-      | as_root tee /proc/sys/fs/binfmt_misc/register >/dev/null
+    as_root update-binfmts --importdir "$emulator_formats" --import qemu-i386
   fi
   /lib/ld-linux.so.2 --version >/dev/null 2>&1 || { echo "setup: cannot run i386 binaries on this machine" >&2; exit 1; }
 }
