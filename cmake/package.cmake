@@ -16,12 +16,12 @@ set(LUM_PACKAGE_FILES LUMCFG.EXE LUMCFG.HLP LUMCFG.CNT LUMCFG_E.HLP LUMCFG_E.CNT
                       README_E.TXT)
 set(LUM_BUILT_FILES ${LUM_PROGRAM_FILE} ${LUM_HELP_FILE} ${LUM_CONTENTS_FILE} ${LUM_HELP_FILE_EN}
                     ${LUM_CONTENTS_FILE_EN})
-set(LUM_ENCODE ${CMAKE_SOURCE_DIR}/scripts/encode_text.py)
+set(LUM_ENCODE ${CMAKE_SOURCE_DIR}/scripts/encode_text.sh)
 add_custom_command(OUTPUT ${LUM_README_JA} ${LUM_README_EN}
                    COMMAND ${CMAKE_COMMAND} -E make_directory ${LUM_DIST_DIR}
-                   COMMAND Python3::Interpreter ${LUM_ENCODE}
+                   COMMAND bash ${LUM_ENCODE}
                            ${CMAKE_SOURCE_DIR}/resources/package/README.txt ${LUM_README_JA} 932
-                   COMMAND Python3::Interpreter ${LUM_ENCODE}
+                   COMMAND bash ${LUM_ENCODE}
                            ${CMAKE_SOURCE_DIR}/resources/package/README_E.txt ${LUM_README_EN} 1252
                    DEPENDS ${LUM_ENCODE} ${CMAKE_SOURCE_DIR}/resources/package/README.txt
                            ${CMAKE_SOURCE_DIR}/resources/package/README_E.txt

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Writes a UTF-8 text in a Windows code page with CR LF line ends, as Notepad
+# on that system reads it; a character the code page lacks fails, naming its
+# line.
+#
+#   bash scripts/encode_text.sh SOURCE TARGET CODE-PAGE
+set -euo pipefail
+source=$1 target=$2 page=$3
+if ! said=$(iconv -f UTF-8 -t "CP$page" "$source" 2>&1 >/dev/null); then
+  # iconv names the byte offset where it stopped.
+  at=$(grep -o 'position [0-9]*' <<<"$said" | grep -o '[0-9]*' || echo 0)
+  line=$(($(head -c "$at" "$source" | wc -l) + 1))
+  echo "$source:$line: no place in code page $page for what stands there ($said)" >&2
+  exit 1
+fi
+sed 's/$/\r/' "$source" | iconv -f UTF-8 -t "CP$page" >"$target"
