@@ -12,43 +12,6 @@ inline DWORD StyleOf(HWND window) {
     return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
 }
 
-// The DC of WM_PAINT: the one in wParam, or a BeginPaint one.
-class PaintDc {
-public:
-    PaintDc(HWND window, WPARAM wParam) : window(window), dc(reinterpret_cast<HDC>(wParam)) {
-        if (dc == nullptr) {
-            dc = BeginPaint(window, &paint);
-            began = true;
-        }
-    }
-    ~PaintDc() {
-        if (began) {
-            EndPaint(window, &paint);
-        }
-    }
-    PaintDc(const PaintDc&) = delete;
-    PaintDc& operator=(const PaintDc&) = delete;
-    HWND window;
-    HDC dc;
-    PAINTSTRUCT paint = {};
-    bool began = false;
-};
-
-// Everything a painting step selects or sets is put back with the DC state.
-class SavedDc {
-public:
-    explicit SavedDc(HDC dc) : dc(dc), saved(dc != nullptr ? SaveDC(dc) : 0) {}
-    ~SavedDc() {
-        if (saved != 0) {
-            RestoreDC(dc, saved);
-        }
-    }
-    SavedDc(const SavedDc&) = delete;
-    SavedDc& operator=(const SavedDc&) = delete;
-    HDC dc;
-    int saved;
-};
-
 inline void SelectWindowFont(HWND window, HDC dc) {
     if (auto font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0))) {
         SelectObject(dc, font);

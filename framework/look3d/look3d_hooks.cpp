@@ -79,12 +79,11 @@ bool ScreenIsUsable() {
         width = core.screen.width;
         height = core.screen.height;
     } else {
-        HDC screen = GetDC(nullptr);
-        if (screen == nullptr) {
+        const WindowDc screen;
+        if (screen.dc == nullptr) {
             return false;
         }
-        bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-        ReleaseDC(nullptr, screen);
+        bits = GetDeviceCaps(screen.dc, BITSPIXEL) * GetDeviceCaps(screen.dc, PLANES);
         width = GetSystemMetrics(SM_CXSCREEN);
         height = GetSystemMetrics(SM_CYSCREEN);
     }

@@ -1,6 +1,7 @@
 #include "framework/runtime/state.h"
 
 #include "framework/runtime/code_page.h"
+#include "framework/runtime/scopes.h"
 #include "framework/runtime/system_function.h"
 
 // Holders are set up before every other static object of the program and so
@@ -160,10 +161,9 @@ void DisplayData::RefreshColors() {
 void DisplayData::RefreshScreenMetrics() {
     iconWidth = GetSystemMetrics(SM_CXICON);
     iconHeight = GetSystemMetrics(SM_CYICON);
-    if (HDC screen = GetDC(nullptr)) {
-        logPixelsX = GetDeviceCaps(screen, LOGPIXELSX);
-        logPixelsY = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
+    if (const WindowDc screen; screen.dc != nullptr) {
+        logPixelsX = GetDeviceCaps(screen.dc, LOGPIXELSX);
+        logPixelsY = GetDeviceCaps(screen.dc, LOGPIXELSY);
     }
 }
 
