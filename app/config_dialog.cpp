@@ -72,7 +72,7 @@ void CConfigDlg::HandleOk() {
     CDialog::HandleOk();
 }
 
-void CConfigDlg::HandleSysCommand(WPARAM command, LPARAM) {
+void CConfigDlg::HandleSysCommand(UINT command, POINT) {
     if ((command & 0xFFF0) == IDM_ABOUT) {
         CAboutDlg about;
         about.RunModal();

@@ -16,7 +16,7 @@ public:
     // The dialog reads and writes its controls directly.
     void ExchangeDialogData(void*) override {}
 
-    void HandleSysCommand(WPARAM command, LPARAM lParam);
+    void HandleSysCommand(UINT command, POINT cursor);
     void HandlePaint();
     HICON HandleQueryDragIcon() { return icon; }
     void ShowHelpDialog();

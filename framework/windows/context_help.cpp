@@ -52,7 +52,7 @@ void CancelModes(HWND window) {
 
 } // namespace
 
-LRESULT CWnd::HandleHelpRequest(LPARAM) {
+LRESULT CWnd::HandleHelpRequest(HELPINFO*) {
     CWnd* main = GetMainWindow();
     // A child's request travels to its parent through default processing.
     if ((ReadStyle() & WS_CHILD) != 0 || main == nullptr || ModifierHeld()) {

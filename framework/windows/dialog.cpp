@@ -341,14 +341,14 @@ BOOL CDialog::InitializeDialog() {
     return TRUE;
 }
 
-LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
+LRESULT CDialog::HandleInitDialog(HWND, LPARAM) {
     BeforeDialogInit();
     // The system dialog procedure calls FrameworkDlgProc, which initializes.
     return DefaultForCurrentMessage();
 }
 
-LRESULT CDialog::HandleSetFont(WPARAM wParam, LPARAM) {
-    FontAssigned(CGdiObject::ObjectFor(reinterpret_cast<HGDIOBJ>(wParam)));
+LRESULT CDialog::HandleSetFont(HFONT font, BOOL) {
+    FontAssigned(CGdiObject::ObjectFor(font));
     return DefaultForCurrentMessage();
 }
 

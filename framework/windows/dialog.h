@@ -51,8 +51,8 @@ public:
 
     // Message-map handlers.
     HBRUSH HandleDialogColor(CDC* dc, CWnd* control, UINT type);
-    LRESULT HandleInitDialog(WPARAM wParam, LPARAM lParam);
-    LRESULT HandleSetFont(WPARAM wParam, LPARAM lParam);
+    LRESULT HandleInitDialog(HWND focusControl, LPARAM initParam);
+    LRESULT HandleSetFont(HFONT font, BOOL redraw);
     LRESULT HandleQuery3dControls(WPARAM wParam, LPARAM lParam);
     LRESULT HandleCommandHelp(WPARAM wParam, LPARAM lParam);
     LRESULT HandleHelpHitTest(WPARAM wParam, LPARAM lParam);

@@ -144,6 +144,44 @@ struct Thunk<Form<K, C, R, A...>, Member> {
     }
 };
 
+// A message word as the type its message gives it: a handle or a pointer
+// to the message's structure, a point from its two signed words, a number.
+template <class To, class From> To As(From raw) {
+    if constexpr (std::is_same_v<To, From>) {
+        return raw;
+    } else if constexpr (std::is_same_v<To, POINT>) {
+        return PointOf(raw);
+    } else if constexpr (std::is_pointer_v<To>) {
+        return reinterpret_cast<To>(raw);
+    } else {
+        return static_cast<To>(raw);
+    }
+}
+
+template <class... T> struct Types {};
+template <class F> struct FormArgs;
+template <class K, UINT C, Result R, class... A> struct FormArgs<Form<K, C, R, A...>> {
+    using type = Types<A...>;
+};
+
+// A cracked form: Base's code and unpacking, its message words handed to the
+// handler as H..., one for each. The entry's thunk takes Base's words, so
+// the dispatch calls it as Base; the thunk gives each word its type.
+template <class Base, class... H> struct Cracked : Base { using FormType = Cracked; };
+
+template <class Words, class Base, auto Member, class... H> struct CrackedThunk;
+template <class... A, class Base, auto Member, class... H>
+struct CrackedThunk<Types<A...>, Base, Member, H...> {
+    static_assert(sizeof...(A) == sizeof...(H), "one handler type for each message word");
+    using Typed = Thunk<Form<typename Base::FormKind, Base::code, Base::result, H...>, Member>;
+    static LRESULT Call(CCmdTarget* target, A... words) {
+        return Typed::Call(target, As<H>(words)...);
+    }
+};
+template <class Base, class... H, auto Member>
+struct Thunk<Cracked<Base, H...>, Member>
+    : CrackedThunk<typename FormArgs<typename Base::FormType>::type, Base, Member, H...> {};
+
 template <class Kind, class F, auto Member> inline MapHandler HandlerOf() {
     static_assert(std::is_same_v<typename F::FormKind, Kind>,
                   "a window form in a command entry, or a command form in a message entry");

@@ -133,29 +133,29 @@ public:
                     const RECT* client = nullptr, BOOL stretch = TRUE);
 
     // Context help.
-    LRESULT HandleHelpRequest(LPARAM helpInfo);
+    LRESULT HandleHelpRequest(HELPINFO* request);
     void RequestContextHelp();
 
     // System-wide changes every window follows.
     void HandleSysColorChange();
-    void HandleSettingChange(WPARAM flags, LPARAM section);
+    void HandleSettingChange(UINT flags, const char* section);
     LRESULT HandleDisplayChange(WPARAM wParam, LPARAM lParam);
-    void HandleDevModeChange(LPARAM deviceName);
-    void HandleEnterIdle(WPARAM reason, CWnd* window);
+    void HandleDevModeChange(const char* deviceName);
+    void HandleEnterIdle(UINT reason, CWnd* window);
 
     // Handlers of CWnd's own map.
-    LRESULT HandleControlColorMessage(WPARAM wParam, LPARAM lParam);
-    void HandleDrawItem(WPARAM wParam, LPARAM lParam);
-    void HandleMeasureItem(WPARAM wParam, LPARAM lParam);
+    LRESULT HandleControlColorMessage(HDC dc, HWND control);
+    void HandleDrawItem(UINT controlId, DRAWITEMSTRUCT* item);
+    void HandleMeasureItem(UINT controlId, MEASUREITEMSTRUCT* item);
     CMenu* MenuBeingMeasured() const;
     HBRUSH HandleControlColor(CDC* dc, CWnd* control, UINT type);
-    LRESULT HandleCompareItem(WPARAM wParam, LPARAM lParam);
+    LRESULT HandleCompareItem(UINT controlId, const COMPAREITEMSTRUCT* item);
     void HandleScroll(int code, int position, CWnd* scrollBar);
-    void HandleDeleteItem(WPARAM wParam, LPARAM lParam);
+    void HandleDeleteItem(UINT controlId, DELETEITEMSTRUCT* item);
     LRESULT HandleListBoxKey(UINT key, CWnd* listBox, UINT caret);
     void HandleFinalMessage();
     void RemoveOwnTools();
-    void HandleParentNotify(WPARAM wParam, LPARAM lParam);
+    void HandleParentNotify(UINT event, HWND child);
     void HandleDestroy();
     LRESULT HandleTopLevelActivation(WPARAM wParam, LPARAM lParam);
     LRESULT HandleDragListMessage(WPARAM wParam, LPARAM lParam);

@@ -46,10 +46,9 @@ LUM_ON_WM_HELP(HandleHelpRequest)
 LUM_END_MESSAGE_MAP(CWnd, CCmdTarget)
 // clang-format on
 
-LRESULT CWnd::HandleControlColorMessage(WPARAM wParam, LPARAM lParam) {
+LRESULT CWnd::HandleControlColorMessage(HDC dc, HWND control) {
     // One handler of the private color message serves all seven.
-    ControlColorRecord record = {reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam),
-                                 CurrentMessage()->message - WM_CTLCOLORMSGBOX};
+    ControlColorRecord record = {control, dc, CurrentMessage()->message - WM_CTLCOLORMSGBOX};
     return HandleMessage(WM_LUM_CTLCOLOR, 0, reinterpret_cast<LPARAM>(&record));
 }
 
@@ -61,8 +60,7 @@ HBRUSH CWnd::HandleControlColor(CDC*, CWnd* control, UINT) {
     return reinterpret_cast<HBRUSH>(DefaultForCurrentMessage());
 }
 
-void CWnd::HandleDrawItem(WPARAM, LPARAM lParam) {
-    auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+void CWnd::HandleDrawItem(UINT, DRAWITEMSTRUCT* item) {
     if (item->CtlType == ODT_MENU) {
         // The request names the menu; only one the program bound draws itself.
         if (CMenu* menu = CMenu::PermanentObjectFor(reinterpret_cast<HMENU>(item->hwndItem))) {
@@ -77,8 +75,7 @@ void CWnd::HandleDrawItem(WPARAM, LPARAM lParam) {
     }
 }
 
-void CWnd::HandleMeasureItem(WPARAM, LPARAM lParam) {
-    auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+void CWnd::HandleMeasureItem(UINT, MEASUREITEMSTRUCT* item) {
     if (item->CtlType == ODT_MENU) {
         if (CMenu* menu = FindPopupMenu(MenuBeingMeasured(), item->itemID)) {
             menu->MeasureMenuItem(item);
@@ -105,8 +102,7 @@ CMenu* CWnd::MenuBeingMeasured() const {
     return menu != nullptr ? CMenu::ObjectFor(menu) : nullptr;
 }
 
-LRESULT CWnd::HandleCompareItem(WPARAM, LPARAM lParam) {
-    auto* item = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam);
+LRESULT CWnd::HandleCompareItem(UINT, const COMPAREITEMSTRUCT* item) {
     LRESULT value = 0;
     if (ParentReflectToChild(item->hwndItem, &value)) {
         return value;
@@ -120,8 +116,7 @@ void CWnd::HandleScroll(int, int, CWnd* scrollBar) {
     }
 }
 
-void CWnd::HandleDeleteItem(WPARAM, LPARAM lParam) {
-    auto* item = reinterpret_cast<DELETEITEMSTRUCT*>(lParam);
+void CWnd::HandleDeleteItem(UINT, DELETEITEMSTRUCT* item) {
     if (!ParentReflectToChild(item->hwndItem, nullptr)) {
         DefaultForCurrentMessage();
     }
@@ -135,10 +130,10 @@ LRESULT CWnd::HandleListBoxKey(UINT, CWnd* listBox, UINT) {
     return DefaultForCurrentMessage();
 }
 
-void CWnd::HandleParentNotify(WPARAM wParam, LPARAM lParam) {
-    UINT event = LOWORD(wParam);
-    if ((event == WM_CREATE || event == WM_DESTROY) &&
-        ParentReflectToChild(reinterpret_cast<HWND>(lParam), nullptr)) {
+void CWnd::HandleParentNotify(UINT event, HWND child) {
+    // The low word is the event; the high word the child's id.
+    event = LOWORD(event);
+    if ((event == WM_CREATE || event == WM_DESTROY) && ParentReflectToChild(child, nullptr)) {
         return;
     }
     DefaultForCurrentMessage();
@@ -224,7 +219,7 @@ void CWnd::HandleSysColorChange() {
     DefaultForCurrentMessage();
 }
 
-void CWnd::HandleSettingChange(WPARAM, LPARAM) {
+void CWnd::HandleSettingChange(UINT, const char*) {
     if (IsApplicationMainWindow(this)) {
         Look3dSettingsChanged();
     }
@@ -243,7 +238,7 @@ LRESULT CWnd::HandleDisplayChange(WPARAM, LPARAM) {
     return DefaultForCurrentMessage();
 }
 
-void CWnd::HandleDevModeChange(LPARAM) {
+void CWnd::HandleDevModeChange(const char*) {
     // The application holds no printer names, so there is no printer
     // settings block to read again.
     if ((ReadStyle() & WS_CHILD) == 0) {
@@ -251,7 +246,7 @@ void CWnd::HandleDevModeChange(LPARAM) {
     }
 }
 
-void CWnd::HandleEnterIdle(WPARAM, CWnd*) {
+void CWnd::HandleEnterIdle(UINT, CWnd*) {
     MSG queued;
     while (PeekMessageA(&queued, nullptr, WM_ENTERIDLE, WM_ENTERIDLE, PM_REMOVE)) {
         DispatchMessageA(&queued);

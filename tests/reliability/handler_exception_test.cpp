@@ -48,9 +48,9 @@ public:
         Trip(lastOkFromMenu ? Site::OkFromMenu : Site::OkFromButton);
         CConfigDlg::HandleOk();
     }
-    void OnSysCommand(WPARAM command, LPARAM lParam) {
+    void OnSysCommand(UINT command, POINT cursor) {
         Trip(Site::SysCommand);
-        HandleSysCommand(command, lParam);
+        HandleSysCommand(command, cursor);
     }
     void OnPaint() {
         ++paints;

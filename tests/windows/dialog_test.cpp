@@ -41,7 +41,7 @@ public:
             DestroyHandle();
         }
     }
-    void OnEnterIdle(WPARAM reason, CWnd* dialog) {
+    void OnEnterIdle(UINT reason, CWnd* dialog) {
         log->push_back(
             {WM_ENTERIDLE, reason,
              reinterpret_cast<LPARAM>(dialog != nullptr ? dialog->windowHandle : nullptr)});

@@ -29,16 +29,16 @@ UINT registeredTestMessage = RegisterWindowMessageA("LumTestRegistered");
 class RecordingWnd : public CWnd {
     LUM_DECLARE_MESSAGE_MAP(RecordingWnd)
 public:
-    BOOL HandleNcCreate(LPARAM) {
+    BOOL HandleNcCreate(const CREATESTRUCTA*) {
         boundAtNcCreate = windowHandle != nullptr;
         seen.push_back({WM_NCCREATE, 0, 0});
         return DefaultForCurrentMessage() != 0;
     }
-    LRESULT HandleNcCalcSize(WPARAM, LPARAM) {
+    LRESULT HandleNcCalcSize(BOOL, NCCALCSIZE_PARAMS*) {
         seen.push_back({WM_NCCALCSIZE, 0, 0});
         return DefaultForCurrentMessage();
     }
-    LRESULT HandleCreate(LPARAM) {
+    LRESULT HandleCreate(const CREATESTRUCTA*) {
         seen.push_back({WM_CREATE, 0, 0});
         if (failCreate) {
             RaiseMemoryException();
