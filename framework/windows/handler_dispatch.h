@@ -189,4 +189,13 @@ template <class Kind, class F, auto Member> inline MapHandler HandlerOf() {
     return reinterpret_cast<MapHandler>(thunk);
 }
 
+// The dispatch calls every registered message's handler in one form: that
+// form, or one cracked from it.
+template <class F, auto Member> inline MapHandler RegisteredHandlerOf() {
+    static_assert(std::is_same_v<typename F::Thunk, LumForm::LresultWParamLParam::Thunk>,
+                  "a registered message's handler takes the words as they are, or cracked from "
+                  "them");
+    return HandlerOf<WindowKind, F, Member>();
+}
+
 } // namespace mapform

@@ -6,6 +6,8 @@
 // Included by message_map.h.
 #pragma once
 
+#include <commctrl.h>
+
 // Forms whose words the handler receives typed: the base form's code and
 // unpacking, then one type for each word it hands on.
 namespace LumCracked {
@@ -24,6 +26,8 @@ using CompareItem = mapform::Cracked<LumForm::LresultWParamRecord, UINT, const C
 using ControlColor = mapform::Cracked<LumForm::LresultWParamLParam, HDC, HWND>;
 using SettingChange = mapform::Cracked<LumForm::VoidFlagsText, UINT, const char*>;
 using DevModeChange = mapform::Cracked<LumForm::VoidLParamText, const char*>;
+// The drag-list message (registered): the list's notice.
+using DragList = mapform::Cracked<LumForm::LresultWParamLParam, UINT, DRAGLISTINFO*>;
 } // namespace LumCracked
 
 // clang-format off

@@ -89,14 +89,17 @@ public:                                                                         
      mapform::HandlerOf<mapform::WindowKind, form, &ThisClass::fn>()},
 
 // A registered message: `number` is the variable holding its number. The
-// handler takes the LumForm::LresultWParamLParam form.
+// handler takes the LumForm::LresultWParamLParam form, or with _AS a form
+// cracked from it (the dispatch calls every registered handler in that one).
 #define LUM_ON_REGISTERED_MESSAGE(number, fn)                                                      \
+    LUM_ON_REGISTERED_MESSAGE_AS(number, LumForm::LresultWParamLParam, fn)
+#define LUM_ON_REGISTERED_MESSAGE_AS(number, form, fn)                                             \
     {kFirstRegisteredMessage,                                                                      \
      0,                                                                                            \
      0,                                                                                            \
      0,                                                                                            \
      reinterpret_cast<UINT_PTR>(&number),                                                          \
-     mapform::HandlerOf<mapform::WindowKind, LumForm::LresultWParamLParam, &ThisClass::fn>()},
+     mapform::RegisteredHandlerOf<form, &ThisClass::fn>()},
 
 // A thread message, handled as void fn(WPARAM, LPARAM).
 #define LUM_ON_THREAD_MESSAGE(msg, fn) LUM_ON_MESSAGE(msg, LumForm::VoidWParamLParam, fn)

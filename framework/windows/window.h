@@ -158,7 +158,7 @@ public:
     void HandleParentNotify(UINT event, HWND child);
     void HandleDestroy();
     LRESULT HandleTopLevelActivation(WPARAM wParam, LPARAM lParam);
-    LRESULT HandleDragListMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT HandleDragListMessage(UINT listId, DRAGLISTINFO* info);
 
     HWND windowHandle = nullptr;
     HWND ownerHandle = nullptr;

@@ -36,7 +36,7 @@ LUM_ON_WM_NCDESTROY(HandleFinalMessage)
 LUM_ON_WM_PARENTNOTIFY(HandleParentNotify)
 LUM_ON_WM_DESTROY(HandleDestroy)
 LUM_ON_MESSAGE(WM_LUM_ACTIVATE_TOPLEVEL, LumForm::LresultWParamLParam, HandleTopLevelActivation)
-LUM_ON_REGISTERED_MESSAGE(dragListMessage, HandleDragListMessage)
+LUM_ON_REGISTERED_MESSAGE_AS(dragListMessage, LumCracked::DragList, HandleDragListMessage)
 LUM_ON_WM_SYSCOLORCHANGE(HandleSysColorChange)
 LUM_ON_WM_SETTINGCHANGE(HandleSettingChange)
 LUM_ON_WM_DISPLAYCHANGE(HandleDisplayChange)
@@ -148,8 +148,7 @@ LRESULT CWnd::HandleTopLevelActivation(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CWnd::HandleDragListMessage(WPARAM, LPARAM lParam) {
-    auto* info = reinterpret_cast<DRAGLISTINFO*>(lParam);
+LRESULT CWnd::HandleDragListMessage(UINT, DRAGLISTINFO* info) {
     LRESULT value = 0;
     if (info != nullptr && ParentReflectToChild(info->hWnd, &value)) {
         return value;
