@@ -18,6 +18,10 @@ LUM_IMPLEMENT_CLASS(CWindowDC, CDC)
 static_assert(offsetof(CDC, attributeHandle) == offsetof(CDC, outputHandle) + sizeof(HDC));
 #pragma GCC diagnostic pop
 
+namespace {
+using Dcs = WrapperTable<CDC, &CDC::outputHandle, &GetDcTable>;
+} // namespace
+
 CDC::~CDC() {
     if (outputHandle != nullptr) {
         DeleteDC(Unbind());
@@ -25,30 +29,24 @@ CDC::~CDC() {
 }
 
 CDC* CDC::ObjectFor(HDC handle) {
-    return ObjectIn<CDC>(&GetDcTable, handle);
+    return Dcs::ObjectFor(handle);
 }
 
 CDC* CDC::PermanentObjectFor(HDC handle) {
-    return PermanentObjectIn<CDC>(&GetDcTable, handle);
+    return Dcs::PermanentObjectFor(handle);
 }
 
 BOOL CDC::Bind(HDC handle) {
-    if (handle == nullptr) {
+    if (!Dcs::Bind(*this, handle)) {
         return FALSE;
     }
-    CHandleTable* table = GetDcTable(TRUE);
-    outputHandle = handle;
-    table->BindPermanent(handle, this);
     SetAttributeHandle(handle);
     return TRUE;
 }
 
 HDC CDC::Unbind() {
-    HDC handle = outputHandle;
-    UnbindIn(&GetDcTable, handle);
     ReleaseAttributeHandle();
-    outputHandle = nullptr;
-    return handle;
+    return Dcs::Unbind(*this);
 }
 
 SIZE CDC::SplitExtent(LONG extent) {

@@ -10,23 +10,24 @@ LUM_IMPLEMENT_CLASS(CBitmap, CGdiObject)
 LUM_IMPLEMENT_CLASS(CPalette, CGdiObject)
 LUM_IMPLEMENT_CLASS(CRgn, CGdiObject)
 
+namespace {
+using GdiObjects = WrapperTable<CGdiObject, &CGdiObject::objectHandle, &GetGdiObjectTable>;
+} // namespace
+
 CGdiObject::~CGdiObject() {
     DeleteHandle();
 }
 
 CGdiObject* CGdiObject::ObjectFor(HGDIOBJ handle) {
-    return ObjectIn<CGdiObject>(&GetGdiObjectTable, handle);
+    return GdiObjects::ObjectFor(handle);
 }
 
 CGdiObject* CGdiObject::PermanentObjectFor(HGDIOBJ handle) {
-    return PermanentObjectIn<CGdiObject>(&GetGdiObjectTable, handle);
+    return GdiObjects::PermanentObjectFor(handle);
 }
 
 HGDIOBJ CGdiObject::Unbind() {
-    HGDIOBJ handle = objectHandle;
-    UnbindIn(&GetGdiObjectTable, handle);
-    objectHandle = nullptr;
-    return handle;
+    return GdiObjects::Unbind(*this);
 }
 
 BOOL CGdiObject::DeleteHandle() {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+#include <type_traits>
+#include <utility>
 #include "framework/runtime/collections.h"
 #include "framework/runtime/object.h"
 #include "framework/runtime/state.h"
@@ -58,25 +60,46 @@ CHandleTable* GetImageListTable(BOOL create);
 // What every wrapper class does with its table, given the table's maker.
 using TableMaker = CHandleTable* (*)(BOOL create);
 
-// The object for `handle`: its permanent one, or else a temporary made now.
-template <class Wrapper> Wrapper* ObjectIn(TableMaker table, HANDLE handle) {
-    return static_cast<Wrapper*>(table(TRUE)->ObjectFor(handle));
-}
+// The table side of a wrapper class whose handle lives in its member Field:
+// objects for handles, binding and letting go. The classes' own members of
+// those names call these and add what is theirs.
+template <class Wrapper, auto Field, TableMaker Table> struct WrapperTable {
+    using Handle = std::remove_reference_t<decltype(std::declval<Wrapper&>().*Field)>;
 
-// The permanent object bound to `handle`, or null; no table is made to say so.
-template <class Wrapper> Wrapper* PermanentObjectIn(TableMaker table, HANDLE handle) {
-    CHandleTable* existing = table(FALSE);
-    return existing != nullptr ? static_cast<Wrapper*>(existing->FindPermanent(handle)) : nullptr;
-}
-
-// Takes `handle`'s permanent binding out of its table, if there is one.
-inline void UnbindIn(TableMaker table, HANDLE handle) {
-    if (handle != nullptr) {
-        if (CHandleTable* existing = table(FALSE)) {
-            existing->UnbindPermanent(handle);
-        }
+    // The object for `handle`: its permanent one, or else a temporary made now.
+    static Wrapper* ObjectFor(Handle handle) {
+        return static_cast<Wrapper*>(Table(TRUE)->ObjectFor(handle));
     }
-}
+
+    // The permanent object bound to `handle`, or null; no table is made to say so.
+    static Wrapper* PermanentObjectFor(Handle handle) {
+        CHandleTable* existing = Table(FALSE);
+        return existing != nullptr ? static_cast<Wrapper*>(existing->FindPermanent(handle))
+                                   : nullptr;
+    }
+
+    // Entered in the table first: when it cannot grow, the object stays unbound.
+    static BOOL Bind(Wrapper& object, Handle handle) {
+        if (handle == nullptr) {
+            return FALSE;
+        }
+        Table(TRUE)->BindPermanent(handle, &object);
+        object.*Field = handle;
+        return TRUE;
+    }
+
+    // Takes the object's permanent binding out of the table; its handle, now its caller's.
+    static Handle Unbind(Wrapper& object) {
+        Handle handle = object.*Field;
+        if (handle != nullptr) {
+            if (CHandleTable* existing = Table(FALSE)) {
+                existing->UnbindPermanent(handle);
+            }
+        }
+        object.*Field = nullptr;
+        return handle;
+    }
+};
 
 // The thread state's lookup slot for a window handle. Handle values differ
 // in their low bits on one system and in their high word on another: both

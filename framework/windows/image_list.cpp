@@ -20,30 +20,26 @@ CHandleTable* GetImageListTable(BOOL create) {
                           LUM_RUNTIME_CLASS(CImageList), &ImageListHandleField, 1);
 }
 
+namespace {
+using ImageLists = WrapperTable<CImageList, &CImageList::imageListHandle, &GetImageListTable>;
+} // namespace
+
 CImageList::~CImageList() {
     Unbind();
 }
 
 CImageList* CImageList::ObjectFor(HIMAGELIST handle) {
-    return ObjectIn<CImageList>(&GetImageListTable, handle);
+    return ImageLists::ObjectFor(handle);
 }
 
 CImageList* CImageList::PermanentObjectFor(HIMAGELIST handle) {
-    return PermanentObjectIn<CImageList>(&GetImageListTable, handle);
+    return ImageLists::PermanentObjectFor(handle);
 }
 
 BOOL CImageList::Bind(HIMAGELIST handle) {
-    if (handle == nullptr || imageListHandle != nullptr) {
-        return FALSE;
-    }
-    GetImageListTable(TRUE)->BindPermanent(handle, this);
-    imageListHandle = handle;
-    return TRUE;
+    return imageListHandle == nullptr && ImageLists::Bind(*this, handle);
 }
 
 HIMAGELIST CImageList::Unbind() {
-    HIMAGELIST handle = imageListHandle;
-    UnbindIn(&GetImageListTable, handle);
-    imageListHandle = nullptr;
-    return handle;
+    return ImageLists::Unbind(*this);
 }

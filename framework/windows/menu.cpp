@@ -6,23 +6,24 @@
 
 LUM_IMPLEMENT_CREATABLE(CMenu, CObject)
 
+namespace {
+using Menus = WrapperTable<CMenu, &CMenu::menuHandle, &GetMenuTable>;
+} // namespace
+
 CMenu::~CMenu() {
     DestroyHandle();
 }
 
 CMenu* CMenu::ObjectFor(HMENU handle) {
-    return ObjectIn<CMenu>(&GetMenuTable, handle);
+    return Menus::ObjectFor(handle);
 }
 
 CMenu* CMenu::PermanentObjectFor(HMENU handle) {
-    return PermanentObjectIn<CMenu>(&GetMenuTable, handle);
+    return Menus::PermanentObjectFor(handle);
 }
 
 HMENU CMenu::Unbind() {
-    HMENU handle = menuHandle;
-    UnbindIn(&GetMenuTable, handle);
-    menuHandle = nullptr;
-    return handle;
+    return Menus::Unbind(*this);
 }
 
 BOOL CMenu::DestroyHandle() {

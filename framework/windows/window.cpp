@@ -69,28 +69,22 @@ BOOL CWnd::DestroyHandle() {
     return result;
 }
 
+namespace {
+using Windows = WrapperTable<CWnd, &CWnd::windowHandle, &GetWindowTable>;
+} // namespace
+
 BOOL CWnd::Bind(HWND handle) {
-    if (handle == nullptr) {
-        return FALSE;
-    }
-    CHandleTable* table = GetWindowTable(TRUE);
-    // Entered first: when the table cannot grow, the object stays unbound.
-    table->BindPermanent(handle, this);
-    windowHandle = handle;
-    return TRUE;
+    return Windows::Bind(*this, handle);
 }
 
 HWND CWnd::Unbind() {
-    HWND old = windowHandle;
-    UnbindIn(&GetWindowTable, old);
-    windowHandle = nullptr;
     controlSite = nullptr;
     deliveringState = nullptr;
-    return old;
+    return Windows::Unbind(*this);
 }
 
 CWnd* CWnd::ObjectFor(HWND handle) {
-    return ObjectIn<CWnd>(&GetWindowTable, handle);
+    return Windows::ObjectFor(handle);
 }
 
 CWnd* CWnd::PermanentObjectFor(HWND handle) {
