@@ -94,3 +94,7 @@ class CClientDC : public CDC {
 class CWindowDC : public CDC {
     LUM_DECLARE_CLASS(CWindowDC)
 };
+
+// This thread's table of these wrappers; with `create` clear an absent one stays absent.
+class CHandleTable;
+CHandleTable* GetDcTable(BOOL create);

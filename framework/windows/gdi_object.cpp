@@ -11,6 +11,19 @@ LUM_IMPLEMENT_CLASS(CPalette, CGdiObject)
 LUM_IMPLEMENT_CLASS(CRgn, CGdiObject)
 
 namespace {
+
+HANDLE* GdiObjectHandleField(CObject* o) {
+    return reinterpret_cast<HANDLE*>(&static_cast<CGdiObject*>(o)->objectHandle);
+}
+
+} // namespace
+
+CHandleTable* GetGdiObjectTable(BOOL create) {
+    return GetHandleTable(GetModuleThreadState()->gdiObjectTable, create,
+                          LUM_RUNTIME_CLASS(CGdiObject), &GdiObjectHandleField, 1);
+}
+
+namespace {
 using GdiObjects = WrapperTable<CGdiObject, &CGdiObject::objectHandle, &GetGdiObjectTable>;
 } // namespace
 

@@ -46,3 +46,7 @@ class CPalette : public CGdiObject {
 class CRgn : public CGdiObject {
     LUM_DECLARE_CLASS(CRgn)
 };
+
+// This thread's table of these wrappers; with `create` clear an absent one stays absent.
+class CHandleTable;
+CHandleTable* GetGdiObjectTable(BOOL create);

@@ -4,18 +4,6 @@
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/memory.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/dc.h"
-#include "framework/windows/gdi_object.h"
-#include "framework/windows/menu.h"
-#include "framework/windows/window.h"
-
-namespace {
-
-HANDLE* WindowHandleField(CObject* o) {
-    return reinterpret_cast<HANDLE*>(&static_cast<CWnd*>(o)->windowHandle);
-}
-
-} // namespace
 
 CHandleTable::CHandleTable(const RuntimeClassInfo* wrapperClass, HandleField handleField,
                            int handleCount)
@@ -29,14 +17,8 @@ CHandleTable::~CHandleTable() {
 }
 
 void CHandleTable::Changed() const {
-    // Tables belong to the thread that uses them; at thread end the state
-    // record may already be gone, and then so are its lookups.
-    if (handleField == &WindowHandleField) {
-        if (ThreadState* state = PeekThreadState()) {
-            for (WindowLookupSlot& slot : state->windowLookups) {
-                slot = {nullptr, nullptr};
-            }
-        }
+    if (forgetAnswers != nullptr) {
+        forgetAnswers();
     }
 }
 
@@ -130,20 +112,6 @@ void CHandleTable::DeleteTemporaries() {
 
 namespace {
 
-HANDLE* DcHandleFields(CObject* o) {
-    // The output handle, with the attribute handle right behind it.
-    static_assert(sizeof(HDC) == sizeof(HANDLE));
-    return reinterpret_cast<HANDLE*>(&static_cast<CDC*>(o)->outputHandle);
-}
-
-HANDLE* GdiObjectHandleField(CObject* o) {
-    return reinterpret_cast<HANDLE*>(&static_cast<CGdiObject*>(o)->objectHandle);
-}
-
-HANDLE* MenuHandleField(CObject* o) {
-    return reinterpret_cast<HANDLE*>(&static_cast<CMenu*>(o)->menuHandle);
-}
-
 // In the order window, menu, device context, GDI object, image list.
 void DeleteHandleTables(ModuleThreadState* state) {
     for (CHandleTable** table : {&state->windowTable, &state->menuTable, &state->dcTable,
@@ -156,40 +124,14 @@ void DeleteHandleTables(ModuleThreadState* state) {
 } // namespace
 
 CHandleTable* GetHandleTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo* wrapperClass,
-                             HandleField field, int handleCount) {
+                             HandleField field, int handleCount, void (*forget)()) {
     if (slot == nullptr && create) {
         SafetyPoolScope pool;
         slot = new CHandleTable(wrapperClass, field, handleCount);
+        slot->forgetAnswers = forget;
         GetModuleThreadState()->releaseHandleTables = &DeleteHandleTables;
     }
     return slot;
-}
-
-CHandleTable* GetWindowTable(BOOL create) {
-    return GetHandleTable(GetModuleThreadState()->windowTable, create, LUM_RUNTIME_CLASS(CWnd),
-                          &WindowHandleField, 1);
-}
-
-CHandleTable* GetMenuTable(BOOL create) {
-    return GetHandleTable(GetModuleThreadState()->menuTable, create, LUM_RUNTIME_CLASS(CMenu),
-                          &MenuHandleField, 1);
-}
-
-CHandleTable* GetDcTable(BOOL create) {
-    return GetHandleTable(GetModuleThreadState()->dcTable, create, LUM_RUNTIME_CLASS(CDC),
-                          &DcHandleFields, 2);
-}
-
-CHandleTable* GetGdiObjectTable(BOOL create) {
-    return GetHandleTable(GetModuleThreadState()->gdiObjectTable, create,
-                          LUM_RUNTIME_CLASS(CGdiObject), &GdiObjectHandleField, 1);
-}
-
-CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window) {
-    CHandleTable* table = GetWindowTable(FALSE);
-    slot.object = table != nullptr ? static_cast<CWnd*>(table->FindPermanent(window)) : nullptr;
-    slot.handle = window;
-    return slot.object;
 }
 
 void DeleteAllTemporaries() {

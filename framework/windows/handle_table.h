@@ -36,6 +36,7 @@ public:
     const RuntimeClassInfo* wrapperClass;
     HandleField handleField;
     int handleCount;
+    void (*forgetAnswers)() = nullptr;
 
 private:
     void WriteHandle(CObject* wrapper, HANDLE handle) const;
@@ -47,15 +48,10 @@ private:
 
 // The table held in `slot`, made on request for wrappers of `wrapperClass`;
 // with `create` clear an absent table stays absent.
+// `forget`, when given, is called on every change that could alter a
+// permanent answer, for answers kept outside the table.
 CHandleTable* GetHandleTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo* wrapperClass,
-                             HandleField field, int handleCount);
-
-// This thread's tables. The image-list table's maker lives with its wrapper.
-CHandleTable* GetWindowTable(BOOL create);
-CHandleTable* GetMenuTable(BOOL create);
-CHandleTable* GetDcTable(BOOL create);
-CHandleTable* GetGdiObjectTable(BOOL create);
-CHandleTable* GetImageListTable(BOOL create);
+                             HandleField field, int handleCount, void (*forget)() = nullptr);
 
 // What every wrapper class does with its table, given the table's maker.
 using TableMaker = CHandleTable* (*)(BOOL create);
@@ -100,31 +96,6 @@ template <class Wrapper, auto Field, TableMaker Table> struct WrapperTable {
         return handle;
     }
 };
-
-// The thread state's lookup slot for a window handle. Handle values differ
-// in their low bits on one system and in their high word on another: both
-// take part in the index.
-[[gnu::always_inline]] inline WindowLookupSlot& WindowLookupSlotFor(ThreadState* state,
-                                                                    HWND window) {
-    auto bits = static_cast<UINT>(reinterpret_cast<UINT_PTR>(window));
-    constexpr int kShift = 32 - 7;
-    static_assert(kWindowLookupSlots == 1 << (32 - kShift));
-    return state->windowLookups[((bits ^ (bits >> 16)) * 0x9E3779B1u) >> kShift];
-}
-
-// Fills `slot` from this thread's window table.
-CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window);
-
-// The permanent object bound to `window` in this thread's window table, or
-// null; repeated questions are answered from the thread state. Inline: it
-// runs several times for every message.
-[[gnu::always_inline]] inline CWnd* FindPermanentWindow(ThreadState* state, HWND window) {
-    if (window == nullptr) {
-        return nullptr;
-    }
-    WindowLookupSlot& slot = WindowLookupSlotFor(state, window);
-    return slot.handle == window ? slot.object : LookUpPermanentWindow(slot, window);
-}
 
 // Deletes the temporaries of every table: GDI objects, device contexts,
 // menus, windows, image lists.

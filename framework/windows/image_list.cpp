@@ -13,8 +13,8 @@ HANDLE* ImageListHandleField(CObject* o) {
 
 } // namespace
 
-// Here rather than with the other tables: a program that never touches an
-// image list then links neither this table's maker nor the wrapper class.
+// With its wrapper: a program that never touches an image list links
+// neither this table's maker nor the wrapper class.
 CHandleTable* GetImageListTable(BOOL create) {
     return GetHandleTable(GetModuleThreadState()->imageListTable, create,
                           LUM_RUNTIME_CLASS(CImageList), &ImageListHandleField, 1);

@@ -22,3 +22,7 @@ public:
 
     HIMAGELIST imageListHandle = nullptr;
 };
+
+// This thread's table of these wrappers; with `create` clear an absent one stays absent.
+class CHandleTable;
+CHandleTable* GetImageListTable(BOOL create);

@@ -7,6 +7,19 @@
 LUM_IMPLEMENT_CREATABLE(CMenu, CObject)
 
 namespace {
+
+HANDLE* MenuHandleField(CObject* o) {
+    return reinterpret_cast<HANDLE*>(&static_cast<CMenu*>(o)->menuHandle);
+}
+
+} // namespace
+
+CHandleTable* GetMenuTable(BOOL create) {
+    return GetHandleTable(GetModuleThreadState()->menuTable, create, LUM_RUNTIME_CLASS(CMenu),
+                          &MenuHandleField, 1);
+}
+
+namespace {
 using Menus = WrapperTable<CMenu, &CMenu::menuHandle, &GetMenuTable>;
 } // namespace
 

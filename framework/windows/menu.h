@@ -31,3 +31,7 @@ public:
 
     HMENU menuHandle = nullptr;
 };
+
+// This thread's table of these wrappers; with `create` clear an absent one stays absent.
+class CHandleTable;
+CHandleTable* GetMenuTable(BOOL create);

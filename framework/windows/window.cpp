@@ -70,6 +70,37 @@ BOOL CWnd::DestroyHandle() {
 }
 
 namespace {
+
+HANDLE* WindowHandleField(CObject* o) {
+    return reinterpret_cast<HANDLE*>(&static_cast<CWnd*>(o)->windowHandle);
+}
+
+// The lookups keep permanent answers outside the table. Tables belong to the
+// thread that uses them; at thread end the state record may already be gone,
+// and then so are its lookups.
+void ForgetWindowLookups() {
+    if (ThreadState* state = PeekThreadState()) {
+        for (WindowLookupSlot& slot : state->windowLookups) {
+            slot = {nullptr, nullptr};
+        }
+    }
+}
+
+} // namespace
+
+CHandleTable* GetWindowTable(BOOL create) {
+    return GetHandleTable(GetModuleThreadState()->windowTable, create, LUM_RUNTIME_CLASS(CWnd),
+                          &WindowHandleField, 1, &ForgetWindowLookups);
+}
+
+CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window) {
+    CHandleTable* table = GetWindowTable(FALSE);
+    slot.object = table != nullptr ? static_cast<CWnd*>(table->FindPermanent(window)) : nullptr;
+    slot.handle = window;
+    return slot.object;
+}
+
+namespace {
 using Windows = WrapperTable<CWnd, &CWnd::windowHandle, &GetWindowTable>;
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "framework/windows/cmd_target.h"
 
 class CDC;
+class CHandleTable;
 class CMenu;
 
 // The window has tools in the thread's tool-tip control, taken out when it ends.
@@ -184,3 +185,31 @@ CWnd& PlaceTop();
 CWnd& PlaceBottom();
 CWnd& PlaceTopMost();
 CWnd& PlaceNoTopMost();
+
+// This thread's window table; with `create` clear an absent one stays absent.
+CHandleTable* GetWindowTable(BOOL create);
+
+// The thread state's lookup slot for a window handle. Handle values differ
+// in their low bits on one system and in their high word on another: both
+// take part in the index.
+[[gnu::always_inline]] inline WindowLookupSlot& WindowLookupSlotFor(ThreadState* state,
+                                                                    HWND window) {
+    auto bits = static_cast<UINT>(reinterpret_cast<UINT_PTR>(window));
+    constexpr int kShift = 32 - 7;
+    static_assert(kWindowLookupSlots == 1 << (32 - kShift));
+    return state->windowLookups[((bits ^ (bits >> 16)) * 0x9E3779B1u) >> kShift];
+}
+
+// Fills `slot` from this thread's window table.
+CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window);
+
+// The permanent object bound to `window` in this thread's window table, or
+// null; repeated questions are answered from the thread state. Inline: it
+// runs several times for every message.
+[[gnu::always_inline]] inline CWnd* FindPermanentWindow(ThreadState* state, HWND window) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    WindowLookupSlot& slot = WindowLookupSlotFor(state, window);
+    return slot.handle == window ? slot.object : LookUpPermanentWindow(slot, window);
+}
