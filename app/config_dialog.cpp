@@ -4,8 +4,8 @@
 #include "app/settings_store.h"
 #include "framework/runtime/shared_string.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/dc.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/dc.h"
+#include "framework/windows/handles/menu.h"
 #include "framework/windows/window_proc.h"
 
 namespace {

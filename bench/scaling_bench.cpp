@@ -16,8 +16,8 @@
 
 #include "framework/runtime/state.h"
 #include "framework/windows/dialog_template.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/handle_table.h"
+#include "framework/windows/handles/menu.h"
 #include "framework/windows/window.h"
 
 namespace {

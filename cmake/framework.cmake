@@ -31,7 +31,11 @@ function(lum_layer name folder)
 endfunction()
 lum_layer(lum_runtime framework/runtime kernel32 user32)
 lum_layer(lum_look3d framework/look3d lum_runtime user32 gdi32)
-lum_layer(lum_windows framework/windows lum_look3d user32 gdi32 advapi32)
+# The windows layer in rooms, each a library that links only downwards:
+# the handle wrappers (tables, DCs, GDI objects, menus, image lists) at the
+# bottom, the rest above them.
+lum_layer(lum_handles framework/windows/handles lum_look3d user32 gdi32)
+lum_layer(lum_windows framework/windows lum_handles user32 gdi32 advapi32)
 # The whole framework, for programs and tests.
 add_library(lumfw INTERFACE)
 target_link_libraries(lumfw INTERFACE lum_windows)
@@ -49,14 +53,15 @@ target_compile_options(lumapp PRIVATE -fexec-charset=CP932)
 # The same direction for calls, read from the built libraries: a symbol a
 # layer needs must be defined in that layer or below it.
 set(LUM_LAYER_LIBRARIES $<TARGET_FILE:lum_runtime> $<TARGET_FILE:lum_look3d>
-                        $<TARGET_FILE:lum_windows> $<TARGET_FILE:lumapp>)
+                        $<TARGET_FILE:lum_handles> $<TARGET_FILE:lum_windows>
+                        $<TARGET_FILE:lumapp>)
 set(LUM_SYMBOL_STAMP ${CMAKE_BINARY_DIR}/layer_symbols.stamp)
 add_custom_command(OUTPUT ${LUM_SYMBOL_STAMP}
                    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check_layers.py
                            --symbols ${CMAKE_NM} ${LUM_LAYER_LIBRARIES}
                    COMMAND ${CMAKE_COMMAND} -E touch ${LUM_SYMBOL_STAMP}
                    DEPENDS ${CMAKE_SOURCE_DIR}/scripts/check_layers.py lum_runtime lum_look3d
-                           lum_windows lumapp
+                           lum_handles lum_windows lumapp
                    COMMENT "Checking that no layer calls a layer above it"
                    VERBATIM)
 add_custom_target(lum_layer_symbols ALL DEPENDS ${LUM_SYMBOL_STAMP})

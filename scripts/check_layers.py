@@ -5,7 +5,7 @@ usage: check_layers.py ROOT [STAMP]
        check_layers.py --symbols NM LAYER... [--expect-refused SYMBOL...]
 
 The layers, lowest first: framework/runtime, framework/look3d,
-framework/windows, app. A file may include headers of its own layer and of
+framework/windows (in rooms: handles/ below the rest), app. A file may include headers of its own layer and of
 the layers below it; the build links the libraries in the same direction.
 
 With --symbols, each LAYER is a layer's static library (or several joined
@@ -19,15 +19,20 @@ import re
 import subprocess
 import sys
 
-LAYERS = ['framework/runtime', 'framework/look3d', 'framework/windows', 'app']
+# The windows layer's rooms count as layers of their own.
+LAYERS = ['framework/runtime', 'framework/look3d', 'framework/windows/handles',
+          'framework/windows', 'app']
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 
 def layer_of(path):
+    """The rank of the deepest layer or room that holds `path`."""
+    found = None
     for rank, folder in enumerate(LAYERS):
-        if path.startswith(folder + '/'):
-            return rank
-    return None
+        if path.startswith(folder + '/') and (found is None or
+                                              len(folder) > len(LAYERS[found])):
+            found = rank
+    return found
 
 
 def symbols(nm, library, *flags):

@@ -3,7 +3,7 @@
 #include <cstring>
 #include "framework/runtime/global_locks.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/menu.h"
 #include "framework/windows/window.h"
 
 LUM_IMPLEMENT_CLASS(CCmdTarget, CObject)

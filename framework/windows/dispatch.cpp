@@ -2,9 +2,9 @@
 
 #include "framework/runtime/state.h"
 #include "framework/runtime/system_function.h"
-#include "framework/windows/dc.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/dc.h"
+#include "framework/windows/handles/handle_table.h"
+#include "framework/windows/handles/menu.h"
 #include "framework/windows/window.h"
 #include "framework/windows/window_proc.h"
 

@@ -1,7 +1,7 @@
 #include "framework/windows/window.h"
 
 #include "framework/runtime/state.h"
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 #include "framework/windows/window_class.h"
 #include "framework/windows/window_proc.h"
 

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include "framework/runtime/state.h"
 #include "framework/windows/cmd_target.h"
+#include "framework/windows/handles/dc.h"
+#include "framework/windows/handles/menu.h"
 
 class CDC;
 class CHandleTable;
@@ -212,4 +214,11 @@ CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window);
     }
     WindowLookupSlot& slot = WindowLookupSlotFor(state, window);
     return slot.handle == window ? slot.object : LookUpPermanentWindow(slot, window);
+}
+
+// The wrappers' forms that take a window object: the handles room below
+// knows windows by their handles only.
+inline CPaintDC::CPaintDC(CWnd* window) : CPaintDC(window->windowHandle) {}
+inline BOOL CMenu::TrackPopup(UINT flags, int x, int y, CWnd* owner) {
+    return TrackPopup(flags, x, y, owner->windowHandle);
 }

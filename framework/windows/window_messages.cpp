@@ -3,10 +3,10 @@
 #include "framework/look3d/look3d_state.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/win_app.h"
-#include "framework/windows/dc.h"
+#include "framework/windows/handles/dc.h"
 #include "framework/windows/dispatch.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/handle_table.h"
+#include "framework/windows/handles/menu.h"
 #include "framework/windows/window.h"
 
 #include <commctrl.h>

@@ -6,7 +6,7 @@
 #include "framework/windows/win_app.h"
 #include "framework/windows/dialog.h"
 #include "framework/windows/dispatch.h"
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 #include "framework/windows/window.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/memory.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 
 namespace {
 

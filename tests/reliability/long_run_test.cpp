@@ -11,7 +11,7 @@
 #include "app/config_dialog.h"
 #include "app/secondary_dialogs.h"
 #include "framework/runtime/memory.h"
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 #include "framework/windows/cmd_target.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/menu.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <vector>
 #include "framework/runtime/exceptions.h"
-#include "framework/windows/dc.h"
-#include "framework/windows/gdi_object.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/dc.h"
+#include "framework/windows/handles/gdi_object.h"
+#include "framework/windows/handles/handle_table.h"
+#include "framework/windows/handles/menu.h"
 #include "framework/windows/window.h"
 #include "common/import_patch.h"
 #include "tests/windows/window_test_support.h"

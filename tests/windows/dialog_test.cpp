@@ -8,7 +8,7 @@
 #include "framework/runtime/state.h"
 #include "framework/windows/win_app.h"
 #include "framework/windows/dialog.h"
-#include "framework/windows/gdi_object.h"
+#include "framework/windows/handles/gdi_object.h"
 #include "framework/windows/window_proc.h"
 #include "common/import_patch.h"
 #include "common/window_text.h"

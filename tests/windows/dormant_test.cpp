@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 #include "framework/runtime/state.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/handle_table.h"
+#include "framework/windows/handles/menu.h"
 #include "framework/windows/win_app.h"
 #include "framework/windows/window_class.h"
 #include "framework/windows/window_proc.h"

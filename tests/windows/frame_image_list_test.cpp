@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 #include "framework/windows/frame_window.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/image_list.h"
+#include "framework/windows/handles/handle_table.h"
+#include "framework/windows/handles/image_list.h"
 #include "framework/windows/win_thread.h"
 
 namespace {

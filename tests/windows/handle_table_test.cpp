@@ -5,7 +5,7 @@
 #include <vector>
 #include "framework/runtime/state.h"
 #include "framework/windows/win_thread.h"
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 #include "framework/windows/window.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <commctrl.h>
 #include <vector>
 #include "framework/runtime/state.h"
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 #include "tests/windows/window_test_support.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 #include "framework/runtime/state.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/handle_table.h"
+#include "framework/windows/handles/menu.h"
 #include "tests/windows/window_test_support.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <set>
 #include <vector>
 #include "framework/runtime/exceptions.h"
-#include "framework/windows/dc.h"
+#include "framework/windows/handles/dc.h"
 #include "framework/windows/dispatch.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/handle_table.h"
+#include "framework/windows/handles/menu.h"
 #include "framework/windows/window_proc.h"
 #include "tests/windows/window_test_support.h"
 

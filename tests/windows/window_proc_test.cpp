@@ -8,7 +8,7 @@
 #include "framework/runtime/state.h"
 #include "framework/windows/win_app.h"
 #include "framework/windows/dispatch.h"
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 #include "framework/windows/window.h"
 #include "framework/windows/window_class.h"
 #include "framework/windows/window_proc.h"

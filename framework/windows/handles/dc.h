@@ -79,6 +79,8 @@ class CPaintDC : public CDC {
     LUM_DECLARE_CLASS(CPaintDC)
 public:
     // Raises the resource exception when the window gives no DC.
+    explicit CPaintDC(HWND window);
+    // For a window object; defined with the window objects.
     explicit CPaintDC(CWnd* window);
     ~CPaintDC() override;
 

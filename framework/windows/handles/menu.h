@@ -21,6 +21,8 @@ public:
     virtual void MeasureMenuItem(MEASUREITEMSTRUCT*) {}
 
     // Shows this menu as a popup owned by `owner` until it is dismissed.
+    BOOL TrackPopup(UINT flags, int x, int y, HWND owner);
+    // For a window object; defined with the window objects.
     BOOL TrackPopup(UINT flags, int x, int y, CWnd* owner);
 
     static CMenu* ObjectFor(HMENU handle);

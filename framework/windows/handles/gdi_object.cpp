@@ -1,6 +1,6 @@
-#include "framework/windows/gdi_object.h"
+#include "framework/windows/handles/gdi_object.h"
 
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 
 LUM_IMPLEMENT_CREATABLE(CGdiObject, CObject)
 LUM_IMPLEMENT_CLASS(CPen, CGdiObject)

@@ -1,10 +1,9 @@
-#include "framework/windows/dc.h"
+#include "framework/windows/handles/dc.h"
 
 #include <cstddef>
 #include "framework/runtime/exceptions.h"
-#include "framework/windows/gdi_object.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/window.h"
+#include "framework/windows/handles/gdi_object.h"
+#include "framework/windows/handles/handle_table.h"
 
 LUM_IMPLEMENT_CREATABLE(CDC, CObject)
 LUM_IMPLEMENT_CLASS(CPaintDC, CDC)
@@ -219,7 +218,7 @@ int CDC::Escape(int escape, int inputSize, const char* input, void* output) {
     return ::Escape(outputHandle, escape, inputSize, input, output);
 }
 
-CPaintDC::CPaintDC(CWnd* window) : paintedWindow(window->windowHandle) {
+CPaintDC::CPaintDC(HWND window) : paintedWindow(window) {
     if (!Bind(::BeginPaint(paintedWindow, &paintInfo))) {
         RaiseResourceException();
     }

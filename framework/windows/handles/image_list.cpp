@@ -1,7 +1,7 @@
-#include "framework/windows/image_list.h"
+#include "framework/windows/handles/image_list.h"
 
 #include "framework/runtime/state.h"
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 
 LUM_IMPLEMENT_CREATABLE(CImageList, CObject)
 

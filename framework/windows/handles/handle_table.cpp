@@ -1,4 +1,4 @@
-#include "framework/windows/handle_table.h"
+#include "framework/windows/handles/handle_table.h"
 
 #include <initializer_list>
 #include "framework/runtime/exceptions.h"

@@ -1,8 +1,7 @@
-#include "framework/windows/menu.h"
+#include "framework/windows/handles/menu.h"
 
 #include "framework/runtime/state.h"
-#include "framework/windows/handle_table.h"
-#include "framework/windows/window.h"
+#include "framework/windows/handles/handle_table.h"
 
 LUM_IMPLEMENT_CREATABLE(CMenu, CObject)
 
@@ -46,7 +45,7 @@ BOOL CMenu::DestroyHandle() {
     return DestroyMenu(Unbind());
 }
 
-BOOL CMenu::TrackPopup(UINT flags, int x, int y, CWnd* owner) {
+BOOL CMenu::TrackPopup(UINT flags, int x, int y, HWND owner) {
     // A measuring request carries no menu handle: the owner finds the items
     // through these while this menu is up. A popup tracked from a handler of
     // another one gives the outer one back when it closes.
@@ -70,6 +69,6 @@ BOOL CMenu::TrackPopup(UINT flags, int x, int y, CWnd* owner) {
         HWND savedWindow;
         HMENU savedMenu;
     };
-    TrackingScope scope(owner->windowHandle, menuHandle);
-    return TrackPopupMenu(menuHandle, flags, x, y, 0, owner->windowHandle, nullptr);
+    TrackingScope scope(owner, menuHandle);
+    return TrackPopupMenu(menuHandle, flags, x, y, 0, owner, nullptr);
 }
