@@ -1,8 +1,14 @@
 // Message-map entries, the maps of a class chain and the macros a class uses
 // to declare and fill its map. A message with a cracker (message_crackers.h)
 // has its form fixed by the message; any other entry names its form (the
-// forms are in handler_forms.h). The macros check the member against the
-// form when the map is compiled.
+// forms are in handler_forms.h and command_forms.h). The macros check the
+// member against the form when the map is compiled.
+//
+// The road of a message, each step in one place: the thread's pump
+// (win_thread.cpp) → the common window procedure and its delivery step
+// (window_proc.cpp) → the dispatch and its lookup cache (dispatch.cpp) →
+// this map, searched up the class chain → the entry's thunk, which unpacks
+// the words in the entry's form (handler_dispatch.h) → the handler.
 #pragma once
 
 #include <windows.h>
