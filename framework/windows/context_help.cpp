@@ -3,7 +3,6 @@
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/win_app.h"
-#include "framework/windows/dialog.h"
 #include "framework/windows/window.h"
 #include "framework/windows/window_proc.h"
 

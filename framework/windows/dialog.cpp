@@ -244,34 +244,3 @@ INT_PTR CALLBACK FrameworkDlgProc(HWND window, UINT message, WPARAM, LPARAM) {
     dialog->CloseDialog(-1);
     return FALSE;
 }
-
-InitPlacement RememberInitPlacement(HWND window) {
-    InitPlacement placement = {};
-    GetWindowRect(window, &placement.rect);
-    placement.style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-    return placement;
-}
-
-void AutoCenterAfterInit(CWnd* object, const InitPlacement& before) {
-    if (object == nullptr || (before.style & WS_VISIBLE) != 0) {
-        return;
-    }
-    HWND window = object->windowHandle;
-    if ((GetWindowLongA(window, GWL_STYLE) & (WS_VISIBLE | WS_CHILD)) != 0) {
-        return;
-    }
-    RECT now;
-    GetWindowRect(window, &now);
-    // A dialog that placed itself keeps its place.
-    if (now.left != before.rect.left || now.top != before.rect.top) {
-        return;
-    }
-    HWND owner = GetWindow(window, GW_OWNER);
-    if (owner != nullptr && ::IsWindowEnabled(owner)) {
-        return;
-    }
-    if (!object->WantsAutoCenter()) {
-        return;
-    }
-    object->CenterOverOwner(nullptr);
-}

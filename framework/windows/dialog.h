@@ -79,11 +79,3 @@ private:
 CWnd* ChooseModalOwner(CWnd* parent, HWND* disabledTopLevel);
 
 INT_PTR CALLBACK FrameworkDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Placement before WM_INITDIALOG, to tell whether the dialog placed itself.
-struct InitPlacement {
-    RECT rect;
-    DWORD style;
-};
-InitPlacement RememberInitPlacement(HWND window);
-void AutoCenterAfterInit(CWnd* object, const InitPlacement& before);

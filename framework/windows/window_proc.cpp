@@ -4,7 +4,7 @@
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/win_app.h"
-#include "framework/windows/dialog.h"
+#include "framework/windows/window_utilities.h"
 #include "framework/windows/dispatch.h"
 #include "framework/windows/handles/handle_table.h"
 #include "framework/windows/window.h"

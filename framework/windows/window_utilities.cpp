@@ -2,7 +2,6 @@
 
 #include "framework/runtime/state.h"
 #include "framework/runtime/system_function.h"
-#include "framework/windows/dialog.h"
 #include "framework/windows/window.h"
 #include "framework/windows/window_proc.h"
 
@@ -394,4 +393,35 @@ void CWnd::LayOutBars(UINT first, UINT last, UINT leftOver, UINT mode, RECT* rec
     if (layout.deferred != nullptr) {
         EndDeferWindowPos(layout.deferred);
     }
+}
+
+InitPlacement RememberInitPlacement(HWND window) {
+    InitPlacement placement = {};
+    GetWindowRect(window, &placement.rect);
+    placement.style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    return placement;
+}
+
+void AutoCenterAfterInit(CWnd* object, const InitPlacement& before) {
+    if (object == nullptr || (before.style & WS_VISIBLE) != 0) {
+        return;
+    }
+    HWND window = object->windowHandle;
+    if ((GetWindowLongA(window, GWL_STYLE) & (WS_VISIBLE | WS_CHILD)) != 0) {
+        return;
+    }
+    RECT now;
+    GetWindowRect(window, &now);
+    // A dialog that placed itself keeps its place.
+    if (now.left != before.rect.left || now.top != before.rect.top) {
+        return;
+    }
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner != nullptr && ::IsWindowEnabled(owner)) {
+        return;
+    }
+    if (!object->WantsAutoCenter()) {
+        return;
+    }
+    object->CenterOverOwner(nullptr);
 }

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include "framework/runtime/framework_ids.h"
 
+class CWnd;
+
 // Passed by address with WM_LUM_SIZE_PARENT to each bar being laid out: a
 // bar takes its part of `remaining` and adds what it needs to `total`.
 struct BarLayout {
@@ -47,3 +49,14 @@ BOOL PaintDialogColors(HDC dc, HWND control, UINT type, HBRUSH brush, COLORREF t
 // Display data refreshes after system-wide changes.
 void RefreshSystemColors();
 void RefreshSystemMetrics();
+
+// The automatic centring of a dialog around its WM_INITDIALOG, which the
+// delivery step of every window runs: the placement before, and the
+// centring after when the dialog neither placed itself nor shows already.
+// Placement before WM_INITDIALOG, to tell whether the dialog placed itself.
+struct InitPlacement {
+    RECT rect;
+    DWORD style;
+};
+InitPlacement RememberInitPlacement(HWND window);
+void AutoCenterAfterInit(CWnd* object, const InitPlacement& before);
