@@ -7,7 +7,7 @@
 #include "framework/look3d/look3d_core.h"
 #include "framework/look3d/look3d_state.h"
 #include "framework/runtime/string_resource.h"
-#include "framework/windows/win_app.h"
+#include "framework/windows/messaging/win_app.h"
 
 // The look loads its glyph grid from the program by this id.
 static_assert(IDB_LOOK3D_GLYPHS == look3d::kGlyphResource);

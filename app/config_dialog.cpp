@@ -6,7 +6,7 @@
 #include "framework/runtime/state.h"
 #include "framework/windows/handles/dc.h"
 #include "framework/windows/handles/menu.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window_proc.h"
 
 namespace {
 

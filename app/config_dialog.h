@@ -3,7 +3,7 @@
 #pragma once
 
 #include <windows.h>
-#include "framework/windows/dialog.h"
+#include "framework/windows/dialogs/dialog.h"
 #include "resources/resource_ids.h"
 
 class CConfigDlg : public CDialog {

@@ -1,7 +1,7 @@
 // The two small dialogs the settings dialog opens.
 #pragma once
 
-#include "framework/windows/dialog.h"
+#include "framework/windows/dialogs/dialog.h"
 #include "resources/resource_ids.h"
 
 class CAboutDlg : public CDialog {

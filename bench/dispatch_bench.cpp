@@ -15,8 +15,8 @@
 #include <vector>
 #include "framework/runtime/global_locks.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/window.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window.h"
+#include "framework/windows/messaging/window_proc.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "framework/runtime/state.h"
-#include "framework/windows/dialog_template.h"
+#include "framework/windows/dialogs/dialog_template.h"
 #include "framework/windows/handles/handle_table.h"
 #include "framework/windows/handles/menu.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 namespace {
 

@@ -32,10 +32,17 @@ endfunction()
 lum_layer(lum_runtime framework/runtime kernel32 user32)
 lum_layer(lum_look3d framework/look3d lum_runtime user32 gdi32)
 # The windows layer in rooms, each a library that links only downwards:
-# the handle wrappers (tables, DCs, GDI objects, menus, image lists) at the
-# bottom, the rest above them.
+# the handle wrappers (tables, DCs, GDI objects, menus, image lists); the
+# window objects and the road of a message (classes, window procedure,
+# dispatch, maps, forms, context help, and the application and thread
+# objects as windows see them); dialogs and their templates; and on top what
+# the application and thread objects do (pump, idle, start-up).
 lum_layer(lum_handles framework/windows/handles lum_look3d user32 gdi32)
-lum_layer(lum_windows framework/windows lum_handles user32 gdi32 advapi32)
+lum_layer(lum_messaging framework/windows/messaging lum_handles user32 gdi32 advapi32)
+lum_layer(lum_dialogs framework/windows/dialogs lum_messaging user32)
+lum_layer(lum_application framework/windows/application lum_dialogs user32)
+add_library(lum_windows INTERFACE)
+target_link_libraries(lum_windows INTERFACE lum_application)
 # The whole framework, for programs and tests.
 add_library(lumfw INTERFACE)
 target_link_libraries(lumfw INTERFACE lum_windows)
@@ -53,7 +60,8 @@ target_compile_options(lumapp PRIVATE -fexec-charset=CP932)
 # The same direction for calls, read from the built libraries: a symbol a
 # layer needs must be defined in that layer or below it.
 set(LUM_LAYER_LIBRARIES $<TARGET_FILE:lum_runtime> $<TARGET_FILE:lum_look3d>
-                        $<TARGET_FILE:lum_handles> $<TARGET_FILE:lum_windows>
+                        $<TARGET_FILE:lum_handles> $<TARGET_FILE:lum_messaging>
+                        $<TARGET_FILE:lum_dialogs> $<TARGET_FILE:lum_application>
                         $<TARGET_FILE:lumapp>)
 set(LUM_SYMBOL_STAMP ${CMAKE_BINARY_DIR}/layer_symbols.stamp)
 add_custom_command(OUTPUT ${LUM_SYMBOL_STAMP}
@@ -61,7 +69,7 @@ add_custom_command(OUTPUT ${LUM_SYMBOL_STAMP}
                            --symbols ${CMAKE_NM} ${LUM_LAYER_LIBRARIES}
                    COMMAND ${CMAKE_COMMAND} -E touch ${LUM_SYMBOL_STAMP}
                    DEPENDS ${CMAKE_SOURCE_DIR}/scripts/check_layers.py lum_runtime lum_look3d
-                           lum_handles lum_windows lumapp
+                           lum_handles lum_messaging lum_dialogs lum_application lumapp
                    COMMENT "Checking that no layer calls a layer above it"
                    VERBATIM)
 add_custom_target(lum_layer_symbols ALL DEPENDS ${LUM_SYMBOL_STAMP})

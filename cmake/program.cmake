@@ -14,7 +14,7 @@ include(cmake/program_runtime.cmake)
 # the i486.
 function(lum_program name)
   add_executable(${name} WIN32 ${LUM_PROGRAM_RUNTIME_SOURCES}
-                               framework/windows/program_entry.cpp app/config_app.cpp
+                               framework/windows/application/program_entry.cpp app/config_app.cpp
                                resources/lumcfg.rc ${ARGN})
   # The images are drawn once, by their own target: listed as sources of
   # both programs they would be drawn twice at once in a parallel build.

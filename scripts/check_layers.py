@@ -5,7 +5,8 @@ usage: check_layers.py ROOT [STAMP]
        check_layers.py --symbols NM LAYER... [--expect-refused SYMBOL...]
 
 The layers, lowest first: framework/runtime, framework/look3d,
-framework/windows (in rooms: handles/ below the rest), app. A file may include headers of its own layer and of
+framework/windows in its rooms (handles, messaging, dialogs, application),
+app. A file may include headers of its own layer and of
 the layers below it; the build links the libraries in the same direction.
 
 With --symbols, each LAYER is a layer's static library (or several joined
@@ -21,7 +22,8 @@ import sys
 
 # The windows layer's rooms count as layers of their own.
 LAYERS = ['framework/runtime', 'framework/look3d', 'framework/windows/handles',
-          'framework/windows', 'app']
+          'framework/windows/messaging', 'framework/windows/dialogs',
+          'framework/windows/application', 'app']
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 

@@ -176,4 +176,3 @@ ThreadState* GetThreadState();
 ThreadState* PeekThreadState();
 WindowState* GetWindowState();
 DisplayData& GetDisplayData();
-

@@ -1,6 +1,6 @@
 // Must not compile: a creation handler takes the creation record, not the
 // bare lParam it arrives in.
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 
 class Target : public CCmdTarget {
     LUM_DECLARE_MESSAGE_MAP(Target)

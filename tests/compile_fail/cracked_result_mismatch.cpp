@@ -1,6 +1,6 @@
 // Must not compile: an owner-drawn item's handler returns nothing, the
 // message's result is the form's.
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 
 class Target : public CCmdTarget {
     LUM_DECLARE_MESSAGE_MAP(Target)

@@ -1,6 +1,6 @@
 // Must not compile: a command-routing form in a window-message entry. Code 38
 // means a notification handler in routing; window dispatch would never call it.
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 
 class Target : public CCmdTarget {
     LUM_DECLARE_MESSAGE_MAP(Target)

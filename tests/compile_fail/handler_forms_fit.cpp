@@ -1,5 +1,5 @@
 // Must compile: the same maps as the failing cases, with fitting handlers.
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 
 #include <commctrl.h>
 

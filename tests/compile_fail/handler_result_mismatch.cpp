@@ -1,5 +1,5 @@
 // Must not compile: a paint handler in LumForm::Void gives no result.
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 
 class Target : public CCmdTarget {
     LUM_DECLARE_MESSAGE_MAP(Target)

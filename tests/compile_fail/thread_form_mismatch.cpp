@@ -1,6 +1,6 @@
 // Must not compile: a thread-message entry in a form that unpacks its
 // values. The thread dispatch hands wParam and lParam over as they are.
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 
 class Target : public CCmdTarget {
     LUM_DECLARE_MESSAGE_MAP(Target)

@@ -1,6 +1,6 @@
 // Must not compile: a message entry in a thread's map in a form that unpacks
 // its values. The pump would never call it.
-#include "framework/windows/win_thread.h"
+#include "framework/windows/messaging/win_thread.h"
 
 class Worker : public CWinThread {
     LUM_DECLARE_MESSAGE_MAP(Worker)

@@ -2,8 +2,8 @@
 // below it.
 #include "framework/look3d/look3d_state.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/dialog.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/dialogs/dialog.h"
+#include "framework/windows/messaging/window_proc.h"
 #include "look3d/look3d_test_support.h"
 
 using namespace look3dtest;

@@ -8,7 +8,7 @@
 
 #include "app/config_dialog.h"
 #include "framework/runtime/exceptions.h"
-#include "framework/windows/message_map.h"
+#include "framework/windows/messaging/message_map.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include "common/stdout_printer.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
+#include "framework/windows/messaging/win_app.h"
 #include "reliability/reliability_support.h"
 
 namespace {

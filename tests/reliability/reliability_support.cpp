@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 namespace rel {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/config_dialog.h"
-#include "framework/windows/message_map.h"
+#include "framework/windows/messaging/message_map.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <vector>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/messaging/window.h"
 #include "common/import_patch.h"
 
 namespace {

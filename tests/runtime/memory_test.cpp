@@ -6,8 +6,8 @@
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/memory.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/messaging/window.h"
 
 namespace {
 

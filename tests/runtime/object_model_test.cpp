@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include "framework/runtime/exceptions.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 TEST(ObjectModel, KindOfFollowsBaseLinks) {
     CMemoryException* e = StaticMemoryException();

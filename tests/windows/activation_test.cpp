@@ -6,8 +6,8 @@
 #include <chrono>
 #include <vector>
 #include "common/import_patch.h"
-#include "framework/windows/dispatch.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/dispatch.h"
+#include "framework/windows/messaging/window_proc.h"
 #include "tests/windows/window_test_support.h"
 
 namespace {

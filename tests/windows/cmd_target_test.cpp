@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
-#include "framework/windows/cmd_target.h"
-#include "framework/windows/dialog.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/cmd_target.h"
+#include "framework/windows/dialogs/dialog.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/messaging/window.h"
 
 namespace {
 

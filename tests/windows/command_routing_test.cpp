@@ -1,7 +1,7 @@
 // Command routing through message-map chains.
 #include <gtest/gtest.h>
 #include <vector>
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 #include "framework/windows/handles/menu.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/dialog.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/dialogs/dialog.h"
+#include "framework/windows/messaging/window_proc.h"
 #include "windows/window_test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "framework/windows/handles/gdi_object.h"
 #include "framework/windows/handles/handle_table.h"
 #include "framework/windows/handles/menu.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 #include "common/import_patch.h"
 #include "tests/windows/window_test_support.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 #include "common/template_builder.h"
 #include "framework/runtime/shared_string.h"
-#include "framework/windows/dialog_template.h"
+#include "framework/windows/dialogs/dialog_template.h"
 
 namespace {
 

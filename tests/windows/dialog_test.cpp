@@ -6,10 +6,10 @@
 #include <vector>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/dialog.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/dialogs/dialog.h"
 #include "framework/windows/handles/gdi_object.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window_proc.h"
 #include "common/import_patch.h"
 #include "common/window_text.h"
 #include "windows/window_test_support.h"

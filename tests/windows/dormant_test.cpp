@@ -10,10 +10,10 @@
 #include "framework/runtime/state.h"
 #include "framework/windows/handles/handle_table.h"
 #include "framework/windows/handles/menu.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/window_class.h"
-#include "framework/windows/window_proc.h"
-#include "framework/windows/window_utilities.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/messaging/window_class.h"
+#include "framework/windows/messaging/window_proc.h"
+#include "framework/windows/messaging/window_utilities.h"
 #include "tests/windows/window_test_support.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include "framework/windows/frame_window.h"
+#include "framework/windows/messaging/frame_window.h"
 #include "framework/windows/handles/handle_table.h"
 #include "framework/windows/handles/image_list.h"
-#include "framework/windows/win_thread.h"
+#include "framework/windows/messaging/win_thread.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 #include "framework/runtime/state.h"
-#include "framework/windows/win_thread.h"
+#include "framework/windows/messaging/win_thread.h"
 #include "framework/windows/handles/handle_table.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <commctrl.h>
 #include <algorithm>
 #include <vector>
-#include "framework/windows/dialog.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/dialogs/dialog.h"
+#include "framework/windows/messaging/window_proc.h"
 #include "tests/windows/window_test_support.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <vector>
 #include "framework/runtime/exceptions.h"
 #include "framework/windows/handles/dc.h"
-#include "framework/windows/dispatch.h"
+#include "framework/windows/messaging/dispatch.h"
 #include "framework/windows/handles/handle_table.h"
 #include "framework/windows/handles/menu.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window_proc.h"
 #include "tests/windows/window_test_support.h"
 
 namespace {

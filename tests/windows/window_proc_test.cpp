@@ -6,12 +6,12 @@
 #include <vector>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/dispatch.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/messaging/dispatch.h"
 #include "framework/windows/handles/handle_table.h"
-#include "framework/windows/window.h"
-#include "framework/windows/window_class.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window.h"
+#include "framework/windows/messaging/window_class.h"
+#include "framework/windows/messaging/window_proc.h"
 #include "tests/windows/window_test_support.h"
 
 namespace {

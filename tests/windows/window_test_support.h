@@ -4,7 +4,7 @@
 
 #include <windows.h>
 #include <vector>
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 #include "tests/common/message_sequence.h"
 
 namespace wintest {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 #include "framework/runtime/state.h"
-#include "framework/windows/window_utilities.h"
+#include "framework/windows/messaging/window_utilities.h"
 #include "common/import_patch.h"
 #include "windows/window_test_support.h"
 

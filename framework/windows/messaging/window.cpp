@@ -1,9 +1,9 @@
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 #include "framework/runtime/state.h"
 #include "framework/windows/handles/handle_table.h"
-#include "framework/windows/window_class.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window_class.h"
+#include "framework/windows/messaging/window_proc.h"
 
 LUM_IMPLEMENT_CREATABLE(CWnd, CCmdTarget)
 

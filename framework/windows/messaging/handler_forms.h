@@ -341,6 +341,6 @@ using ThreadForms = mapform::FormList<LresultWParamLParam, VoidWParamLParam, Voi
 
 } // namespace LumForm
 
-#include "framework/windows/command_forms.h"
+#include "framework/windows/messaging/command_forms.h"
 
-#include "framework/windows/handler_dispatch.h"
+#include "framework/windows/messaging/handler_dispatch.h"

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 #include "framework/runtime/framework_ids.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 class CGdiObject;
 

@@ -1,8 +1,8 @@
 // Rewriting an extended template in the classic layout, the only one Win32s
 // creates dialogs from.
-#include "framework/windows/dialog_template.h"
+#include "framework/windows/dialogs/dialog_template.h"
 
-#include "framework/windows/template_layout.h"
+#include "framework/windows/dialogs/template_layout.h"
 
 using namespace templatelayout;
 

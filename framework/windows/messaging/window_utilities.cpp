@@ -1,9 +1,9 @@
-#include "framework/windows/window_utilities.h"
+#include "framework/windows/messaging/window_utilities.h"
 
 #include "framework/runtime/state.h"
 #include "framework/runtime/system_function.h"
-#include "framework/windows/window.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window.h"
+#include "framework/windows/messaging/window_proc.h"
 
 namespace {
 

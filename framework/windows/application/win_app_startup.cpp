@@ -1,14 +1,14 @@
 // Start-up and shut-down of the framework around the application object:
 // the program's main, the framework's and each thread's initialisation, and
 // what runs at the end.
-#include "framework/windows/win_app.h"
+#include "framework/windows/messaging/win_app.h"
 
 #include "framework/look3d/look3d_state.h"
 
 #include "framework/runtime/global_locks.h"
 #include "framework/runtime/state.h"
 #include "framework/runtime/system_function.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 int FrameworkMain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show) {
     int result = -1;

@@ -1,15 +1,15 @@
 // The modal run of a dialog: choosing and disabling its owner, making the
 // window from the template through the creation hook, the loop over the
 // thread's pump, and its end.
-#include "framework/windows/dialog.h"
+#include "framework/windows/dialogs/dialog.h"
 
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
 #include "framework/runtime/system_function.h"
-#include "framework/windows/dialog_template.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/window_class.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/dialogs/dialog_template.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/messaging/window_class.h"
+#include "framework/windows/messaging/window_proc.h"
 
 namespace {
 

@@ -2,16 +2,16 @@
 // reflected to the controls that sent them, and the end of a window's life.
 #include "framework/look3d/look3d_state.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
+#include "framework/windows/messaging/win_app.h"
 #include "framework/windows/handles/dc.h"
-#include "framework/windows/dispatch.h"
+#include "framework/windows/messaging/dispatch.h"
 #include "framework/windows/handles/handle_table.h"
 #include "framework/windows/handles/menu.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 #include <commctrl.h>
-#include "framework/windows/window_proc.h"
-#include "framework/windows/window_utilities.h"
+#include "framework/windows/messaging/window_proc.h"
+#include "framework/windows/messaging/window_utilities.h"
 
 namespace {
 

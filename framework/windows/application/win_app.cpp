@@ -1,4 +1,4 @@
-#include "framework/windows/win_app.h"
+#include "framework/windows/messaging/win_app.h"
 
 #include <malloc.h>
 #include <cstdlib>
@@ -9,8 +9,8 @@
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
 #include "framework/runtime/string_resource.h"
-#include "framework/windows/dialog.h"
-#include "framework/windows/window.h"
+#include "framework/windows/dialogs/dialog.h"
+#include "framework/windows/messaging/window.h"
 
 LUM_IMPLEMENT_CLASS(CWinApp, CWinThread)
 
@@ -343,10 +343,6 @@ void CWinApp::SaveStandardSettings() {
     if (app != nullptr && app->previewPages != 0) {
         StoreProfileInteger("Settings", "PreviewPages", static_cast<int>(app->previewPages));
     }
-}
-
-CWinApp* GetApplication() {
-    return GetModuleState()->currentApp;
 }
 
 void RefillSafetyPool() {

@@ -1,13 +1,13 @@
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window_proc.h"
 
 #include "framework/look3d/look3d_state.h"
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/window_utilities.h"
-#include "framework/windows/dispatch.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/messaging/window_utilities.h"
+#include "framework/windows/messaging/dispatch.h"
 #include "framework/windows/handles/handle_table.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "framework/windows/dialog_template.h"
+#include "framework/windows/dialogs/dialog_template.h"
 
 #include "framework/runtime/scopes.h"
-#include "framework/windows/template_layout.h"
+#include "framework/windows/dialogs/template_layout.h"
 
 #include <cstddef>
 #include <cstdlib>

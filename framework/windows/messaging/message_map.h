@@ -5,16 +5,17 @@
 // member against the form when the map is compiled.
 //
 // The road of a message, each step in one place: the thread's pump
-// (win_thread.cpp) → the common window procedure and its delivery step
-// (window_proc.cpp) → the dispatch and its lookup cache (dispatch.cpp) →
-// this map, searched up the class chain → the entry's thunk, which unpacks
-// the words in the entry's form (handler_dispatch.h) → the handler.
+// (application/win_thread.cpp) → the common window procedure and its
+// delivery step (messaging/window_proc.cpp) → the dispatch and its lookup
+// cache (messaging/dispatch.cpp) → this map, searched up the class chain →
+// the entry's thunk, which unpacks the words in the entry's form
+// (messaging/handler_dispatch.h) → the handler.
 #pragma once
 
 #include <windows.h>
 #include <cstddef>
 #include "framework/runtime/framework_ids.h"
-#include "framework/windows/handler_forms.h"
+#include "framework/windows/messaging/handler_forms.h"
 
 struct MessageMapEntry {
     UINT message;
@@ -155,4 +156,4 @@ public:                                                                         
 // A window message reflected back to the control that caused it.
 #define LUM_ON_MESSAGE_REFLECT(msg, form, fn) LUM_ON_MESSAGE(kReflectBase + (msg), form, fn)
 
-#include "framework/windows/message_crackers.h"
+#include "framework/windows/messaging/message_crackers.h"

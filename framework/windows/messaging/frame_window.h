@@ -3,7 +3,7 @@
 #pragma once
 
 #include <windows.h>
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 class CFrameWnd : public CWnd {
     LUM_DECLARE_CREATABLE(CFrameWnd)

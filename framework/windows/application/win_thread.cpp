@@ -1,12 +1,12 @@
-#include "framework/windows/win_thread.h"
+#include "framework/windows/messaging/win_thread.h"
 
 #include <commctrl.h>
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
+#include "framework/windows/messaging/win_app.h"
 #include "framework/windows/handles/handle_table.h"
-#include "framework/windows/window.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window.h"
+#include "framework/windows/messaging/window_proc.h"
 
 LUM_IMPLEMENT_CLASS(CWinThread, CCmdTarget)
 
@@ -253,20 +253,6 @@ void CWinThread::DeleteIfAutomatic() {
     if (autoDelete) {
         delete this;
     }
-}
-
-CWinThread* GetCurrentThreadObject() {
-    CWinThread* thread = GetModuleThreadState()->currentThread;
-    return thread != nullptr ? thread : GetApplication();
-}
-
-CWnd* GetMainWindow() {
-    CWinThread* thread = GetCurrentThreadObject();
-    return thread != nullptr ? thread->MainWindowForUi() : nullptr;
-}
-
-void PostQuit(int exitCode) {
-    PostQuitMessage(exitCode);
 }
 
 BOOL IsHelpKey(const MSG* message) {

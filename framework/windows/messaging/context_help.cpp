@@ -2,9 +2,9 @@
 // command, which asks the windows in turn for their help context.
 #include "framework/runtime/message_box.h"
 #include "framework/runtime/state.h"
-#include "framework/windows/win_app.h"
-#include "framework/windows/window.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/win_app.h"
+#include "framework/windows/messaging/window.h"
+#include "framework/windows/messaging/window_proc.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
-#include "framework/windows/dialog.h"
+#include "framework/windows/dialogs/dialog.h"
 
 #include "framework/runtime/exceptions.h"
 #include "framework/runtime/state.h"
 #include "framework/runtime/system_function.h"
-#include "framework/windows/win_app.h"
+#include "framework/windows/messaging/win_app.h"
 #include "framework/windows/handles/dc.h"
-#include "framework/windows/dialog_template.h"
-#include "framework/windows/dispatch.h"
+#include "framework/windows/dialogs/dialog_template.h"
+#include "framework/windows/messaging/dispatch.h"
 #include "framework/windows/handles/gdi_object.h"
-#include "framework/windows/window_class.h"
-#include "framework/windows/window_proc.h"
-#include "framework/windows/window_utilities.h"
+#include "framework/windows/messaging/window_class.h"
+#include "framework/windows/messaging/window_proc.h"
+#include "framework/windows/messaging/window_utilities.h"
 
 LUM_IMPLEMENT_CLASS(CDialog, CWnd)
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 #include "framework/runtime/state.h"
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 #include "framework/windows/handles/dc.h"
 #include "framework/windows/handles/menu.h"
 

@@ -1,12 +1,12 @@
-#include "framework/windows/dispatch.h"
+#include "framework/windows/messaging/dispatch.h"
 
 #include "framework/runtime/state.h"
 #include "framework/runtime/system_function.h"
 #include "framework/windows/handles/dc.h"
 #include "framework/windows/handles/handle_table.h"
 #include "framework/windows/handles/menu.h"
-#include "framework/windows/window.h"
-#include "framework/windows/window_proc.h"
+#include "framework/windows/messaging/window.h"
+#include "framework/windows/messaging/window_proc.h"
 
 namespace {
 

@@ -1,9 +1,11 @@
 // The thread object: message pump, idle processing and pre-translation.
+// Declared here, where windows and dialogs use it; what it does is in
+// framework/windows/application/.
 #pragma once
 
 #include <windows.h>
 #include "framework/runtime/framework_ids.h"
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 
 class CException;
 class CWnd;

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 #include "framework/runtime/object.h"
-#include "framework/windows/message_map.h"
+#include "framework/windows/messaging/message_map.h"
 
 class CCmdTarget;
 class CPtrList;

@@ -3,7 +3,7 @@
 // StartupShowCommand).
 #include <windows.h>
 #include <cstdlib>
-#include "framework/windows/win_app.h"
+#include "framework/windows/messaging/win_app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int show) {
     return FrameworkMain(instance, nullptr, commandTail, show);

@@ -1,10 +1,10 @@
-#include "framework/windows/cmd_target.h"
+#include "framework/windows/messaging/cmd_target.h"
 
 #include <cstring>
 #include "framework/runtime/global_locks.h"
 #include "framework/runtime/state.h"
 #include "framework/windows/handles/menu.h"
-#include "framework/windows/window.h"
+#include "framework/windows/messaging/window.h"
 
 LUM_IMPLEMENT_CLASS(CCmdTarget, CObject)
 

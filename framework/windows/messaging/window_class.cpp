@@ -1,4 +1,4 @@
-#include "framework/windows/window_class.h"
+#include "framework/windows/messaging/window_class.h"
 
 #include <commctrl.h>
 #include <cstring>

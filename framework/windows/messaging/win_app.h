@@ -1,11 +1,13 @@
 // The application object: the main thread's thread object plus the
 // application's names and paths, and the process's start-up and shut-down.
+// Declared here, where windows and dialogs use it; what it does is in
+// framework/windows/application/.
 #pragma once
 
 #include "framework/runtime/program_startup.h"
 
 #include <windows.h>
-#include "framework/windows/win_thread.h"
+#include "framework/windows/messaging/win_thread.h"
 
 class CWinApp : public CWinThread {
     LUM_DECLARE_CLASS(CWinApp)

@@ -1,3 +1,0 @@
-#include "framework/windows/frame_window.h"
-
-LUM_IMPLEMENT_CREATABLE(CFrameWnd, CWnd)

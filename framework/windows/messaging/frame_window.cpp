@@ -1,0 +1,3 @@
+#include "framework/windows/messaging/frame_window.h"
+
+LUM_IMPLEMENT_CREATABLE(CFrameWnd, CWnd)
