@@ -18,23 +18,14 @@ static_assert(offsetof(CDC, attributeHandle) == offsetof(CDC, outputHandle) + si
 #pragma GCC diagnostic pop
 
 namespace {
-
-HANDLE* DcHandleFields(CObject* o) {
-    // The output handle, with the attribute handle right behind it.
-    static_assert(sizeof(HDC) == sizeof(HANDLE));
-    return reinterpret_cast<HANDLE*>(&static_cast<CDC*>(o)->outputHandle);
-}
-
+// The table writes the output handle and the attribute handle right behind it.
+static_assert(sizeof(HDC) == sizeof(HANDLE));
+using Dcs = WrapperTable<CDC, &CDC::outputHandle, &ModuleThreadState::dcTable, 2>;
 } // namespace
 
 CHandleTable* GetDcTable(BOOL create) {
-    return GetHandleTable(GetModuleThreadState()->dcTable, create, LUM_RUNTIME_CLASS(CDC),
-                          &DcHandleFields, 2);
+    return Dcs::Table(create);
 }
-
-namespace {
-using Dcs = WrapperTable<CDC, &CDC::outputHandle, &GetDcTable>;
-} // namespace
 
 CDC::~CDC() {
     if (outputHandle != nullptr) {

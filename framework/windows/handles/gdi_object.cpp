@@ -11,21 +11,13 @@ LUM_IMPLEMENT_CLASS(CPalette, CGdiObject)
 LUM_IMPLEMENT_CLASS(CRgn, CGdiObject)
 
 namespace {
-
-HANDLE* GdiObjectHandleField(CObject* o) {
-    return reinterpret_cast<HANDLE*>(&static_cast<CGdiObject*>(o)->objectHandle);
-}
-
+using GdiObjects =
+    WrapperTable<CGdiObject, &CGdiObject::objectHandle, &ModuleThreadState::gdiObjectTable>;
 } // namespace
 
 CHandleTable* GetGdiObjectTable(BOOL create) {
-    return GetHandleTable(GetModuleThreadState()->gdiObjectTable, create,
-                          LUM_RUNTIME_CLASS(CGdiObject), &GdiObjectHandleField, 1);
+    return GdiObjects::Table(create);
 }
-
-namespace {
-using GdiObjects = WrapperTable<CGdiObject, &CGdiObject::objectHandle, &GetGdiObjectTable>;
-} // namespace
 
 CGdiObject::~CGdiObject() {
     DeleteHandle();

@@ -53,14 +53,26 @@ private:
 CHandleTable* GetHandleTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo* wrapperClass,
                              HandleField field, int handleCount, void (*forget)() = nullptr);
 
-// What every wrapper class does with its table, given the table's maker.
-using TableMaker = CHandleTable* (*)(BOOL create);
-
-// The table side of a wrapper class whose handle lives in its member Field:
-// objects for handles, binding and letting go. The classes' own members of
-// those names call these and add what is theirs.
-template <class Wrapper, auto Field, TableMaker Table> struct WrapperTable {
+// The table side of a wrapper class whose handle lives in its member Field
+// (HandleCount handles there, one after the other) and whose table this
+// thread's module state holds in Slot: the table itself, objects for
+// handles, binding and letting go. Forget, when given, hears of every change
+// that could alter a permanent answer. The classes' own members of those
+// names call these and add what is theirs.
+template <class Wrapper, auto Field, CHandleTable* ModuleThreadState::*Slot, int HandleCount = 1,
+          void (*Forget)() = nullptr>
+struct WrapperTable {
     using Handle = std::remove_reference_t<decltype(std::declval<Wrapper&>().*Field)>;
+
+    static HANDLE* HandleField(CObject* wrapper) {
+        return reinterpret_cast<HANDLE*>(&(static_cast<Wrapper*>(wrapper)->*Field));
+    }
+
+    // With `create` clear an absent table stays absent.
+    static CHandleTable* Table(BOOL create) {
+        return GetHandleTable(GetModuleThreadState()->*Slot, create, Wrapper::StaticClass(),
+                              &HandleField, HandleCount, Forget);
+    }
 
     // The object for `handle`: its permanent one, or else a temporary made now.
     static Wrapper* ObjectFor(Handle handle) {

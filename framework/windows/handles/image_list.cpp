@@ -6,23 +6,15 @@
 LUM_IMPLEMENT_CREATABLE(CImageList, CObject)
 
 namespace {
-
-HANDLE* ImageListHandleField(CObject* o) {
-    return reinterpret_cast<HANDLE*>(&static_cast<CImageList*>(o)->imageListHandle);
-}
-
+using ImageLists =
+    WrapperTable<CImageList, &CImageList::imageListHandle, &ModuleThreadState::imageListTable>;
 } // namespace
 
 // With its wrapper: a program that never touches an image list links
 // neither this table's maker nor the wrapper class.
 CHandleTable* GetImageListTable(BOOL create) {
-    return GetHandleTable(GetModuleThreadState()->imageListTable, create,
-                          LUM_RUNTIME_CLASS(CImageList), &ImageListHandleField, 1);
+    return ImageLists::Table(create);
 }
-
-namespace {
-using ImageLists = WrapperTable<CImageList, &CImageList::imageListHandle, &GetImageListTable>;
-} // namespace
 
 CImageList::~CImageList() {
     Unbind();

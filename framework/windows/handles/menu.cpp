@@ -6,21 +6,12 @@
 LUM_IMPLEMENT_CREATABLE(CMenu, CObject)
 
 namespace {
-
-HANDLE* MenuHandleField(CObject* o) {
-    return reinterpret_cast<HANDLE*>(&static_cast<CMenu*>(o)->menuHandle);
-}
-
+using Menus = WrapperTable<CMenu, &CMenu::menuHandle, &ModuleThreadState::menuTable>;
 } // namespace
 
 CHandleTable* GetMenuTable(BOOL create) {
-    return GetHandleTable(GetModuleThreadState()->menuTable, create, LUM_RUNTIME_CLASS(CMenu),
-                          &MenuHandleField, 1);
+    return Menus::Table(create);
 }
-
-namespace {
-using Menus = WrapperTable<CMenu, &CMenu::menuHandle, &GetMenuTable>;
-} // namespace
 
 CMenu::~CMenu() {
     DestroyHandle();

@@ -71,10 +71,6 @@ BOOL CWnd::DestroyHandle() {
 
 namespace {
 
-HANDLE* WindowHandleField(CObject* o) {
-    return reinterpret_cast<HANDLE*>(&static_cast<CWnd*>(o)->windowHandle);
-}
-
 // The lookups keep permanent answers outside the table. Tables belong to the
 // thread that uses them; at thread end the state record may already be gone,
 // and then so are its lookups.
@@ -86,11 +82,13 @@ void ForgetWindowLookups() {
     }
 }
 
+using Windows = WrapperTable<CWnd, &CWnd::windowHandle, &ModuleThreadState::windowTable, 1,
+                             &ForgetWindowLookups>;
+
 } // namespace
 
 CHandleTable* GetWindowTable(BOOL create) {
-    return GetHandleTable(GetModuleThreadState()->windowTable, create, LUM_RUNTIME_CLASS(CWnd),
-                          &WindowHandleField, 1, &ForgetWindowLookups);
+    return Windows::Table(create);
 }
 
 CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window) {
@@ -99,10 +97,6 @@ CWnd* LookUpPermanentWindow(WindowLookupSlot& slot, HWND window) {
     slot.handle = window;
     return slot.object;
 }
-
-namespace {
-using Windows = WrapperTable<CWnd, &CWnd::windowHandle, &GetWindowTable>;
-} // namespace
 
 BOOL CWnd::Bind(HWND handle) {
     return Windows::Bind(*this, handle);
