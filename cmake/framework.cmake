@@ -3,8 +3,8 @@
 
 # The framework in layers, each a library that links only downwards:
 # runtime (state records, objects, memory, strings, collections), the
-# three-dimensional look, the windows layer (application and thread objects,
-# pump, window procedure, dispatch, dialogs). The tool (app/) sits on top.
+# three-dimensional look, the windows layer in its rooms (below). The tool
+# (app/) sits on top.
 # Before any of them compiles, an include against that direction fails the
 # build.
 set(LUM_LAYER_STAMP ${CMAKE_BINARY_DIR}/layers.stamp)

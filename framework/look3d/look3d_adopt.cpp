@@ -327,7 +327,8 @@ BOOL Look3dAdoptControl(HWND window) {
 
 BOOL Look3dAdoptControlAs(HWND window, int kind) {
     Core& core = TheCore();
-    if (!core.enabled || kind < 0 || kind > 5 || HasProperty(window, kMarkPrevious)) {
+    if (!core.enabled || kind < 0 || kind >= kControlKindCount ||
+        HasProperty(window, kMarkPrevious)) {
         return FALSE;
     }
     DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));

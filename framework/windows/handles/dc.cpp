@@ -18,8 +18,6 @@ static_assert(offsetof(CDC, attributeHandle) == offsetof(CDC, outputHandle) + si
 #pragma GCC diagnostic pop
 
 namespace {
-// The table writes the output handle and the attribute handle right behind it.
-static_assert(sizeof(HDC) == sizeof(HANDLE));
 using Dcs = WrapperTable<CDC, &CDC::outputHandle, &ModuleThreadState::dcTable, 2>;
 } // namespace
 

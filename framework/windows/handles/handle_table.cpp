@@ -6,8 +6,9 @@
 #include "framework/runtime/state.h"
 
 CHandleTable::CHandleTable(const RuntimeClassInfo* wrapperClass, HandleField handleField,
-                           int handleCount)
-    : wrapperClass(wrapperClass), handleField(handleField), handleCount(handleCount) {
+                           int handleCount, void (*forget)())
+    : wrapperClass(wrapperClass), handleField(handleField), handleCount(handleCount),
+      forgetAnswers(forget) {
     temporaryObjects.SetTableSize(7, FALSE);
 }
 
@@ -127,8 +128,7 @@ CHandleTable* GetHandleTable(CHandleTable*& slot, BOOL create, const RuntimeClas
                              HandleField field, int handleCount, void (*forget)()) {
     if (slot == nullptr && create) {
         SafetyPoolScope pool;
-        slot = new CHandleTable(wrapperClass, field, handleCount);
-        slot->forgetAnswers = forget;
+        slot = new CHandleTable(wrapperClass, field, handleCount, forget);
         GetModuleThreadState()->releaseHandleTables = &DeleteHandleTables;
     }
     return slot;

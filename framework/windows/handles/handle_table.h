@@ -15,7 +15,10 @@ using HandleField = HANDLE* (*)(CObject* wrapper);
 
 class CHandleTable {
 public:
-    CHandleTable(const RuntimeClassInfo* wrapperClass, HandleField handleField, int handleCount);
+    // `forget`, when given, is told of every change that could alter a
+    // permanent answer, for answers kept outside the table.
+    CHandleTable(const RuntimeClassInfo* wrapperClass, HandleField handleField, int handleCount,
+                 void (*forget)() = nullptr);
     ~CHandleTable();
     CHandleTable(const CHandleTable&) = delete;
     CHandleTable& operator=(const CHandleTable&) = delete;
@@ -36,7 +39,7 @@ public:
     const RuntimeClassInfo* wrapperClass;
     HandleField handleField;
     int handleCount;
-    void (*forgetAnswers)() = nullptr;
+    void (*forgetAnswers)();
 
 private:
     void WriteHandle(CObject* wrapper, HANDLE handle) const;
@@ -46,10 +49,8 @@ private:
     void Changed() const;
 };
 
-// The table held in `slot`, made on request for wrappers of `wrapperClass`;
-// with `create` clear an absent table stays absent.
-// `forget`, when given, is called on every change that could alter a
-// permanent answer, for answers kept outside the table.
+// The table held in `slot`, made on request as the constructor's arguments
+// say; with `create` clear an absent table stays absent.
 CHandleTable* GetHandleTable(CHandleTable*& slot, BOOL create, const RuntimeClassInfo* wrapperClass,
                              HandleField field, int handleCount, void (*forget)() = nullptr);
 
