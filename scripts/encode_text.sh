@@ -6,11 +6,15 @@
 #   bash scripts/encode_text.sh SOURCE TARGET CODE-PAGE
 set -euo pipefail
 source=$1 target=$2 page=$3
-if ! said=$(iconv -f UTF-8 -t "CP$page" "$source" 2>&1 >/dev/null); then
+said=$(mktemp)
+trap 'rm -f "$said"' EXIT
+# The line ends are added after the conversion: no byte of these code pages'
+# characters is a line feed.
+if ! iconv -f UTF-8 -t "CP$page" "$source" 2>"$said" | LC_ALL=C sed 's/$/\r/' >"$target"; then
+  rm -f "$target"
   # iconv names the byte offset where it stopped.
-  at=$(grep -o 'position [0-9]*' <<<"$said" | grep -o '[0-9]*' || echo 0)
+  at=$(grep -o 'position [0-9]*' "$said" | grep -o '[0-9]*' || echo 0)
   line=$(($(head -c "$at" "$source" | wc -l) + 1))
-  echo "$source:$line: no place in code page $page for what stands there ($said)" >&2
+  echo "$source:$line: no place in code page $page for what stands there ($(cat "$said"))" >&2
   exit 1
 fi
-sed 's/$/\r/' "$source" | iconv -f UTF-8 -t "CP$page" >"$target"

@@ -5,8 +5,6 @@ check_imports.py for that fault alone.
 
 usage: check_header_faults.py PROGRAM.EXE ALLOW_LIST
 """
-import contextlib
-import io
 import os
 import sys
 import tempfile
@@ -57,12 +55,8 @@ def main(argv):
             with pefile.PE(program) as pe:
                 plant(pe)
                 pe.write(copy)
-            printed = io.StringIO()
-            with contextlib.redirect_stdout(printed):
-                status = check_imports.main(['check_imports.py', copy, allow_list])
-            faults = [line for line in printed.getvalue().splitlines()
-                      if line.startswith('fault: ')]
-            if status != 1 or faults != ['fault: ' + fault]:
+            status, faults = check_imports.faults_found(copy, allow_list)
+            if status != 1 or faults != [fault]:
                 print('FAIL %s: status %d, faults %s; wanted only "%s"'
                       % (plant.__name__, status, faults, fault))
                 failures += 1

@@ -10,6 +10,8 @@ usage: check_imports.py PROGRAM.EXE ALLOW_LIST [--expect-refused DLL!FUNCTION ..
 With --expect-refused the run passes only when exactly those imports are
 refused (and nothing else is wrong): the check of the check.
 """
+import contextlib
+import io
 import sys
 
 import pefile
@@ -143,6 +145,16 @@ def main(argv):
         return 0 if ok else 1
     ok = not faults and not refused and count > 0
     return 0 if ok else 1
+
+
+def faults_found(program, allow_list):
+    """The exit status of a quiet check and the faults it names, without their
+    'fault: ' heads: for the checks that plant a fault and want it found."""
+    printed = io.StringIO()
+    with contextlib.redirect_stdout(printed):
+        status = main(['check_imports.py', program, allow_list])
+    return status, [line[len('fault: '):] for line in printed.getvalue().splitlines()
+                    if line.startswith('fault: ')]
 
 
 if __name__ == '__main__':
