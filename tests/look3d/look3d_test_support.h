@@ -134,6 +134,26 @@ public:
     HWND handle;
 };
 
+// The look's version and platform words for one case, put back afterwards.
+class CoreVersion {
+public:
+    CoreVersion(WORD version, WORD platform)
+        : savedVersion(look3d::TheCore().version), savedPlatform(look3d::TheCore().platform) {
+        look3d::TheCore().version = version;
+        look3d::TheCore().platform = platform;
+    }
+    ~CoreVersion() {
+        look3d::TheCore().version = savedVersion;
+        look3d::TheCore().platform = savedPlatform;
+    }
+    CoreVersion(const CoreVersion&) = delete;
+    CoreVersion& operator=(const CoreVersion&) = delete;
+
+private:
+    WORD savedVersion;
+    WORD savedPlatform;
+};
+
 // The look registered for one case on an old system: attached, and this
 // thread hooked; both undone at the end, which tears the core down again.
 class OldSystemTest : public testing::Test {

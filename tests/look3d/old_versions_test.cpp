@@ -10,26 +10,6 @@ namespace {
 using Look3dOldVersions = OldSystemTest;
 using look3d::TheCore;
 
-// The look's version and platform words for one case, put back afterwards.
-class CoreVersion {
-public:
-    CoreVersion(WORD version, WORD platform)
-        : savedVersion(TheCore().version), savedPlatform(TheCore().platform) {
-        TheCore().version = version;
-        TheCore().platform = platform;
-    }
-    ~CoreVersion() {
-        TheCore().version = savedVersion;
-        TheCore().platform = savedPlatform;
-    }
-    CoreVersion(const CoreVersion&) = delete;
-    CoreVersion& operator=(const CoreVersion&) = delete;
-
-private:
-    WORD savedVersion;
-    WORD savedPlatform;
-};
-
 TEST_F(Look3dOldVersions, Win32sIsTheSixteenBitPlatform) {
     const DWORD reported = GetVersion();
     if ((reported & 0x80000000u) == 0) {

@@ -506,15 +506,13 @@ TEST_F(Look3dPaint, ADialogsOwnColorsComeBeforeTheLooks) {
 TEST_F(Look3dPaint, Windows30GetsAWhiteHighlight) {
     const COLORREF own = RGB(200, 201, 202);
     SystemColors colors(COLOR_BTNHIGHLIGHT, own, COLOR_BTNFACE, GetSysColor(COLOR_BTNFACE));
-    const WORD saved = TheCore().version;
-    for (WORD version : {WORD{0x0300}, WORD{0x030A}, saved}) {
-        TheCore().version = version;
+    for (WORD version : {WORD{0x0300}, WORD{0x030A}, TheCore().version}) {
+        CoreVersion reported(version, TheCore().platform);
         EXPECT_TRUE(Look3dRefreshColors());
         EXPECT_EQ(TheCore().colors[look3d::kHighlight],
                   version == 0x0300 ? RGB(255, 255, 255) : own)
             << std::hex << version;
     }
-    TheCore().version = saved;
 }
 
 } // namespace
