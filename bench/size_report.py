@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Size of LUMCFG.EXE: its sections, and from a link map of the same link
 (unstripped) the libraries and archive members that contribute the most.
+The framework and the tool reach the link as one link-time unit; its
+functions are counted to the library that defines them (by name, from the
+archives beside the map), the rest of that unit as "link-time unit, other".
 Prints readable tables and one "ROW|" line per headline result.
 
 usage: size_report.py LUMCFG.EXE BASELINE.EXE LINK.MAP [TARGET_KIB]
@@ -8,6 +11,7 @@ usage: size_report.py LUMCFG.EXE BASELINE.EXE LINK.MAP [TARGET_KIB]
 import collections
 import os
 import re
+import subprocess
 import sys
 
 import pefile
@@ -47,7 +51,43 @@ def owner(path):
     return 'start-up objects', base
 
 
+NM = 'i686-w64-mingw32-gcc-nm-win32'
+LTO_UNIT = re.compile(r'\.ltrans\d+\.ltrans\.o$')
+
+
+def definers(map_path):
+    """Global symbol -> (library, member), from the archives the link read."""
+    with open(map_path, encoding='utf-8', errors='replace') as f:
+        archives = sorted(set(re.findall(r'^LOAD (\S+\.a)$', f.read(), re.M)))
+    found = {}
+    for archive in archives:
+        name = os.path.basename(archive)
+        # Relative to the folder the link ran in, which holds the map.
+        archive = os.path.join(os.path.dirname(os.path.abspath(map_path)), archive)
+        out = subprocess.run([NM, '--defined-only', archive], capture_output=True,
+                             text=True).stdout
+        member = None
+        for line in out.splitlines():
+            if line.endswith(':'):
+                member = line[:-1]
+                continue
+            fields = line.split()
+            if len(fields) == 3 and fields[1] in 'TtWw':
+                found.setdefault(fields[2], (name, member))
+    # Sections are named by the assembler name, without the leading '_'.
+    return {sym[1:] if sym.startswith('_') else sym: where for sym, where in found.items()}
+
+
+def unit_owner(section, symbols):
+    """Where a section of the link-time unit came from, by its function's name."""
+    m = re.match(r'^\.text\$(.*)$', section or '')
+    if m and m.group(1) in symbols:
+        return symbols[m.group(1)]
+    return 'link-time unit, other', section.split('$')[0] if section else '?'
+
+
 def read_map(path):
+    symbols = definers(path)
     by_member = collections.Counter()
     by_library = collections.Counter()
     by_section_library = collections.defaultdict(collections.Counter)
@@ -74,11 +114,15 @@ def read_map(path):
             if m and output is not None:
                 size = int(m.group(3), 16)
                 source = m.group(4).strip()
+                section = m.group(1) or pending
                 pending = None
                 key = output if output != '.eh_fram' else '.eh_frame'
                 if size == 0 or key not in LOADED or source.startswith('*'):
                     continue
-                library, member = owner(source)
+                if LTO_UNIT.search(source):
+                    library, member = unit_owner(section, symbols)
+                else:
+                    library, member = owner(source)
                 by_member[(library, member)] += size
                 by_library[library] += size
                 by_section_library[key][library] += size
@@ -91,7 +135,7 @@ def kib(n):
 
 def main():
     exe, baseline, link_map = sys.argv[1:4]
-    target = float(sys.argv[4]) if len(sys.argv) > 4 else 256.0
+    target = float(sys.argv[4]) if len(sys.argv) > 4 else 160.0
     sections, size = pe_sections(exe)
     print('LUMCFG.EXE (stripped): %d bytes = %.1f KiB' % (size, kib(size)))
     print('\nSections of LUMCFG.EXE (file bytes are aligned to 512)')

@@ -5,8 +5,17 @@
 # has one import too many, for the import check to refuse.
 
 # The debug record of each object names its options, which the build checks
-# after linking; the program itself is stripped.
-add_compile_options(-march=i486 -g1)
+# after linking; the program itself is stripped. The framework and the tool
+# are compiled again as one unit at the link (link-time optimisation, one
+# partition), with the same machine options: across the whole program the
+# compiler drops and folds what no path reaches, and one frame table header
+# serves all of its code instead of one per source file. The link keeps that
+# unit's object (-save-temps), for the check of its options. Each function in
+# a section of its own, so that the linker can drop the unused ones.
+set(LUM_PROGRAM_MACHINE -march=i486 -g1)
+add_compile_options(${LUM_PROGRAM_MACHINE} -ffunction-sections -flto)
+add_link_options(${LUM_PROGRAM_MACHINE} $<$<CONFIG:Release>:-Os> -ffunction-sections -flto-partition=one -save-temps
+                 -Wl,--gc-sections)
 include(cmake/framework.cmake)
 include(cmake/program_runtime.cmake)
 # The link map serves the size report, the search for what pulls an

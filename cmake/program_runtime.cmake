@@ -51,7 +51,8 @@ set_source_files_properties(${LUM_CRT_DIR}/exception_globals.cpp PROPERTIES OBJE
 target_include_directories(lum_cxx_support BEFORE PRIVATE ${LUM_CRT_DIR}/gcc_config
                            ${CMAKE_SOURCE_DIR} ${LUM_GCC_SRC}/libstdc++-v3/libsupc++
                            ${LUM_GCC_SRC}/libgcc ${LUM_GCC_SRC}/gcc ${LUM_GCC_SRC}/include)
-target_compile_options(lum_cxx_support PRIVATE -w
+# GCC's code is built as GCC builds it, outside the link-time unit.
+target_compile_options(lum_cxx_support PRIVATE -w -fno-lto
                        $<$<COMPILE_LANGUAGE:CXX>:-std=gnu++17>
                        $<$<COMPILE_LANGUAGE:C>:-fbuilding-libgcc -fexceptions>)
 target_compile_definitions(lum_cxx_support PRIVATE $<$<COMPILE_LANGUAGE:C>:IN_GCC IN_LIBGCC2>)
@@ -84,6 +85,9 @@ set(CMAKE_CXX_LINK_EXECUTABLE
     "<CMAKE_CXX_COMPILER> <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> -Wl,--start-group <LINK_LIBRARIES> -Wl,--end-group ${LUM_FRAME_END}")
 set(LUM_PROGRAM_RUNTIME_SOURCES ${LUM_CRT_DIR}/frame_table_start.cpp
                                 ${LUM_CRT_DIR}/program_start.cpp ${LUM_CRT_DIR}/c_exports.cpp)
+# Outside the link-time unit: the compiler may call the C functions after
+# that unit is compiled, and the frame table's start mark must stay first.
+set_source_files_properties(${LUM_PROGRAM_RUNTIME_SOURCES} PROPERTIES COMPILE_OPTIONS -fno-lto)
 
 # The run-time pieces of a program: entry point, no compiler run-time.
 function(lum_use_program_runtime name)

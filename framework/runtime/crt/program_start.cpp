@@ -12,6 +12,7 @@ extern "C" {
 extern void (*__CTOR_LIST__[])();
 extern void (*__DTOR_LIST__[])();
 extern char lumFrameTableStart[];
+extern int lumFrameTableEnd;
 void __register_frame_info(const void* begin, void* object);
 void* __deregister_frame_info(const void* begin);
 void* __cxa_get_globals();
@@ -106,7 +107,12 @@ extern "C" int atexit(void (*routine)()) {
 
 // The image's entry point.
 extern "C" void __stdcall LumProgramStart() {
-    __register_frame_info(lumFrameTableStart, startState.frameObject);
+    // The end mark is named here so that the linker, which drops what
+    // nothing names, keeps the zero that ends the unwinder's walk.
+    const bool frames = lumFrameTableStart != reinterpret_cast<char*>(&lumFrameTableEnd);
+    if (frames) {
+        __register_frame_info(lumFrameTableStart, startState.frameObject);
+    }
     RunConstructors();
     // The thread's exception record is made on first use; made now, a
     // first exception thrown when memory has run out still has it.
@@ -116,6 +122,8 @@ extern "C" void __stdcall LumProgramStart() {
     RunExitRoutines();
     RunDestructors();
     LumRunKeyDestructors();
-    __deregister_frame_info(lumFrameTableStart);
+    if (frames) {
+        __deregister_frame_info(lumFrameTableStart);
+    }
     ExitProcess(static_cast<UINT>(code));
 }
