@@ -5,6 +5,7 @@
 // medians of per-round ratios.
 #include <windows.h>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -138,7 +139,9 @@ LRESULT CALLBACK PlainSubclassProc(HWND window, UINT message, WPARAM wParam, LPA
     return PlainProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// Inlined into every plain procedure, so that each costs the same.
+[[gnu::always_inline]] inline LRESULT PlainBody(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
     switch (message) {
     case kPing:
     case kDeepPing:
@@ -156,6 +159,23 @@ LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return PlainBody(window, message, wParam, lParam);
+}
+
+// A procedure of its own per class, as a plain program with that many
+// classes has: each framework class of the scaling runs has handlers of
+// its own too.
+template <int K>
+LRESULT CALLBACK PlainProcOf(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return PlainBody(window, message, wParam, lParam);
+}
+
+template <std::size_t... K>
+constexpr std::array<WNDPROC, sizeof...(K)> PlainProcs(std::index_sequence<K...>) {
+    return {&PlainProcOf<static_cast<int>(K)>...};
+}
+
 [[noreturn]] void Fail(const char* what) {
     std::fprintf(stderr, "dispatch_bench: %s (error %lu)\n", what, GetLastError());
     std::fflush(stderr);
@@ -163,29 +183,36 @@ LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 // The plain windows get a class of their own per index, like the framework
-// windows of the scaling runs, and the framework class's styles.
-const char* PlainClassName(int index) {
-    static char names[kMaxScaled][24];
-    static bool registered[kMaxScaled];
-    if (!registered[index]) {
-        std::snprintf(names[index], sizeof names[index], "LumBenchPlain%d", index);
+// windows of the scaling runs, and the framework class's styles; `own`
+// classes each have a procedure of their own, the others share PlainProc.
+WNDPROC PlainProcFor(int index, bool own) {
+    static constexpr auto procs = PlainProcs(std::make_index_sequence<kMaxScaled>());
+    return own ? procs[static_cast<std::size_t>(index)] : &PlainProc;
+}
+
+const char* PlainClassName(int index, bool own) {
+    static char names[2][kMaxScaled][24];
+    static bool registered[2][kMaxScaled];
+    if (!registered[own][index]) {
+        std::snprintf(names[own][index], sizeof names[own][index], "LumBench%s%d",
+                      own ? "Own" : "Plain", index);
         WNDCLASSA wc = {};
         wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-        wc.lpfnWndProc = &PlainProc;
+        wc.lpfnWndProc = PlainProcFor(index, own);
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.lpszClassName = names[index];
+        wc.lpszClassName = names[own][index];
         if (RegisterClassA(&wc) == 0) {
             Fail("cannot register a plain window class");
         }
-        registered[index] = true;
+        registered[own][index] = true;
     }
-    return names[index];
+    return names[own][index];
 }
 
-HWND MakePlain(int index) {
-    HWND w = CreateWindowExA(0, PlainClassName(index), "plain", WS_POPUP, 0, 0, 100, 100, nullptr,
-                             nullptr, GetModuleHandleA(nullptr), nullptr);
+HWND MakePlain(int index, bool own = false) {
+    HWND w = CreateWindowExA(0, PlainClassName(index, own), "plain", WS_POPUP, 0, 0, 100, 100,
+                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (w == nullptr) {
         Fail("cannot create a plain window");
     }
@@ -194,9 +221,9 @@ HWND MakePlain(int index) {
 
 // Once the framework's creation hook exists, every other top-level window the
 // thread makes gets the activation subclass; a baseline window must not.
-HWND MakeUntouchedPlain(int index) {
-    HWND w = MakePlain(index);
-    if (GetWindowLongA(w, GWL_WNDPROC) != reinterpret_cast<LONG>(&PlainProc)) {
+HWND MakeUntouchedPlain(int index, bool own = false) {
+    HWND w = MakePlain(index, own);
+    if (GetWindowLongA(w, GWL_WNDPROC) != reinterpret_cast<LONG>(PlainProcFor(index, own))) {
         Fail("a plain window was subclassed; make the baselines before any framework window");
     }
     return w;
@@ -247,7 +274,8 @@ struct PlainWindows {
     HWND box;        // made before any framework window: as on a thread without one
 
     HWND button;
-    std::vector<HWND> scaled;
+    std::vector<HWND> scaled;    // a class each, one procedure for all
+    std::vector<HWND> scaledOwn; // a class and a procedure each
 };
 
 void MakeFramework(CWnd& w) {
@@ -613,43 +641,50 @@ void RunScaling(const PlainWindows& plains, int rounds, double minMs) {
     std::vector<Scaled> all = MakeScaled(std::make_index_sequence<kMaxScaled>());
     std::printf(
         "\nScaling: median ns per message, round-robin over that many framework windows of\n"
-        "distinct classes (made for the run, destroyed after) and as many plain windows\n"
-        "(all %d live throughout: made before the framework's creation hook)\n",
+        "distinct classes (made for the run, destroyed after) and as many plain windows of\n"
+        "distinct classes with a procedure each, as the framework classes have handlers\n"
+        "each (all %d live throughout: made before the framework's creation hook); the\n"
+        "last column against plain classes that share one procedure\n",
         kMaxScaled);
-    std::printf("%-42s %9s %10s %10s %7s  %-11s  %s\n", "windows in round-robin (each kind)",
-                "N/block", "framework", "plain", "ratio", "round range", "cache slots in use");
+    std::printf("%-42s %9s %10s %10s %7s  %-11s  %-20s %s\n", "windows in round-robin (each kind)",
+                "N/block", "framework", "plain", "ratio", "round range", "cache slots in use",
+                "/ shared proc");
     PrintRule();
     std::vector<double> perLive, nsLive;
     for (int live : {1, 10, 100}) {
-        std::vector<Send> fwSends, plainSends;
+        std::vector<Send> fwSends, ownSends, sharedSends;
         std::set<UINT> slots;
         for (int i = 0; i < live; ++i) {
-            CWnd& w = *all[static_cast<std::size_t>(i)].window;
+            const auto k = static_cast<std::size_t>(i);
+            CWnd& w = *all[k].window;
             MakeFramework(w);
             fwSends.push_back({w.windowHandle, kPing, 3, 4});
-            plainSends.push_back({plains.scaled[static_cast<std::size_t>(i)], kPing, 3, 4});
-            slots.insert(
-                (kPing ^ reinterpret_cast<UINT_PTR>(all[static_cast<std::size_t>(i)].map)) & 0x1FF);
+            ownSends.push_back({plains.scaledOwn[k], kPing, 3, 4});
+            sharedSends.push_back({plains.scaled[k], kPing, 3, 4});
+            slots.insert((kPing ^ reinterpret_cast<UINT_PTR>(all[k].map)) & 0x1FF);
         }
-        std::vector<Variant> v = {{fwSends, true}, {plainSends, true}};
+        std::vector<Variant> v = {{fwSends, true}, {ownSends, true}, {sharedSends, true}};
         RunRounds(v, rounds, minMs);
         char name[64];
         std::snprintf(name, sizeof name, "%d", live);
         char slotText[64];
         std::snprintf(slotText, sizeof slotText, "%zu for %d maps", slots.size(), live);
-        PrintRow(name, v[0].n, Median(v[0].ns), Median(v[1].ns), RatioOf(v[0], v[1]), slotText, "");
-        perLive.push_back(RatioOf(v[0], v[1]).median);
+        const Ratio r = RatioOf(v[0], v[1]);
+        std::printf("%-42s %9ld %10.0f %10.0f %7.3f  %5.3f-%5.3f  %-20s %.3f\n", name, v[0].n,
+                    Median(v[0].ns), Median(v[1].ns), r.median, r.low, r.high, slotText,
+                    RatioOf(v[0], v[2]).median);
+        perLive.push_back(r.median);
         nsLive.push_back(Median(v[0].ns));
         for (int i = 0; i < live; ++i) {
             all[static_cast<std::size_t>(i)].window->DestroyHandle();
         }
     }
-    // Flat cost per message: the 100-window ratio within 10 % of the 1-window one.
-    const double growth = perLive[2] / perLive[0];
-    std::printf("ROW|scaling|dispatch, 1/10/100 live windows of distinct classes|flat per "
-                "message|%.0f/%.0f/%.0f ns (ratio to plain %.2f/%.2f/%.2f)|%s\n",
+    // Flat cost per message: the three ratios within 5 % of each other.
+    const auto [low, high] = std::minmax_element(perLive.begin(), perLive.end());
+    std::printf("ROW|scaling|dispatch, 1/10/100 live windows of distinct classes|within 5 %% of "
+                "each other|%.0f/%.0f/%.0f ns (ratio to plain %.3f/%.3f/%.3f)|%s\n",
                 nsLive[0], nsLive[1], nsLive[2], perLive[0], perLive[1], perLive[2],
-                growth <= 1.10 ? "met" : "NOT met");
+                *high / *low <= 1.05 ? "met" : "NOT met");
 }
 
 } // namespace
@@ -672,6 +707,7 @@ int main(int argc, char** argv) {
     SetWindowLongA(plains.subclassed, GWL_WNDPROC, reinterpret_cast<LONG>(&PlainSubclassProc));
     for (int i = 0; i < kMaxScaled; ++i) {
         plains.scaled.push_back(MakeUntouchedPlain(i));
+        plains.scaledOwn.push_back(MakeUntouchedPlain(i, true));
     }
     plains.box = MakeBox();
     RunMain(plains, rounds, minMs);

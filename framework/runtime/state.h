@@ -72,7 +72,7 @@ struct MapLookupSlot {
 };
 static_assert(sizeof(MapLookupSlot) == 12, "three 32-bit fields");
 
-constexpr int kWindowLookupSlots = 128; // a power of two: the index is masked
+constexpr int kWindowLookupSlots = 1024; // a power of two: the index is masked
 
 // A permanent window object found by its handle (null: the handle has none).
 struct WindowLookupSlot {
@@ -115,7 +115,8 @@ public:
     // maps are constant, so each thread may keep its own answers: no lock.
     MapLookupSlot mapLookups[kMapLookupSlots] = {};
     // Direct-mapped by handle, emptied whenever this thread's window table
-    // changes: a dialog and its controls fit many times over.
+    // changes: a dialog and its controls fit many times over, and a hundred
+    // live windows seldom share a slot.
     WindowLookupSlot windowLookups[kWindowLookupSlots] = {};
     // Read instead of the window property on every message; a window that
     // finds no room here is still served by its property.

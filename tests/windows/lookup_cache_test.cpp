@@ -391,4 +391,48 @@ TEST(LookupCache, RegisteredMessagesAreMatchedByTheNumberInTheirVariable) {
     }
 }
 
+// Sends kOwnMessage to its window from its destructor, when the object is a
+// TellingWnd and no longer the ListeningWnd it was, whose map handles it.
+constexpr UINT kOwnMessage = WM_APP + 0x1301;
+
+class TellingWnd : public wintest::ObservingWnd {
+public:
+    ~TellingWnd() override {
+        if (windowHandle != nullptr) {
+            answerWhileDestroyed = SendMessageA(windowHandle, kOwnMessage, 0, 0);
+        }
+    }
+    static inline LRESULT answerWhileDestroyed = -1;
+};
+
+class ListeningWnd : public TellingWnd {
+public:
+    using ThisClass = ListeningWnd;
+    const MessageMap* GetClassMessageMap() const override { return &messageMap; }
+    LRESULT OnOwn(WPARAM, LPARAM) { return ++heard; }
+
+    static const MessageMapEntry entries[];
+    static const MessageMap messageMap;
+    static inline int heard = 0;
+};
+
+// clang-format off
+const MessageMapEntry ListeningWnd::entries[] = {
+    LUM_ON_MESSAGE(kOwnMessage, LumForm::LresultWParamLParam, OnOwn)
+    {0, 0, 0, 0, 0, nullptr}};
+// clang-format on
+const MessageMap ListeningWnd::messageMap = {&CWnd::messageMap, ListeningWnd::entries};
+
+TEST(LookupCache, AnObjectBeingDestroyedIsDispatchedByTheMapOfWhatItIsNow) {
+    {
+        ListeningWnd w;
+        ASSERT_TRUE(wintest::CreateTop(w));
+        EXPECT_EQ(SendMessageA(w.windowHandle, kOwnMessage, 0, 0), 1);
+        EXPECT_EQ(SendMessageA(w.windowHandle, kOwnMessage, 0, 0), 2);
+    }
+    // The derived part was gone: its handler must not have run again.
+    EXPECT_EQ(ListeningWnd::heard, 2);
+    EXPECT_EQ(TellingWnd::answerWhileDestroyed, kDefaultAnswer);
+}
+
 } // namespace

@@ -136,7 +136,7 @@ BOOL CWnd::DispatchThroughMap(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         break;
     case BeforeMap::GoOn: {
         const MessageMapEntry* entry =
-            LookUpThroughCache(DispatchState(), GetClassMessageMap(), message);
+            LookUpThroughCache(DispatchState(), CurrentClassMap(), message);
         if (entry == nullptr || !CallMapEntry(this, entry, message, wParam, lParam, value)) {
             return FALSE;
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <typeinfo>
 #include "framework/runtime/state.h"
 #include "framework/windows/messaging/cmd_target.h"
 #include "framework/windows/handles/dc.h"
@@ -180,6 +181,22 @@ protected:
     ThreadState* DispatchState() const {
         return deliveringState != nullptr ? deliveringState : GetThreadState();
     }
+    // GetClassMessageMap's answer for the class the object is now (its
+    // constructors and destructors change that), asked once per class: the
+    // virtual call's target differs from class to class, and such a call
+    // on every message costs more the more classes take turns.
+    const MessageMap* CurrentClassMap() const {
+        const std::type_info* now = &typeid(*this);
+        if (now != mapClass) {
+            classMap = GetClassMessageMap();
+            mapClass = now;
+        }
+        return classMap;
+    }
+
+private:
+    mutable const std::type_info* mapClass = nullptr;
+    mutable const MessageMap* classMap = nullptr;
 };
 
 // The four z-order values, as window objects for positioning calls.
@@ -197,7 +214,7 @@ CHandleTable* GetWindowTable(BOOL create);
 [[gnu::always_inline]] inline WindowLookupSlot& WindowLookupSlotFor(ThreadState* state,
                                                                     HWND window) {
     auto bits = static_cast<UINT>(reinterpret_cast<UINT_PTR>(window));
-    constexpr int kShift = 32 - 7;
+    constexpr int kShift = 32 - 10;
     static_assert(kWindowLookupSlots == 1 << (32 - kShift));
     return state->windowLookups[((bits ^ (bits >> 16)) * 0x9E3779B1u) >> kShift];
 }
