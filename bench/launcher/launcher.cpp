@@ -207,6 +207,15 @@ public:
         return Now() - started;
     }
 
+    // After the paint: the dialog's thread waiting for input with none
+    // pending, where a user can act; milliseconds from process creation.
+    double WaitUntilReady() {
+        if (WaitForInputIdle(process.get(), kStepTimeout) != 0) {
+            Fail("the program did not come to wait for input");
+        }
+        return Now() - started;
+    }
+
     void Close() {
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         if (WaitForSingleObject(process.get(), kStepTimeout) != WAIT_OBJECT_0) {
@@ -278,7 +287,8 @@ public:
 };
 
 struct StartSample {
-    double ms;
+    double ms;      // to the painted dialog
+    double readyMs; // to the painted dialog and a thread waiting for input
     Memory memory;
     int pendingPaintSeen;
 };
@@ -287,6 +297,7 @@ StartSample StartOnce(const Program& program) {
     Run run(program);
     StartSample s;
     s.ms = run.WaitUntilPainted();
+    s.readyMs = run.WaitUntilReady();
     s.memory = run.ReadMemory();
     s.pendingPaintSeen = run.pendingPaintSeen;
     run.Close();
@@ -309,60 +320,93 @@ Memory MedianMemory(const std::vector<StartSample>& samples) {
     return {Median(peak), Median(ws), Median(priv), Median(committed)};
 }
 
-// Pairs A B (tool, baseline), or triples A B C with the baseline variant
-// that loads the common controls library.
+// Per round: the three programs' times and the ratios the rows read.
+struct StartRounds {
+    std::vector<double> tool, base, variant;
+    std::vector<double> toolOverBase, variantOverBase, toolOverVariant;
+
+    void Add(double a, double b, double c) {
+        tool.push_back(a);
+        base.push_back(b);
+        toolOverBase.push_back(a / b);
+        if (c > 0) {
+            variant.push_back(c);
+            variantOverBase.push_back(c / b);
+            toolOverVariant.push_back(a / c);
+        }
+    }
+};
+
+void StartRows(const char* to, const StartRounds& r, bool withVariant, double toVariantTarget) {
+    char measure[96], target[16];
+    std::snprintf(measure, sizeof measure, "LUMCFG / baseline, create -> %s", to);
+    Row("start-up", measure, "<= 1.10",
+        Format("%.3f (%.0f / %.0f ms)", Median(r.toolOverBase), Median(r.tool), Median(r.base)),
+        Median(r.toolOverBase) <= 1.10 ? "met" : "NOT met");
+    if (!withVariant) {
+        return;
+    }
+    std::snprintf(measure, sizeof measure, "LUMCFG / baseline+comctl32, create -> %s", to);
+    std::snprintf(target, sizeof target, toVariantTarget > 0 ? "<= %.2f" : "(diagnosis)",
+                  toVariantTarget);
+    const double framework = Median(r.toolOverVariant);
+    Row("start-up", measure, target,
+        Format("%.3f (%.0f / %.0f ms)", framework, Median(r.tool), Median(r.variant)),
+        toVariantTarget <= 0           ? ""
+        : framework <= toVariantTarget ? "met"
+                                       : "NOT met");
+}
+
+// Rounds A B (tool, baseline), or A B C with the baseline variant that loads
+// the common controls library, as the framework does before its dialog: the
+// tool over that variant is the framework's own share.
 StartResult MeasureStart(const Program& tool, const Program& base, const Program* variant,
                          int pairs, int warmups) {
-    std::printf("\nStart-up: process creation to a visible, painted settings dialog (ms)\n");
-    std::printf("%-6s %10s %10s %10s %8s %8s   %s\n", "round", tool.label, base.label,
-                variant != nullptr ? variant->label : "-", "A/B", "C/B",
+    std::printf("\nStart-up: process creation to a visible, painted settings dialog, and to\n"
+                "that and the program's thread waiting for input (WaitForInputIdle), ms\n");
+    std::printf("%-6s %17s %17s %17s %8s %8s   %s\n", "round", tool.label, base.label,
+                variant != nullptr ? variant->label : "-", "A/C", "C/B",
                 "polls that saw paint pending (A/B)");
-    for (int i = 0; i < warmups; ++i) {
-        StartSample a = StartOnce(tool);
-        StartSample b = StartOnce(base);
-        double c = variant != nullptr ? StartOnce(*variant).ms : 0;
-        std::printf("warm%-2d %10.1f %10.1f %10.1f %8.3f %8.3f   (not counted)\n", i + 1, a.ms,
-                    b.ms, c, a.ms / b.ms, c / b.ms);
-    }
+    std::printf("%-6s %17s %17s %17s %17s\n", "", "painted / ready", "painted / ready",
+                "painted / ready", "ready");
+    StartRounds painted, ready;
     std::vector<StartSample> a, b;
-    std::vector<double> am, bm, cm, ratios, variantRatios, toolOverVariant;
     int pendingSeen = 0;
-    for (int i = 0; i < pairs; ++i) {
-        a.push_back(StartOnce(tool));
-        b.push_back(StartOnce(base));
-        am.push_back(a.back().ms);
-        bm.push_back(b.back().ms);
-        ratios.push_back(am.back() / bm.back());
-        double c = 0;
-        if (variant != nullptr) {
-            c = StartOnce(*variant).ms;
-            cm.push_back(c);
-            variantRatios.push_back(c / bm.back());
-            toolOverVariant.push_back(am.back() / c);
+    for (int i = -warmups; i < pairs; ++i) {
+        StartSample x = StartOnce(tool);
+        StartSample y = StartOnce(base);
+        StartSample z = variant != nullptr ? StartOnce(*variant) : StartSample{};
+        std::printf("%-6s %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.3f %8.3f   %d/%d%s\n",
+                    i < 0 ? "warm" : std::to_string(i + 1).c_str(), x.ms, x.readyMs, y.ms,
+                    y.readyMs, z.ms, z.readyMs, z.readyMs > 0 ? x.readyMs / z.readyMs : 0,
+                    z.readyMs / y.readyMs, x.pendingPaintSeen, y.pendingPaintSeen,
+                    i < 0 ? " (not counted)" : "");
+        if (i < 0) {
+            continue;
         }
-        pendingSeen += a.back().pendingPaintSeen + b.back().pendingPaintSeen;
-        std::printf("%-6d %10.1f %10.1f %10.1f %8.3f %8.3f   %d/%d\n", i + 1, am.back(), bm.back(),
-                    c, ratios.back(), c / bm.back(), a.back().pendingPaintSeen,
-                    b.back().pendingPaintSeen);
+        painted.Add(x.ms, y.ms, z.ms);
+        ready.Add(x.readyMs, y.readyMs, z.readyMs);
+        pendingSeen += x.pendingPaintSeen + y.pendingPaintSeen;
+        a.push_back(x);
+        b.push_back(y);
     }
-    StartResult r = {Median(am), Median(bm), Median(ratios), MedianMemory(a), MedianMemory(b)};
-    std::printf("median %10.1f %10.1f %10.1f %8.3f %8.3f   (ratios: medians of per-round "
-                "ratios; A/B range %.3f-%.3f)\n",
-                r.toolMs, r.baseMs, Median(cm), r.ratio, Median(variantRatios),
-                *std::min_element(ratios.begin(), ratios.end()),
-                *std::max_element(ratios.begin(), ratios.end()));
+    StartResult r = {Median(painted.tool), Median(painted.base), Median(painted.toolOverBase),
+                     MedianMemory(a), MedianMemory(b)};
+    std::printf("(ratios: medians of per-round ratios; ready A/B range %.3f-%.3f)\n",
+                *std::min_element(ready.toolOverBase.begin(), ready.toolOverBase.end()),
+                *std::max_element(ready.toolOverBase.begin(), ready.toolOverBase.end()));
     if (pendingSeen == 0) {
         std::printf("note: no poll ever saw a pending update region; the paint condition may "
                     "be vacuous here\n");
     }
-    Row("start-up", "LUMCFG / baseline, create -> painted (median of pairs)", "<= 1.10",
-        Format("%.3f (%.0f / %.0f ms)", r.ratio, r.toolMs, r.baseMs),
-        r.ratio <= 1.10 ? "met" : "NOT met");
-    if (variant != nullptr) {
-        Row("start-up", "  part: baseline+comctl32 / baseline", "(diagnosis)",
-            Format("%.3f (%.0f / %.0f ms)", Median(variantRatios), Median(cm), r.baseMs), "");
-        Row("start-up", "  part: LUMCFG / baseline+comctl32", "(diagnosis)",
-            Format("%.3f (%.0f / %.0f ms)", Median(toolOverVariant), r.toolMs, Median(cm)), "");
+    const bool withVariant = variant != nullptr;
+    StartRows("painted", painted, withVariant, 0);
+    StartRows("ready for input", ready, withVariant, 1.05);
+    if (withVariant) {
+        Row("start-up", "  part: baseline+comctl32 / baseline, ready", "(diagnosis)",
+            Format("%.3f (%.0f / %.0f ms)", Median(ready.variantOverBase), Median(ready.variant),
+                   Median(ready.base)),
+            "");
     }
     return r;
 }

@@ -6,6 +6,7 @@ check_imports.py for that fault alone.
 usage: check_header_faults.py PROGRAM.EXE ALLOW_LIST
 """
 import os
+import struct
 import sys
 import tempfile
 
@@ -35,11 +36,28 @@ def mark_310(pe):
     pe.OPTIONAL_HEADER.MinorOperatingSystemVersion = 10
 
 
+def drop_frame_end(pe):
+    """The table's zero end mark, its last word, left outside the section."""
+    check_imports.section_named(pe, '.eh_fram').Misc_VirtualSize -= 4
+
+
+def move_first_frame(pe):
+    table = check_imports.section_named(pe, '.eh_fram')
+    data = table.get_data()
+    at = 0
+    while struct.unpack_from('<I', data, at + 4)[0] == 0:  # past the CIEs
+        at += 4 + struct.unpack_from('<I', data, at)[0]
+    start = struct.unpack_from('<i', data, at + 8)[0]
+    pe.set_bytes_at_offset(table.PointerToRawData + at + 8, struct.pack('<i', start + 0x1000000))
+
+
 FAULTS = [
     (strip_relocations, 'the base relocations are stripped'),
     (add_tls_directory, 'a TLS directory'),
     (seal_import_table, 'the import address table is read-only'),
     (mark_310, 'operating system version 3.10 is not 4.0'),
+    (drop_frame_end, 'the exception frame table has no end mark'),
+    (move_first_frame, '1 exception frames describe no code of the program'),
 ]
 
 

@@ -12,6 +12,7 @@ refused (and nothing else is wrong): the check of the check.
 """
 import contextlib
 import io
+import struct
 import sys
 
 import pefile
@@ -46,7 +47,73 @@ def header_faults(pe):
     writable = pefile.SECTION_CHARACTERISTICS['IMAGE_SCN_MEM_WRITE']
     if section is None or not section.Characteristics & writable:
         faults.append('the import address table is read-only')
-    return faults
+    return faults + frame_table_faults(pe)
+
+
+def section_named(pe, prefix):
+    for section in pe.sections:
+        if section.Name.rstrip(b'\0').decode('ascii', 'replace').startswith(prefix):
+            return section
+    return None
+
+
+def uleb128(data, at):
+    value, shift = 0, 0
+    while True:
+        byte = data[at]
+        at += 1
+        value |= (byte & 0x7F) << shift
+        shift += 7
+        if byte < 0x80:
+            return value, at
+
+
+def fde_encoding(data, cie):
+    """The pointer encoding a CIE gives its frames' start addresses."""
+    at = cie + 9
+    end = data.index(b'\0', at)
+    augmentation, at = data[at:end], end + 1
+    at = uleb128(data, at)[1] + 2  # code alignment; data alignment and return column, a byte each
+    if not augmentation.startswith(b'z'):
+        return 0
+    at = uleb128(data, at)[1]
+    for letter in augmentation[1:]:
+        if letter == ord('R'):
+            return data[at]
+        at += {ord('P'): 5, ord('L'): 1}.get(letter, 0)
+    return 0
+
+
+def frame_table_faults(pe):
+    """The start-up hands the unwinder the program's frame table, which it walks
+    up to a zero length: that zero must be inside the table, and every frame
+    must describe code of the program."""
+    table, code = section_named(pe, '.eh_fram'), section_named(pe, '.text')
+    if table is None or code is None:
+        return ['no exception frame table']
+    data = table.get_data()[:table.Misc_VirtualSize]
+    begin, end = code.VirtualAddress, code.VirtualAddress + code.Misc_VirtualSize
+    encodings, at, outside = {}, 0, 0
+    while at + 4 <= len(data):
+        length = struct.unpack_from('<I', data, at)[0]
+        if length == 0:
+            break
+        cie_offset = struct.unpack_from('<I', data, at + 4)[0]
+        if cie_offset == 0:
+            encodings[at] = fde_encoding(data, at)
+        else:
+            start = struct.unpack_from('<i', data, at + 8)[0]
+            if encodings.get(at + 4 - cie_offset, 0) & 0x70 == 0x10:  # relative to the field
+                start += table.VirtualAddress + at + 8
+            else:
+                start -= pe.OPTIONAL_HEADER.ImageBase
+            outside += not begin <= start < end
+        at += 4 + length
+    else:
+        return ['the exception frame table has no end mark']
+    if outside:
+        return ['%d exception frames describe no code of the program' % outside]
+    return []
 
 
 def read_imports(path):
