@@ -326,14 +326,18 @@ void PressKeyWith(WORD modifier, WORD key) {
     EXPECT_EQ(4u, SendInput(4, inputs, sizeof(INPUT)));
 }
 
+// Mouse input at `point`, in the absolute units SendInput takes.
+INPUT MouseInputAt(DWORD flags, POINT point) {
+    return MouseInput(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                      Normalized(point.x, GetSystemMetrics(SM_CXSCREEN)),
+                      Normalized(point.y, GetSystemMetrics(SM_CYSCREEN)));
+}
+
 void MoveMouse(POINT point) {
     // Moves the display's pointer too: otherwise the display's next motion
     // report can put the system's cursor back where the pointer still is.
     EXPECT_TRUE(SetCursorPos(point.x, point.y));
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, Normalized(point.x, width),
-                            Normalized(point.y, height));
+    INPUT move = MouseInputAt(0, point);
     EXPECT_EQ(1u, SendInput(1, &move, sizeof(INPUT)));
     EXPECT_TRUE(WaitUntil([&] {
         POINT now = {};
@@ -342,15 +346,17 @@ void MoveMouse(POINT point) {
         << point.x << "," << point.y;
 }
 
-void PressMouse(DWORD flags) {
-    INPUT button = MouseInput(flags);
+void PressMouse(DWORD flags, POINT point) {
+    // The press carries its place: a motion report from where the display's
+    // pointer was before cannot send it to another window.
+    INPUT button = MouseInputAt(flags, point);
     EXPECT_EQ(1u, SendInput(1, &button, sizeof(INPUT)));
 }
 
 void ClickAt(POINT point) {
     MoveMouse(point);
-    PressMouse(MOUSEEVENTF_LEFTDOWN);
-    PressMouse(MOUSEEVENTF_LEFTUP);
+    PressMouse(MOUSEEVENTF_LEFTDOWN, point);
+    PressMouse(MOUSEEVENTF_LEFTUP, point);
 }
 
 namespace {
@@ -451,7 +457,7 @@ void ClickControl(HWND dialog, int id) {
         return;
     }
     MoveMouse(center);
-    PressMouse(MOUSEEVENTF_LEFTDOWN);
+    PressMouse(MOUSEEVENTF_LEFTDOWN, center);
     // A button shows itself pushed while the button is held over it.
     const bool pushed = WaitUntil([&] { return (Ask(control, BM_GETSTATE) & BST_PUSHED) != 0; });
     if (!pushed) {
@@ -461,7 +467,7 @@ void ClickControl(HWND dialog, int id) {
                       << cursor.y << "; then " << ClickBlocker(dialog, control, cursor) << "; "
                       << InputState(dialog, control, cursor);
     }
-    PressMouse(MOUSEEVENTF_LEFTUP);
+    PressMouse(MOUSEEVENTF_LEFTUP, center);
 }
 
 std::string QueryWithRegExe(const char* name) {

@@ -92,7 +92,7 @@ void PressKeyWith(WORD modifier, WORD key);
 // Real mouse input. A control is clicked at its center, and the button is
 // released only once the control shows itself pushed.
 void MoveMouse(POINT point);
-void PressMouse(DWORD flags);
+void PressMouse(DWORD flags, POINT point);
 void ClickAt(POINT point);
 void ClickControl(HWND dialog, int id);
 
