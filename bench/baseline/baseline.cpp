@@ -2,9 +2,6 @@
 // and resources, the same two registry values read on start and written on
 // OK, About from the system menu. The yardstick LUMCFG is measured against.
 #include <windows.h>
-#ifdef LUM_BASELINE_COMMON_CONTROLS
-#include <commctrl.h>
-#endif
 
 #include <climits>
 #include <cstdio>
@@ -163,11 +160,35 @@ INT_PTR CALLBACK SettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
 
 } // namespace
 
+#ifdef LUM_BASELINE_COMMON_CONTROLS
+namespace {
+
+// The common controls library loaded as the framework loads it before its
+// first dialog: from the system folder, when the dialog is about to be made,
+// not with the program as an import would.
+void LoadCommonControls() {
+    char path[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    const char name[] = "\\comctl32.dll";
+    if (n == 0 || n + sizeof name > MAX_PATH) {
+        return;
+    }
+    std::memcpy(path + n, name, sizeof name);
+    if (HMODULE library = LoadLibraryA(path)) {
+        using InitCall = void(WINAPI*)();
+        if (auto init = reinterpret_cast<InitCall>(GetProcAddress(library, "InitCommonControls"))) {
+            init();
+        }
+    }
+}
+
+} // namespace
+#endif
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 #ifdef LUM_BASELINE_COMMON_CONTROLS
-    // What the framework does before each dialog: tells how much of its
-    // start-up is the common controls library alone.
-    InitCommonControls();
+    // Tells how much of the framework's start-up is that library alone.
+    LoadCommonControls();
 #endif
     DialogBoxParamA(instance, MAKEINTRESOURCEA(kDialog), nullptr, SettingsProc, 0);
     return 0;
