@@ -14,8 +14,8 @@
 # a section of its own, so that the linker can drop the unused ones.
 set(LUM_PROGRAM_MACHINE -march=i486 -g1)
 add_compile_options(${LUM_PROGRAM_MACHINE} -ffunction-sections -flto)
-add_link_options(${LUM_PROGRAM_MACHINE} $<$<CONFIG:Release>:-Os> -ffunction-sections -flto-partition=one -save-temps
-                 -Wl,--gc-sections)
+add_link_options(${LUM_PROGRAM_MACHINE} $<$<CONFIG:Release>:-Os> -ffunction-sections
+                 -flto-partition=one -save-temps -Wl,--gc-sections)
 include(cmake/framework.cmake)
 include(cmake/program_runtime.cmake)
 # The link map serves the size report, the search for what pulls an
