@@ -55,15 +55,14 @@ NM = 'i686-w64-mingw32-gcc-nm-win32'
 LTO_UNIT = re.compile(r'\.ltrans\d+\.ltrans\.o$')
 
 
-def definers(map_path):
+def definers(map_text, link_folder):
     """Global symbol -> (library, member), from the archives the link read."""
-    with open(map_path, encoding='utf-8', errors='replace') as f:
-        archives = sorted(set(re.findall(r'^LOAD (\S+\.a)$', f.read(), re.M)))
+    archives = sorted(set(re.findall(r'^LOAD (\S+\.a)$', map_text, re.M)))
     found = {}
     for archive in archives:
         name = os.path.basename(archive)
-        # Relative to the folder the link ran in, which holds the map.
-        archive = os.path.join(os.path.dirname(os.path.abspath(map_path)), archive)
+        # Relative to the folder the link ran in.
+        archive = os.path.join(link_folder, archive)
         out = subprocess.run([NM, '--defined-only', archive], capture_output=True,
                              text=True).stdout
         member = None
@@ -87,45 +86,46 @@ def unit_owner(section, symbols):
 
 
 def read_map(path):
-    symbols = definers(path)
+    with open(path, encoding='utf-8', errors='replace') as f:
+        text = f.read()
+    # The map lies in the folder the link ran in.
+    symbols = definers(text, os.path.dirname(os.path.abspath(path)))
     by_member = collections.Counter()
     by_library = collections.Counter()
     by_section_library = collections.defaultdict(collections.Counter)
     output = None
     pending = None
     in_map = False
-    with open(path, encoding='utf-8', errors='replace') as f:
-        for line in f:
-            line = line.rstrip('\n')
-            if line.startswith('Linker script and memory map'):
-                in_map = True
+    for line in text.splitlines():
+        if line.startswith('Linker script and memory map'):
+            in_map = True
+            continue
+        if not in_map:
+            continue
+        m = OUTPUT.match(line)
+        if m:
+            output = m.group(1)
+            pending = None
+            continue
+        if re.match(r'^ \.[^\s]+$', line):
+            pending = line.strip()
+            continue
+        m = INPUT.match(line)
+        if m and output is not None:
+            size = int(m.group(3), 16)
+            source = m.group(4).strip()
+            section = m.group(1) or pending
+            pending = None
+            key = output if output != '.eh_fram' else '.eh_frame'
+            if size == 0 or key not in LOADED or source.startswith('*'):
                 continue
-            if not in_map:
-                continue
-            m = OUTPUT.match(line)
-            if m:
-                output = m.group(1)
-                pending = None
-                continue
-            if re.match(r'^ \.[^\s]+$', line):
-                pending = line.strip()
-                continue
-            m = INPUT.match(line)
-            if m and output is not None:
-                size = int(m.group(3), 16)
-                source = m.group(4).strip()
-                section = m.group(1) or pending
-                pending = None
-                key = output if output != '.eh_fram' else '.eh_frame'
-                if size == 0 or key not in LOADED or source.startswith('*'):
-                    continue
-                if LTO_UNIT.search(source):
-                    library, member = unit_owner(section, symbols)
-                else:
-                    library, member = owner(source)
-                by_member[(library, member)] += size
-                by_library[library] += size
-                by_section_library[key][library] += size
+            if LTO_UNIT.search(source):
+                library, member = unit_owner(section, symbols)
+            else:
+                library, member = owner(source)
+            by_member[(library, member)] += size
+            by_library[library] += size
+            by_section_library[key][library] += size
     return by_member, by_library, by_section_library
 
 

@@ -304,8 +304,8 @@ StartSample StartOnce(const Program& program) {
     return s;
 }
 
+// What the later parts read of the start-up rounds: memory with the dialog open.
 struct StartResult {
-    double toolMs, baseMs, ratio;
     Memory toolMemory, baseMemory;
 };
 
@@ -390,8 +390,6 @@ StartResult MeasureStart(const Program& tool, const Program& base, const Program
         a.push_back(x);
         b.push_back(y);
     }
-    StartResult r = {Median(painted.tool), Median(painted.base), Median(painted.toolOverBase),
-                     MedianMemory(a), MedianMemory(b)};
     std::printf("(ratios: medians of per-round ratios; ready A/B range %.3f-%.3f)\n",
                 *std::min_element(ready.toolOverBase.begin(), ready.toolOverBase.end()),
                 *std::max_element(ready.toolOverBase.begin(), ready.toolOverBase.end()));
@@ -408,7 +406,7 @@ StartResult MeasureStart(const Program& tool, const Program& base, const Program
                    Median(ready.base)),
             "");
     }
-    return r;
+    return {MedianMemory(a), MedianMemory(b)};
 }
 
 struct IdleResult {
